@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds both builds and runs every test of build/x86_64 under Wine, one at a time.
+# Extra arguments go to ctest (e.g. -R test_export, -L x11, -V).
+# The output ends with CTest's summary; the exit code is CTest's.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+bash "$NB_ROOT/scripts/build.sh"
+
+null_prefix=$NB_BUILD64/wine-null
+x11_prefix=$NB_BUILD64/wine-x11
+have_x11_tests=0
+if compgen -G "$NB_ROOT/tests/test_x11_*.cpp" >/dev/null; then
+  have_x11_tests=1
+fi
+
+nb_ensure_prefix "$null_prefix" null
+if [ "$have_x11_tests" = 1 ]; then
+  nb_ensure_prefix "$x11_prefix" x11
+fi
+
+cleanup() {
+  nb_stop_wineservers
+  nb_stop_xvfb
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+nb_log "starting wineservers"
+nb_start_wineserver "$null_prefix"
+if [ "$have_x11_tests" = 1 ]; then
+  nb_start_xvfb 97
+  export NB_X11_DISPLAY=$NB_XVFB_DISPLAY
+  nb_start_wineserver "$x11_prefix" "$NB_X11_DISPLAY"
+fi
+
+nb_log "running tests"
+status=0
+ctest --test-dir "$NB_BUILD64" --output-on-failure --no-tests=error "$@" </dev/null || status=$?
+exit "$status"
