@@ -1,0 +1,33 @@
+// Data exchange between a dialog's controls and its members.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CWnd;
+
+class CDataExchange {
+public:
+    CDataExchange(CWnd* pDlgWnd, bool bSaveAndValidate) : m_pDlgWnd(pDlgWnd), m_bSaveAndValidate(bSaveAndValidate) {}
+
+    CWnd* m_pDlgWnd;
+    const bool m_bSaveAndValidate;  // true: controls to members, with validation
+    int m_idLastControl = 0;        // the control that the last exchange moved
+
+    HWND PrepareCtrl(int id);
+    void Fail() { m_bFailed = true; }
+    bool Failed() const { return m_bFailed; }
+
+private:
+    bool m_bFailed = false;
+};
+
+// Binds a control object to the dialog's control (subclassing it) the first time.
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+// The control's text.
+void DDX_Text(CDataExchange* pDX, int id, std::string& value);
+// The check state of a check box (0 unchecked, 1 checked, 2 indeterminate).
+void DDX_Check(CDataExchange* pDX, int id, int& value);
+// After DDX_Text: limits the edit when filling it, and refuses a longer text when reading.
+void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars);

@@ -1,0 +1,146 @@
+#include "framework/Wnd.h"
+
+#include "framework/Seams.h"
+
+#include <vector>
+
+namespace {
+const char kObjectProperty[] = "CustomizeToolWindowObject";
+}
+
+CWnd::~CWnd()
+{
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        UnsubclassWindow();
+}
+
+bool CWnd::SubclassWindow(HWND hwnd)
+{
+    if (m_hWnd || !hwnd || FromHandle(hwnd))
+        return false;
+    m_hWnd = hwnd;
+    ::SetPropA(hwnd, kObjectProperty, this);
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticWindowProc)));
+    return true;
+}
+
+bool CWnd::SubclassDlgItem(int id, CWnd* parent)
+{
+    return SubclassWindow(::GetDlgItem(parent->m_hWnd, id));
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    HWND hwnd = m_hWnd;
+    if (!hwnd)
+        return nullptr;
+    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    ::RemovePropA(hwnd, kObjectProperty);
+    m_hWnd = nullptr;
+    m_pfnSuper = nullptr;
+    return hwnd;
+}
+
+CWnd* CWnd::FromHandle(HWND hwnd)
+{
+    return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kObjectProperty)) : nullptr;
+}
+
+std::string CWnd::GetWindowText(HWND hwnd)
+{
+    int length = ::GetWindowTextLengthA(hwnd);
+    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+    int copied = ::GetWindowTextA(hwnd, text.data(), length + 1);
+    return std::string(text.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+}
+
+std::string CWnd::GetWindowText() const
+{
+    return GetWindowText(m_hWnd);
+}
+
+void CWnd::SetWindowText(const std::string& text)
+{
+    ::SetWindowTextA(m_hWnd, text.c_str());
+}
+
+void CWnd::SetWindowTextIfChanged(HWND hwnd, const std::string& text)
+{
+    if (GetWindowText(hwnd) != text)
+        ::SetWindowTextA(hwnd, text.c_str());
+}
+
+int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT type)
+{
+    return ShowMessageBox(m_hWnd, text, caption, type);
+}
+
+const MessageMap* CWnd::GetMessageMap() const
+{
+    static const MessageMap map{nullptr, nullptr, 0};
+    return &map;
+}
+
+bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    for (const MessageMap* map = GetMessageMap(); map; map = map->base) {
+        for (std::size_t i = 0; i < map->count; ++i) {
+            const MessageMapEntry& entry = map->entries[i];
+            if (entry.message != message)
+                continue;
+            if (message == WM_COMMAND) {
+                if (entry.id == LOWORD(wParam) && entry.code == HIWORD(wParam)) {
+                    (this->*entry.command)();
+                    result = 0;
+                    return true;
+                }
+            } else {
+                result = (this->*entry.handler)(wParam, lParam);
+                return true;
+            }
+        }
+    }
+    if (message == WM_COMMAND && OnCommand(wParam, lParam)) {
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+bool CWnd::OnCommand(WPARAM, LPARAM)
+{
+    return false;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    if (OnWndMsg(message, wParam, lParam, result))
+        return result;
+    return Default(message, wParam, lParam);
+}
+
+LRESULT CWnd::Default(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pfnSuper)
+        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWnd* wnd = FromHandle(hwnd);
+    if (!wnd)
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message != WM_NCDESTROY)
+        return wnd->WindowProc(message, wParam, lParam);
+
+    // The window's last message: let its own procedure finish, then let go of it.
+    WNDPROC super = wnd->m_pfnSuper;
+    wnd->UnsubclassWindow();
+    LRESULT result = super ? ::CallWindowProcA(super, hwnd, message, wParam, lParam)
+                           : ::DefWindowProcA(hwnd, message, wParam, lParam);
+    wnd->PostNcDestroy();
+    return result;
+}

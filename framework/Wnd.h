@@ -1,0 +1,87 @@
+// CWnd: a C++ object attached to a window by subclassing, with a message map that routes
+// messages to member handlers and everything else to the window's original procedure.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+class CWnd;
+
+using CommandHandler = void (CWnd::*)();
+using MessageHandler = LRESULT (CWnd::*)(WPARAM, LPARAM);
+
+// One row of a message map: either a WM_COMMAND notification (control id and notification
+// code) routed to a command handler, or any other message routed to a message handler.
+struct MessageMapEntry {
+    UINT message;
+    UINT id;
+    UINT code;
+    CommandHandler command;
+    MessageHandler handler;
+};
+
+struct MessageMap {
+    const MessageMap* base;  // searched when no row of this map matches
+    const MessageMapEntry* entries;
+    std::size_t count;
+};
+
+template <class T>
+MessageMapEntry MapCommand(UINT id, UINT code, void (T::*fn)())
+{
+    return {WM_COMMAND, id, code, static_cast<CommandHandler>(fn), nullptr};
+}
+
+template <class T>
+MessageMapEntry MapMessage(UINT message, LRESULT (T::*fn)(WPARAM, LPARAM))
+{
+    return {message, 0, 0, nullptr, static_cast<MessageHandler>(fn)};
+}
+
+class CWnd {
+public:
+    CWnd() = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+    virtual ~CWnd();
+
+    HWND m_hWnd = nullptr;
+
+    // Attaches this object to an existing window; false when it is attached already or the
+    // window is null.
+    bool SubclassWindow(HWND hwnd);
+    bool SubclassDlgItem(int id, CWnd* parent);
+    // Restores the window's own procedure and forgets the window.
+    HWND UnsubclassWindow();
+
+    // The object attached to a window, or null.
+    static CWnd* FromHandle(HWND hwnd);
+
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    std::string GetWindowText() const;
+    void SetWindowText(const std::string& text);
+    static std::string GetWindowText(HWND hwnd);
+    // Sets a window's text unless it shows that text already (no change notification then).
+    static void SetWindowTextIfChanged(HWND hwnd, const std::string& text);
+
+    // A message box owned by this window.
+    int MessageBox(const std::string& text, const std::string& caption, UINT type = MB_OK);
+
+protected:
+    virtual const MessageMap* GetMessageMap() const;
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Finds the message's row and calls its handler; false when no row matches.
+    bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // A WM_COMMAND that no row of the map takes.
+    virtual bool OnCommand(WPARAM wParam, LPARAM lParam);
+    // The window's own processing of a message (its procedure before subclassing).
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+    // Called after the window's last message; the object no longer has a window then.
+    virtual void PostNcDestroy() {}
+
+private:
+    static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    WNDPROC m_pfnSuper = nullptr;
+};
