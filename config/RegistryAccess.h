@@ -1,0 +1,42 @@
+// The one way the program reads and writes the registry, and reports what failed.
+#pragma once
+
+#include "framework/WinHandles.h"
+
+#include <windows.h>
+
+#include <string>
+
+// Access rights with which keys are opened.
+inline constexpr REGSAM kRegRead = KEY_READ;                // 0x20019
+inline constexpr REGSAM kRegWrite = KEY_WRITE;              // 0x20006
+inline constexpr REGSAM kRegReadWrite = KEY_READ | KEY_WRITE;  // 0x2001F
+
+// Prefixes of the failure reports; each is followed by the system's text for the code.
+inline constexpr const char* kOpeningRegistry = "Opening Registry: ";
+inline constexpr const char* kQueryingRegistry = "Querying Registry: ";
+inline constexpr const char* kRegistryError = "Registry Error: ";
+
+// Captions of the failure reports.
+inline constexpr const char* kCaptionMessage = "Message";
+inline constexpr const char* kCaptionStartupError = "Error: ";
+
+// Opens a key; returns 0 or the system error code (2 for a missing key).
+LONG OpenRegistryKey(HKEY root, const char* path, REGSAM access, CRegKey& key);
+
+// Reads a value as a zero-terminated single-byte text, whatever type the registry reports,
+// offering the registry `offered` bytes: a longer value fails with 234 (more data). The text
+// is assigned only on success. Returns 0 or the system error code.
+LONG ReadRegistryString(HKEY key, const char* name, DWORD offered, std::string& value);
+
+// Reads a value whole, whatever its length; assigns only on success.
+LONG ReadWholeRegistryString(HKEY key, const char* name, std::string& value);
+
+// Writes a REG_SZ value: the text and its terminating zero.
+LONG WriteRegistryString(HKEY key, const char* name, const std::string& text);
+
+// The system's text for an error code, as FormatMessageA gives it (empty when it has none).
+std::string SystemErrorText(LONG code);
+
+// Shows one message box: prefix followed by the system's text for the error code.
+void ReportRegistryError(HWND owner, const char* prefix, LONG code, const char* caption, UINT type);
