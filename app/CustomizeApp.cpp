@@ -1,0 +1,101 @@
+#include "app/CustomizeApp.h"
+
+#include "app/StartupTexts.h"
+#include "config/RegistryAccess.h"
+#include "config/RegistrySchema.h"
+#include "export/CustomizationExport.h"
+#include "framework/Seams.h"
+
+CCustomizeApp::CCustomizeApp()
+{
+    LoadStartupMessages();
+}
+
+CCustomizeApp::~CCustomizeApp()
+{
+    if (m_hMutex)
+        ::ReleaseMutex(m_hMutex.Get());
+}
+
+bool CCustomizeApp::CreateInstanceMutex(const char* name)
+{
+    m_hMutex = CHandle(::CreateMutexA(nullptr, TRUE, name));
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        m_hMutex.Close();
+        return false;
+    }
+    return true;
+}
+
+bool CCustomizeApp::ReadMainTitle(std::string& title)
+{
+    // The running main window bears the title it read from the machine's main texts.
+    CRegKey key;
+    LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, kRegRead, key);
+    if (result != ERROR_SUCCESS) {
+        ReportRegistryError(nullptr, kOpeningRegistry, result, kCaptionMessage, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    result = ReadRegistryString(key.Get(), RegValues::Title, 256, title);
+    if (result != ERROR_SUCCESS) {
+        ReportRegistryError(nullptr, kRegistryError, result, kCaptionMessage, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+void CCustomizeApp::ToggleRunningInstance()
+{
+    std::string title;
+    ReadMainTitle(title);
+    // Without a title there is nothing to look for: an empty title would match any untitled
+    // window of another program.
+    if (title.empty())
+        return;
+    HWND running = ::FindWindowA(nullptr, title.c_str());
+    if (!running)
+        return;
+    if (!::IsIconic(running) && ::GetForegroundWindow() == running) {
+        ::ShowWindow(running, SW_MINIMIZE);
+    } else {
+        ::SetForegroundWindow(running);
+        ::ShowWindow(running, SW_SHOWNORMAL);
+    }
+}
+
+bool CCustomizeApp::RunInstallationChecks()
+{
+    if (!IsHotkeyUtilityInstalled()) {
+        ShowMessageBox(nullptr, kInstallUtilitiesText, kCaptionToolError, MB_OK | MB_ICONHAND);
+        return false;
+    }
+    if (IsHotkeyButtonReassigned()) {
+        ShowMessageBox(nullptr, kButtonReassignedText, kCaptionToolWarning, MB_OK | MB_ICONEXCLAMATION);
+        WriteCustomizationExport(false);
+        return false;
+    }
+    if (QueryAssistantIniPath() != ERROR_SUCCESS) {
+        ShowMessageBox(nullptr, kInstallAssistantText, kCaptionToolError, MB_OK | MB_ICONHAND);
+        return false;
+    }
+    if (!IsBrowserInstalled()) {
+        ShowMessageBox(nullptr, m_strMessages[0], kCaptionToolWarning, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+BOOL CCustomizeApp::InitInstance()
+{
+    EnableControlHosting();
+
+    if (!CreateInstanceMutex(kInstanceMutexName)) {
+        ToggleRunningInstance();
+        return FALSE;
+    }
+    if (!RunInstallationChecks())
+        return FALSE;
+
+    WriteCustomizationExport(true);
+    return FALSE;
+}

@@ -1,0 +1,43 @@
+// The application object: single instance, installation checks, the dialogs in their order,
+// and the export at the end.
+#pragma once
+
+#include "framework/WinApp.h"
+#include "framework/WinHandles.h"
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+inline constexpr const char* kInstanceMutexName = "Mutex_Access_Nimbook";
+
+class CCustomizeApp : public CWinApp {
+public:
+    CCustomizeApp();
+    ~CCustomizeApp() override;
+
+    // Runs the whole session and always returns FALSE, so the process ends when it returns.
+    BOOL InitInstance() override;
+
+    // True when this is the first instance; it then owns the mutex until it is destroyed.
+    bool CreateInstanceMutex(const char* name);
+    // The title of the running instance's main window.
+    bool ReadMainTitle(std::string& title);
+
+    // Installation checks, in the order InitInstance runs them.
+    bool LoadStartupMessages();
+    bool IsHotkeyUtilityInstalled();
+    bool IsHotkeyButtonReassigned();
+    LONG QueryAssistantIniPath();
+    bool IsBrowserInstalled();
+
+    CHandle m_hMutex;
+    // NOIE4, NOSHOCKWAVE and ERROR of the main texts, read at construction.
+    std::array<std::string, 3> m_strMessages;
+
+private:
+    void ToggleRunningInstance();
+    // False when a check failed; its box has been shown then.
+    bool RunInstallationChecks();
+};

@@ -1,0 +1,103 @@
+#include "editors/HotkeyAppDlg.h"
+
+#include "config/RegistryAccess.h"
+#include "config/RegistrySchema.h"
+#include "framework/CurrentDirectory.h"
+#include "framework/DataExchange.h"
+#include "framework/Gdi.h"
+#include "framework/Seams.h"
+#include "res/resource.h"
+
+#include <iterator>
+
+namespace {
+// Values longer than 254 characters fail to read with 234 (more data).
+constexpr DWORD kOffered = 255;
+}
+
+CHotkeyAppDlg::CHotkeyAppDlg(CWnd* pParent) : CDialog(IDD_HOTKEY_APP, pParent) {}
+
+const MessageMap* CHotkeyAppDlg::GetMessageMap() const
+{
+    static const MessageMapEntry entries[] = {
+        MapMessage(WM_PAINT, &CHotkeyAppDlg::OnPaint),
+        MapCommand(IDC_HOTKEY_FILE, EN_MAXTEXT, &CHotkeyAppDlg::OnMaxText),
+        MapCommand(IDC_HOTKEY_DISPNAME, EN_MAXTEXT, &CHotkeyAppDlg::OnMaxText),
+        MapCommand(IDC_HOTKEY_BROWSE, BN_CLICKED, &CHotkeyAppDlg::OnBrowse),
+    };
+    static const MessageMap map{CDialog::GetMessageMap(), entries, std::size(entries)};
+    return &map;
+}
+
+void CHotkeyAppDlg::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_HOTKEY_BROWSE, m_btnBrowse);
+    DDX_Control(pDX, IDOK, m_btnOK);
+    DDX_Control(pDX, IDCANCEL, m_btnCancel);
+    DDX_Text(pDX, IDC_HOTKEY_DISPNAME, m_strDispName);
+    DDX_Text(pDX, IDC_HOTKEY_FILE, m_strFile);
+}
+
+void CHotkeyAppDlg::ReadHotkeyValue(const char* name, std::string& value)
+{
+    CRegKey key;
+    LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton, kRegRead, key);
+    if (result != ERROR_SUCCESS) {
+        ReportRegistryError(m_hWnd, kOpeningRegistry, result, kCaptionMessage, MB_OK);
+        return;
+    }
+    result = ReadRegistryString(key.Get(), name, kOffered, value);
+    if (result != ERROR_SUCCESS)
+        ReportRegistryError(m_hWnd, kQueryingRegistry, result, kCaptionMessage, MB_OK);
+}
+
+BOOL CHotkeyAppDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    // Each value through its own opening of the key.
+    ReadHotkeyValue(RegValues::DispName, m_strDispName);
+    ReadHotkeyValue(RegValues::File, m_strFile);
+    UpdateData(false);
+    return TRUE;
+}
+
+LRESULT CHotkeyAppDlg::OnPaint(WPARAM, LPARAM)
+{
+    CPaintDC dc(m_hWnd);
+    return 0;
+}
+
+void CHotkeyAppDlg::OnBrowse()
+{
+    {
+        CCurrentDirectoryKeeper keeper;
+        FileOpenRequest request;
+        request.filter = "Executable files (*.exe)|*.exe|";
+        request.defaultExt = "exe";
+        request.initialName = "*.exe";
+        request.flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
+        std::string path;
+        if (ShowFileOpenBox(request, path))
+            m_strFile = path;
+    }
+    UpdateData(false);
+}
+
+void CHotkeyAppDlg::OnOK()
+{
+    CDialog::OnOK();
+
+    CRegKey key;
+    LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton, kRegWrite, key);
+    if (result != ERROR_SUCCESS) {
+        ReportRegistryError(m_hWnd, kQueryingRegistry, result, kCaptionMessage, MB_OK);
+        return;
+    }
+    WriteRegistryString(key.Get(), RegValues::DispName, m_strDispName);
+    WriteRegistryString(key.Get(), RegValues::File, m_strFile);
+}
+
+void CHotkeyAppDlg::OnCancel()
+{
+    CDialog::OnCancel();
+}
