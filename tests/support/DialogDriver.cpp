@@ -1,0 +1,94 @@
+#include "tests/support/DialogDriver.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+CDialogDriver* g_pDriver = nullptr;
+}
+
+CDialogDriver::CDialogDriver()
+{
+    if (g_pDriver)
+        throw std::logic_error("one dialog driver at a time");
+    g_pDriver = this;
+    m_hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &HookProc, nullptr, ::GetCurrentThreadId());
+}
+
+CDialogDriver::~CDialogDriver()
+{
+    ::UnhookWindowsHookEx(m_hook);
+    g_pDriver = nullptr;
+}
+
+CDialogDriver& CDialogDriver::Then(Step step)
+{
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+LRESULT CALLBACK CDialogDriver::HookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && g_pDriver && call->message == WM_INITDIALOG) {
+        CDialogDriver& driver = *g_pDriver;
+        driver.m_dialogs.push_back(call->hwnd);
+        char caption[512] = {};
+        ::GetWindowTextA(call->hwnd, caption, sizeof(caption));
+        driver.m_captions.push_back(caption);
+        if (!driver.m_steps.empty()) {
+            driver.m_pending.emplace_back(call->hwnd, std::move(driver.m_steps.front()));
+            driver.m_steps.pop_front();
+            // The step runs once the dialog's loop picks up the timer.
+            ::SetTimer(nullptr, 0, 1, &TimerProc);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK CDialogDriver::TimerProc(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    if (!g_pDriver || g_pDriver->m_pending.empty())
+        return;
+    auto [dialog, step] = std::move(g_pDriver->m_pending.front());
+    g_pDriver->m_pending.pop_front();
+    step(dialog);
+}
+
+std::string ItemText(HWND dialog, int id)
+{
+    HWND item = ::GetDlgItem(dialog, id);
+    int length = ::GetWindowTextLengthA(item);
+    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+    ::GetWindowTextA(item, text.data(), length + 1);
+    return text.data();
+}
+
+void SetItemText(HWND dialog, int id, const std::string& text)
+{
+    ::SetDlgItemTextA(dialog, id, text.c_str());
+}
+
+void ClickButton(HWND dialog, int id)
+{
+    ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void CloseWithCloseBox(HWND dialog)
+{
+    ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void PressKey(HWND dialog, UINT virtualKey)
+{
+    HWND focus = ::GetFocus();
+    HWND target = focus ? focus : dialog;
+    ::PostMessageA(target, WM_KEYDOWN, virtualKey, 1);
+    ::PostMessageA(target, WM_KEYUP, virtualKey, 0xC0000001);
+}
+
+void ClickButtonNow(HWND dialog, int id)
+{
+    ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}

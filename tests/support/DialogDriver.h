@@ -1,0 +1,48 @@
+// Drives the modal dialogs that the code under test opens on this thread: each dialog that
+// finishes its initialisation takes the next queued step, which runs from inside the
+// dialog's own message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CDialogDriver {
+public:
+    using Step = std::function<void(HWND dialog)>;
+
+    CDialogDriver();
+    CDialogDriver(const CDialogDriver&) = delete;
+    CDialogDriver& operator=(const CDialogDriver&) = delete;
+    ~CDialogDriver();
+
+    CDialogDriver& Then(Step step);
+    bool AllStepsRan() const { return m_steps.empty(); }
+
+    // Every dialog that initialised, in order.
+    std::vector<HWND> m_dialogs;
+    std::vector<std::string> m_captions;
+
+private:
+    static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
+
+    HHOOK m_hook = nullptr;
+    std::deque<Step> m_steps;
+    std::deque<std::pair<HWND, Step>> m_pending;
+};
+
+// Step helpers.
+std::string ItemText(HWND dialog, int id);
+void SetItemText(HWND dialog, int id, const std::string& text);
+// Clicks a button as the user would (BM_CLICK, posted).
+void ClickButton(HWND dialog, int id);
+// The close box of the caption.
+void CloseWithCloseBox(HWND dialog);
+// A key press sent through the dialog's message loop to its focused control.
+void PressKey(HWND dialog, UINT virtualKey);
+// The same click, handled before the call returns.
+void ClickButtonNow(HWND dialog, int id);

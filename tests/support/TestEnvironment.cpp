@@ -1,0 +1,106 @@
+#include "tests/support/TestEnvironment.h"
+
+#include "framework/CurrentDirectory.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+std::string WinPath(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+std::string SampleRegistryFile()
+{
+    return WinPath(NB_SAMPLE_DIR "/assistant.reg");
+}
+
+std::string SampleImagesDirectory()
+{
+    return WinPath(NB_SAMPLE_IMAGES_DIR);
+}
+
+std::string TestDataFile(const std::string& name)
+{
+    return WinPath(NB_TEST_DATA_DIR "/" + name);
+}
+
+std::string ProgramPath()
+{
+    return WinPath(NB_EXE_PATH);
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+namespace {
+
+void RemoveTree(const std::string& path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = path + "\\" + name;
+            ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                ::DeleteFileA(child.c_str());
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace
+
+CScratchDirectory::CScratchDirectory() : m_strPrevious(GetCurrentDirectoryString())
+{
+    char temp[MAX_PATH + 1] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    static unsigned counter = 0;
+    for (;;) {
+        m_strPath = std::string(temp) + "nbtest-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                    std::to_string(++counter);
+        if (::CreateDirectoryA(m_strPath.c_str(), nullptr))
+            break;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("cannot create " + m_strPath);
+    }
+    ::SetCurrentDirectoryA(m_strPath.c_str());
+}
+
+CScratchDirectory::~CScratchDirectory()
+{
+    ::SetCurrentDirectoryA(m_strPrevious.c_str());
+    RemoveTree(m_strPath);
+}

@@ -1,0 +1,33 @@
+// Where the tests find their files, and a scratch base directory for each test.
+#pragma once
+
+#include <string>
+
+// A Unix path of the build as Wine sees it (drive Z: is the root of the Unix file system).
+std::string WinPath(const std::string& unixPath);
+
+std::string SampleRegistryFile();  // the sample installation's REGEDIT4 file
+std::string SampleImagesDirectory();
+std::string TestDataFile(const std::string& name);
+std::string ProgramPath();  // the customization tool's .exe
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// A fresh empty directory that is the current directory while the object lives; removed
+// with everything in it afterwards.
+class CScratchDirectory {
+public:
+    CScratchDirectory();
+    CScratchDirectory(const CScratchDirectory&) = delete;
+    CScratchDirectory& operator=(const CScratchDirectory&) = delete;
+    ~CScratchDirectory();
+
+    const std::string& Path() const { return m_strPath; }
+    std::string ExportFile() const { return m_strPath + "\\Customization\\HLXCM.REG"; }
+
+private:
+    std::string m_strPath;
+    std::string m_strPrevious;
+};

@@ -1,0 +1,142 @@
+#include "tests/support/TestRegistry.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <aclapi.h>
+
+#include <stdexcept>
+#include <vector>
+
+DWORD ImportRegistryFile(const std::string& path)
+{
+    std::string command = "reg.exe import \"" + path + "\"";
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+        throw std::runtime_error("cannot start reg.exe: error " + std::to_string(::GetLastError()));
+    ::WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD exitCode = 1;
+    ::GetExitCodeProcess(pi.hProcess, &exitCode);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return exitCode;
+}
+
+void InstallSampleRegistry()
+{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Corvane");
+    DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Corvane");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Internet Explorer");
+    if (ImportRegistryFile(SampleRegistryFile()) != 0)
+        throw std::runtime_error("the sample registry did not import");
+}
+
+void SetValue(HKEY root, const std::string& path, const std::string& name, const std::string& text)
+{
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create " + path);
+    ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1));
+    ::RegCloseKey(key);
+}
+
+void SetDwordValue(HKEY root, const std::string& path, const std::string& name, DWORD value)
+{
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create " + path);
+    ::RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    ::RegCloseKey(key);
+}
+
+void DeleteValue(HKEY root, const std::string& path, const std::string& name)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+        ::RegDeleteValueA(key, name.c_str());
+        ::RegCloseKey(key);
+    }
+}
+
+void DeleteKeyTree(HKEY root, const std::string& path)
+{
+    ::RegDeleteTreeA(root, path.c_str());
+    ::RegDeleteKeyA(root, path.c_str());
+}
+
+std::string ValueOf(HKEY root, const std::string& path, const std::string& name)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<missing>";
+    DWORD size = 0;
+    std::string text = "<missing>";
+    if (::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+        std::vector<char> buffer(size + 1, '\0');
+        if (::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) ==
+            ERROR_SUCCESS)
+            text = buffer.data();
+    }
+    ::RegCloseKey(key);
+    return text;
+}
+
+DWORD ValueTypeOf(HKEY root, const std::string& path, const std::string& name)
+{
+    HKEY key = nullptr;
+    DWORD type = REG_NONE;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        ::RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, nullptr);
+        ::RegCloseKey(key);
+    }
+    return type;
+}
+
+namespace {
+
+// Sets a DACL on the key that grants everyone `access`.
+void SetKeyAccess(HKEY root, const std::string& path, DWORD access)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC | READ_CONTROL, &key) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot open " + path + " to change its security");
+
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    EXPLICIT_ACCESS_A grant{};
+    grant.grfAccessPermissions = access;
+    grant.grfAccessMode = SET_ACCESS;
+    grant.grfInheritance = NO_INHERITANCE;
+    grant.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    grant.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    grant.Trustee.ptstrName = static_cast<LPSTR>(everyone);
+    PACL acl = nullptr;
+    ::SetEntriesInAclA(1, &grant, nullptr, &acl);
+
+    SECURITY_DESCRIPTOR sd;
+    ::InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    ::SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+    LONG result = ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
+    ::LocalFree(acl);
+    ::FreeSid(everyone);
+    ::RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        throw std::runtime_error("cannot change the security of " + path);
+}
+
+}  // namespace
+
+CReadOnlyKey::CReadOnlyKey(HKEY root, const std::string& path) : m_root(root), m_strPath(path)
+{
+    SetKeyAccess(root, path, KEY_READ | WRITE_DAC | READ_CONTROL);
+}
+
+CReadOnlyKey::~CReadOnlyKey()
+{
+    SetKeyAccess(m_root, m_strPath, KEY_ALL_ACCESS);
+}

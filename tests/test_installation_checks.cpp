@@ -1,0 +1,233 @@
+// The start-up: message loading, the four installation checks and their boxes, in order.
+#include "app/CustomizeApp.h"
+#include "config/RegistrySchema.h"
+#include "res/resource.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/PlatformBoxes.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const std::string kHotkey = RegKeys::HotkeyButton;
+const std::string kMainTexts = RegKeys::MainTexts;
+const std::string kBrowser = RegKeys::Browser;
+
+const char kErrorCaption[] = "Access Nimbook Customization - Error";
+const char kWarningCaption[] = "Access Nimbook Customization - Warning";
+const char kInstallUtilities[] =
+    "You must install the Corvane Nimbook Utilities before you can use this tool.\n"
+    "The Corvane Nimbook Utilities installation will enable the \"Nimbook\" button.";
+const char kReassigned[] =
+    "Changing the operation of the \"Nimbook\" button disables the function of Access Nimbook Assistant "
+    "for users.\nAccess Nimbook Customization tool will now exit.\n";
+const char kInstallAssistant[] =
+    "You must install the Access Nimbook II before you can continue any further customization operations "
+    "with this tool.";
+
+RecordedBox Box(const std::string& text, const std::string& caption, UINT type)
+{
+    return {nullptr, text, caption, type};
+}
+
+void ExpectBoxes(const std::vector<RecordedBox>& expected, const std::vector<RecordedBox>& actual)
+{
+    ASSERT_EQ(expected.size(), actual.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].text, actual[i].text) << "box " << i;
+        EXPECT_EQ(expected[i].caption, actual[i].caption) << "box " << i;
+        EXPECT_EQ(expected[i].type, actual[i].type) << "box " << i;
+        EXPECT_EQ(nullptr, actual[i].owner) << "box " << i;
+    }
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override { InstallSampleRegistry(); }
+
+    // Constructs the application object and runs its start-up; the hot-key editor, when it
+    // opens, is handled by `editorStep`.
+    BOOL RunStartup(CDialogDriver::Step editorStep = [](HWND dlg) { ClickButton(dlg, IDCANCEL); })
+    {
+        CDialogDriver driver;
+        driver.Then(std::move(editorStep));
+        CCustomizeApp app;
+        BOOL result = app.InitInstance();
+        m_editorOpened = driver.m_dialogs.size();
+        return result;
+    }
+
+    CScratchDirectory m_base;
+    CMessageBoxRecorder m_boxes;
+    size_t m_editorOpened = 0;
+};
+
+TEST_F(StartupTest, AllChecksPassOnTheSampleInstallationAndTheFullExportIsWritten)
+{
+    EXPECT_FALSE(RunStartup());
+    EXPECT_EQ(1u, m_editorOpened);
+    EXPECT_TRUE(m_boxes.m_boxes.empty());
+    EXPECT_EQ(ReadFileBytes(TestDataFile("sample-export.reg")), ReadFileBytes(m_base.ExportFile()));
+}
+
+TEST_F(StartupTest, ConstructionLoadsTheThreeStartupMessages)
+{
+    SetValue(HKEY_LOCAL_MACHINE, kMainTexts, "NOSHOCKWAVE", std::string(4095, 's'));
+    CCustomizeApp app;
+    EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, kMainTexts, "NOIE4"), app.m_strMessages[0]);
+    EXPECT_EQ(std::string(4095, 's'), app.m_strMessages[1]);
+    EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, kMainTexts, "ERROR"), app.m_strMessages[2]);
+    EXPECT_TRUE(m_boxes.m_boxes.empty());
+}
+
+TEST_F(StartupTest, StartupMessageFailuresAreReportedInErrorBoxes)
+{
+    DeleteValue(HKEY_LOCAL_MACHINE, kMainTexts, "NOIE4");
+    SetValue(HKEY_LOCAL_MACHINE, kMainTexts, "ERROR", std::string(4096, 'e'));
+    {
+        CCustomizeApp app;
+        EXPECT_EQ("", app.m_strMessages[0]);
+        EXPECT_FALSE(app.m_strMessages[1].empty());
+        EXPECT_EQ("", app.m_strMessages[2]);
+        EXPECT_FALSE(app.LoadStartupMessages());
+    }
+    ExpectBoxes({Box("Registry Error: " + SystemText(2), "Error: ", 0), Box("Registry Error: " + SystemText(234), "Error: ", 0),
+                 Box("Registry Error: " + SystemText(2), "Error: ", 0), Box("Registry Error: " + SystemText(234), "Error: ", 0)},
+                m_boxes.m_boxes);
+
+    m_boxes.m_boxes.clear();
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kMainTexts);
+    CCustomizeApp app;
+    ExpectBoxes({Box("Opening Registry: " + SystemText(2), "Error: ", 0)}, m_boxes.m_boxes);
+}
+
+TEST_F(StartupTest, WithoutTheHotkeyUtilityTwoBoxesAndNoExport)
+{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kHotkey);
+    EXPECT_FALSE(RunStartup());
+    EXPECT_EQ(0u, m_editorOpened);
+    ExpectBoxes({Box("Opening Registry: " + SystemText(2), "Message", 0x30), Box(kInstallUtilities, kErrorCaption, 0x10)},
+                m_boxes.m_boxes);
+    EXPECT_FALSE(FileExists(m_base.Path() + "\\Customization"));
+}
+
+TEST_F(StartupTest, AnUnreadableDisplayNameFailsTheUtilityCheck)
+{
+    SetValue(HKEY_LOCAL_MACHINE, kHotkey, "DispName", std::string(256, 'd'));
+    EXPECT_FALSE(RunStartup());
+    ExpectBoxes({Box("Querying Registry: " + SystemText(234), "Message", 0x30), Box(kInstallUtilities, kErrorCaption, 0x10)},
+                m_boxes.m_boxes);
+
+    // 255 characters fit the 256 bytes the check offers; only the editor, which offers 255,
+    // cannot read them.
+    m_boxes.m_boxes.clear();
+    SetValue(HKEY_LOCAL_MACHINE, kHotkey, "DispName", std::string(255, 'd'));
+    EXPECT_FALSE(RunStartup());
+    ASSERT_EQ(1u, m_boxes.m_boxes.size());
+    EXPECT_EQ("Querying Registry: " + SystemText(234), m_boxes.m_boxes[0].text);
+    EXPECT_EQ(0u, m_boxes.m_boxes[0].type);
+    EXPECT_NE(nullptr, m_boxes.m_boxes[0].owner);
+}
+
+TEST_F(StartupTest, ReassignedButtonWarnsAfterTheEditorAndWritesTheShortExport)
+{
+    size_t boxesWhileEditorOpen = 99;
+    EXPECT_FALSE(RunStartup([&](HWND dlg) {
+        boxesWhileEditorOpen = m_boxes.m_boxes.size();
+        SetItemText(dlg, IDC_HOTKEY_DISPNAME, "Notepad");
+        SetItemText(dlg, IDC_HOTKEY_FILE, "C:\\Windows\\notepad.exe /a");
+        ClickButton(dlg, IDOK);
+    }));
+    EXPECT_EQ(0u, boxesWhileEditorOpen);
+    ExpectBoxes({Box(kReassigned, kWarningCaption, 0x30)}, m_boxes.m_boxes);
+    EXPECT_EQ("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\NBHOTKEY\\8001]\n"
+              "\"DispName\"=\"Notepad\"\n\"File\"=\"C:\\\\Windows\\\\notepad.exe /a\"\n",
+              ReadFileBytes(m_base.ExportFile()));
+}
+
+TEST_F(StartupTest, CancellingTheEditorStillTestsTheStoredCommandLine)
+{
+    SetValue(HKEY_LOCAL_MACHINE, kHotkey, "File", "C:\\Windows\\notepad.exe");
+    EXPECT_FALSE(RunStartup());
+    ExpectBoxes({Box(kReassigned, kWarningCaption, 0x30)}, m_boxes.m_boxes);
+    EXPECT_EQ(0u, ReadFileBytes(m_base.ExportFile()).find("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\NBHOTKEY"));
+}
+
+TEST_F(StartupTest, TheAssistantsProgramCountsInAnyCaseAndPosition)
+{
+    for (const char* file : {"c:\\program files\\corvane\\hlx.exe /quiet", "HLX.EXE", "d:\\x\\Hlx.Exe"}) {
+        m_boxes.m_boxes.clear();
+        SetValue(HKEY_LOCAL_MACHINE, kHotkey, "File", file);
+        EXPECT_FALSE(RunStartup());
+        EXPECT_TRUE(m_boxes.m_boxes.empty()) << file;
+    }
+    for (const char* file : {"C:\\HLX\\run.exe", "HLXEXE", ""}) {
+        m_boxes.m_boxes.clear();
+        SetValue(HKEY_LOCAL_MACHINE, kHotkey, "File", file);
+        EXPECT_FALSE(RunStartup());
+        ExpectBoxes({Box(kReassigned, kWarningCaption, 0x30)}, m_boxes.m_boxes);
+    }
+}
+
+TEST_F(StartupTest, ACommandLineThatCannotBeReadCountsAsReassigned)
+{
+    // The display name naming the assistant's program must not make up for it.
+    SetValue(HKEY_LOCAL_MACHINE, kHotkey, "DispName", "HLX.EXE");
+    SetValue(HKEY_LOCAL_MACHINE, kHotkey, "File", "C:\\" + std::string(250, 'x') + "\\HLX.EXE");
+    EXPECT_FALSE(RunStartup());
+    ASSERT_EQ(2u, m_boxes.m_boxes.size());  // the editor's read of the long value, then the warning
+    EXPECT_EQ("Querying Registry: " + SystemText(234), m_boxes.m_boxes[0].text);
+    EXPECT_EQ(kReassigned, m_boxes.m_boxes[1].text);
+}
+
+TEST_F(StartupTest, MissingIniPathAsksToInstallTheAssistantWithoutARegistryBox)
+{
+    DeleteValue(HKEY_LOCAL_MACHINE, RegKeys::Assistant, "INI_PATH");
+    EXPECT_FALSE(RunStartup());
+    ExpectBoxes({Box(kInstallAssistant, kErrorCaption, 0x10)}, m_boxes.m_boxes);
+    EXPECT_FALSE(FileExists(m_base.Path() + "\\Customization"));
+
+    m_boxes.m_boxes.clear();
+    SetValue(HKEY_LOCAL_MACHINE, RegKeys::Assistant, "INI_PATH", "");
+    EXPECT_FALSE(RunStartup());
+    EXPECT_TRUE(m_boxes.m_boxes.empty()) << "an empty path passes";
+}
+
+TEST_F(StartupTest, WithoutTheBrowserTheNoIe4TextIsShown)
+{
+    const std::string noIe4 = ValueOf(HKEY_LOCAL_MACHINE, kMainTexts, "NOIE4");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kBrowser);
+    EXPECT_FALSE(RunStartup());
+    ExpectBoxes({Box("Opening Registry: " + SystemText(2), "Message", 0x30), Box(noIe4, kWarningCaption, 0x30)},
+                m_boxes.m_boxes);
+    EXPECT_FALSE(FileExists(m_base.Path() + "\\Customization"));
+
+    m_boxes.m_boxes.clear();
+    SetValue(HKEY_LOCAL_MACHINE, kBrowser, "Other", "x");
+    EXPECT_FALSE(RunStartup());
+    ExpectBoxes({Box("Querying Registry: " + SystemText(2), "Message", 0x30), Box(noIe4, kWarningCaption, 0x30)},
+                m_boxes.m_boxes);
+
+    m_boxes.m_boxes.clear();
+    SetValue(HKEY_LOCAL_MACHINE, kBrowser, "Version", "");
+    EXPECT_FALSE(RunStartup());
+    EXPECT_TRUE(m_boxes.m_boxes.empty()) << "any readable version passes";
+}
+
+TEST_F(StartupTest, TheFirstInstanceHoldsTheMutexUntilItIsDestroyed)
+{
+    {
+        CCustomizeApp first;
+        EXPECT_TRUE(first.CreateInstanceMutex(kInstanceMutexName));
+        CHandle probe(::OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutexName));
+        EXPECT_TRUE(static_cast<bool>(probe));
+    }
+    CHandle gone(::OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutexName));
+    EXPECT_FALSE(static_cast<bool>(gone));
+}
+
+}  // namespace
