@@ -57,6 +57,22 @@ bool FileExists(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+void CopySampleImages(const std::string& directory)
+{
+    const std::string images = directory + "\\images";
+    ::CreateDirectoryA(images.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((SampleImagesDirectory() + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("no sample images in " + SampleImagesDirectory());
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ::CopyFileA((SampleImagesDirectory() + "\\" + found.cFileName).c_str(),
+                        (images + "\\" + found.cFileName).c_str(), FALSE);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+}
+
 namespace {
 
 void RemoveTree(const std::string& path)

@@ -11,6 +11,9 @@ std::string SampleImagesDirectory();
 std::string TestDataFile(const std::string& name);
 std::string ProgramPath();  // the customization tool's .exe
 
+// Copies the sample artwork into directory\images, as an installation has it.
+void CopySampleImages(const std::string& directory);
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
