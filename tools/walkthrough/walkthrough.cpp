@@ -338,10 +338,15 @@ int main(int argc, char** argv)
         std::vector<CTracked> current;
         for (HWND wnd : wnds) {
             CTracked entry{wnd, nNow, false, false};
+            bool bKnown = false;
             for (const CTracked& old : tracked) {
-                if (old.m_wnd == wnd)
+                if (old.m_wnd == wnd) {
                     entry = old;
+                    bKnown = true;
+                }
             }
+            if (!bKnown)
+                std::printf("[%6.2f s] appeared %s\n", (nNow - nStart) / 1000.0, Quoted(TextOf(wnd)).c_str());
             current.push_back(entry);
         }
         tracked = current;
