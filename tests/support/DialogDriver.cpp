@@ -58,10 +58,11 @@ void CALLBACK CDialogDriver::TimerProc(HWND, UINT, UINT_PTR id, DWORD)
 
 std::string ItemText(HWND dialog, int id)
 {
+    // WM_GETTEXT rather than GetWindowText, which does not ask a window of another process.
     HWND item = ::GetDlgItem(dialog, id);
-    int length = ::GetWindowTextLengthA(item);
+    LRESULT length = ::SendMessageA(item, WM_GETTEXTLENGTH, 0, 0);
     std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-    ::GetWindowTextA(item, text.data(), length + 1);
+    ::SendMessageA(item, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     return text.data();
 }
 

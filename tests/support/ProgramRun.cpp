@@ -1,0 +1,107 @@
+#include "tests/support/ProgramRun.h"
+
+#include "tests/support/DialogDriver.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <stdexcept>
+#include <vector>
+
+bool IsMessageBox(HWND hwnd)
+{
+    // A dialog with the text static 0xFFFF, an OK button and no more than an icon besides.
+    char className[16] = {};
+    ::GetClassNameA(hwnd, className, sizeof(className));
+    int children = 0;
+    for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        ++children;
+    return std::string(className) == "#32770" && ::GetDlgItem(hwnd, 0xFFFF) && ::GetDlgItem(hwnd, IDOK) &&
+           children <= 3;
+}
+
+CProgramRun::CProgramRun(const std::string& directory)
+{
+    std::string command = "\"" + ProgramPath() + "\"";
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si, &pi))
+        throw std::runtime_error("cannot start the program: error " + std::to_string(::GetLastError()));
+    ::CloseHandle(pi.hThread);
+    m_process = CHandle(pi.hProcess);
+    m_processId = pi.dwProcessId;
+}
+
+CProgramRun::~CProgramRun()
+{
+    if (::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(m_process.Get(), 1);
+        ::WaitForSingleObject(m_process.Get(), 5000);
+    }
+}
+
+HWND CProgramRun::WaitForWindow(const std::function<bool(HWND)>& test, DWORD timeoutMs)
+{
+    struct Search {
+        DWORD processId;
+        const std::function<bool(HWND)>* test;
+        HWND found;
+    };
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        Search search{m_processId, &test, nullptr};
+        ::EnumWindows(
+            [](HWND hwnd, LPARAM lParam) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lParam);
+                DWORD pid = 0;
+                ::GetWindowThreadProcessId(hwnd, &pid);
+                if (pid == s->processId && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd) && (*s->test)(hwnd)) {
+                    s->found = hwnd;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        if (::GetTickCount() - start > timeoutMs || ::WaitForSingleObject(m_process.Get(), 0) != WAIT_TIMEOUT)
+            return nullptr;
+        ::Sleep(20);
+    }
+}
+
+HWND CProgramRun::WaitForDialogWith(int controlId, DWORD timeoutMs)
+{
+    return WaitForWindow([controlId](HWND hwnd) { return ::GetDlgItem(hwnd, controlId) != nullptr; }, timeoutMs);
+}
+
+HWND CProgramRun::WaitForMessageBox(DWORD timeoutMs)
+{
+    return WaitForWindow(
+        [](HWND hwnd) {
+            char className[16] = {};
+            ::GetClassNameA(hwnd, className, sizeof(className));
+            return IsMessageBox(hwnd);
+        },
+        timeoutMs);
+}
+
+DWORD CProgramRun::WaitForExit(DWORD timeoutMs)
+{
+    if (::WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0)
+        return static_cast<DWORD>(-1);
+    DWORD exitCode = static_cast<DWORD>(-1);
+    ::GetExitCodeProcess(m_process.Get(), &exitCode);
+    return exitCode;
+}
+
+std::string MessageBoxText(HWND box)
+{
+    return ItemText(box, 0xFFFF);
+}
+
+void PressMessageBoxOk(HWND box)
+{
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
+}

@@ -1,0 +1,88 @@
+// The real program, started in its own process on the sample installation and driven
+// through its windows by control id and text.
+#include "config/RegistrySchema.h"
+#include "framework/Wnd.h"
+#include "res/resource.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/PlatformBoxes.h"
+#include "tests/support/ProgramRun.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestRegistry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ProgramRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InstallSampleRegistry();
+        CopySampleImages(m_base.Path());
+    }
+
+    CScratchDirectory m_base;
+};
+
+TEST_F(ProgramRunTest, AcceptingEveryWindowWritesTheFullExport)
+{
+    CProgramRun program(m_base.Path());
+    HWND editor = program.WaitForDialogWith(IDC_HOTKEY_FILE);
+    ASSERT_NE(nullptr, editor);
+    EXPECT_EQ("Access Nimbook Customization", CWnd::GetWindowText(editor));
+    EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton, "File"), ItemText(editor, IDC_HOTKEY_FILE));
+    ::PostMessageA(::GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
+
+    EXPECT_EQ(0u, program.WaitForExit());
+    EXPECT_EQ(ReadFileBytes(TestDataFile("sample-export.reg")), ReadFileBytes(m_base.ExportFile()));
+}
+
+TEST_F(ProgramRunTest, AReassignedButtonEndsWithTheWarningAndTheShortExport)
+{
+    CProgramRun program(m_base.Path());
+    HWND editor = program.WaitForDialogWith(IDC_HOTKEY_FILE);
+    ASSERT_NE(nullptr, editor);
+    ::SendMessageA(::GetDlgItem(editor, IDC_HOTKEY_FILE), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>("C:\\Windows\\notepad.exe"));
+    ::PostMessageA(::GetDlgItem(editor, IDOK), BM_CLICK, 0, 0);
+
+    HWND warning = program.WaitForMessageBox();
+    ASSERT_NE(nullptr, warning);
+    EXPECT_EQ("Access Nimbook Customization - Warning", CWnd::GetWindowText(warning));
+    EXPECT_EQ("Changing the operation of the \"Nimbook\" button disables the function of Access Nimbook "
+              "Assistant for users.\nAccess Nimbook Customization tool will now exit.\n",
+              MessageBoxText(warning));
+    PressMessageBoxOk(warning);
+
+    EXPECT_EQ(0u, program.WaitForExit());
+    EXPECT_EQ("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\NBHOTKEY\\8001]\n"
+              "\"DispName\"=\"Access Nimbook II\"\n\"File\"=\"C:\\\\Windows\\\\notepad.exe\"\n",
+              ReadFileBytes(m_base.ExportFile()));
+}
+
+TEST_F(ProgramRunTest, WithoutTheHotkeyUtilityTwoBoxesAndNoExport)
+{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton);
+    CProgramRun program(m_base.Path());
+
+    HWND registryBox = program.WaitForMessageBox();
+    ASSERT_NE(nullptr, registryBox);
+    EXPECT_EQ("Message", CWnd::GetWindowText(registryBox));
+    EXPECT_EQ("Opening Registry: " + SystemText(ERROR_FILE_NOT_FOUND), MessageBoxText(registryBox));
+    PressMessageBoxOk(registryBox);
+
+    HWND installBox = program.WaitForWindow([registryBox](HWND hwnd) {
+        return hwnd != registryBox && IsMessageBox(hwnd);
+    });
+    ASSERT_NE(nullptr, installBox);
+    EXPECT_EQ("Access Nimbook Customization - Error", CWnd::GetWindowText(installBox));
+    EXPECT_EQ("You must install the Corvane Nimbook Utilities before you can use this tool.\n"
+              "The Corvane Nimbook Utilities installation will enable the \"Nimbook\" button.",
+              MessageBoxText(installBox));
+    PressMessageBoxOk(installBox);
+
+    EXPECT_EQ(0u, program.WaitForExit());
+    EXPECT_FALSE(FileExists(m_base.Path() + "\\Customization"));
+}
+
+}  // namespace
