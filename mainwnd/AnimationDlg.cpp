@@ -1,0 +1,279 @@
+// Construction of the main window: its data exchange, the steps that build the replica when
+// the window opens, the pixel layout, the artwork and the fonts.
+#include "mainwnd/AnimationDlg.h"
+
+#include "framework/CurrentDirectory.h"
+#include "framework/DataExchange.h"
+#include "framework/SystemLanguage.h"
+#include "mainwnd/WesternLanguage.h"
+
+#include <commctrl.h>
+
+#include <climits>
+#include <cstring>
+
+namespace {
+
+// The assistant's main window is always this big, at the top left corner of the screen.
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 600;
+
+// Pixel positions of the laid-out controls, in client coordinates.
+constexpr std::array<int, 5> kCategoryY = {172, 222, 271, 321, 370};
+constexpr std::array<int, 4> kWebLinkIconY = {168, 260, 356, 452};
+constexpr std::array<int, 4> kWebLinkTextY = {184, 278, 374, 464};
+
+// The Go text gets wider with its text, and the Go button stays right of it.
+struct CGoSizing {
+    int nMaxLength;  // the row applies up to this many characters
+    int x;
+    int cx;
+    int xButton;
+};
+constexpr std::array<CGoSizing, 4> kGoSizing = {{
+    {2, 262, 30, 292},
+    {5, 262, 50, 321},
+    {9, 262, 62, 327},
+    {INT_MAX, 261, 110, 374},
+}};
+constexpr int kGoTextY = 450;
+constexpr int kGoTextHeight = 30;
+constexpr int kGoButtonY = 452;
+
+// A point font from an otherwise empty LOGFONT, for the window's device context.
+void CreateWindowFont(CFont& font, HWND hwnd, const char* faceName, int nTenthsOfPoint, LONG nWeight)
+{
+    LOGFONTA logFont{};
+    logFont.lfHeight = nTenthsOfPoint;
+    logFont.lfWeight = nWeight;
+    std::strncpy(logFont.lfFaceName, faceName, LF_FACESIZE - 1);
+    CClientDC dc(hwnd);
+    font.CreatePointFontIndirect(logFont, dc.Get());
+}
+
+void SetControlFont(HWND hwnd, HFONT font)
+{
+    ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+}  // namespace
+
+CAnimationDlg::CAnimationDlg(CWnd* pParent) : CDialog(IDD_ANIMATION, pParent)
+{
+    // The template's animation control needs its window class before the window is made.
+    RegisterShockwaveFlashClass();
+    m_nSelectedCategory = 0;
+    m_bNoLogo = TRUE;
+    ReadMainTexts();
+    ReadControlSettings();
+    m_strSearchText.clear();
+    for (std::string& text : m_strSubTopic)
+        text.clear();
+    m_strTitleText.clear();
+    m_strHintText.clear();
+    m_hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+CAnimationDlg::~CAnimationDlg() = default;
+
+void CAnimationDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_HINT, m_wndHint);
+    DDX_Control(pDX, IDC_TITLE, m_wndTitle);
+    DDX_Control(pDX, IDC_GO_BUTTON, m_wndGoButton);
+    DDX_Control(pDX, IDC_SEARCH_LABEL, m_wndQuickSearch);
+    for (size_t i = 0; i < m_wndWebLinkIcon.size(); ++i)
+        DDX_Control(pDX, kWebLinkIconIds[i], m_wndWebLinkIcon[i]);
+    for (size_t i = 0; i < m_wndSubTopic.size(); ++i)
+        DDX_Control(pDX, kSubTopicIds[i], m_wndSubTopic[i]);
+    DDX_Control(pDX, IDC_CENTER_IMAGE, m_wndCenterImage);
+    DDX_Control(pDX, IDC_SEARCH_EDIT, m_editSearch);
+    DDX_Control(pDX, IDC_GO_TEXT, m_wndGoLabel);
+    DDX_Control(pDX, IDC_SEARCH_HELP, m_wndSearchHelp);
+    DDX_Control(pDX, IDC_CLOSE, m_wndClose);
+    DDX_Control(pDX, IDC_MINIMIZE, m_wndMinimize);
+    DDX_Control(pDX, IDC_LEFT_IMAGE, m_wndLeftImage);
+    for (size_t i = 0; i < m_wndWebLinkText.size(); ++i)
+        DDX_Control(pDX, kWebLinkTextIds[i], m_wndWebLinkText[i]);
+    for (size_t i = 0; i < m_wndCategory.size(); ++i)
+        DDX_Control(pDX, kCategoryIds[i], m_wndCategory[i]);
+    DDX_Control(pDX, IDC_ANIMATION, m_flash);
+
+    DDX_Text(pDX, IDC_SEARCH_EDIT, m_strSearchText);
+    for (size_t i = 0; i < m_strSubTopic.size(); ++i)
+        DDX_Text(pDX, kSubTopicIds[i], m_strSubTopic[i]);
+    DDX_Text(pDX, IDC_TITLE, m_strTitleText);
+    DDX_Text(pDX, IDC_HINT, m_strHintText);
+}
+
+BOOL CAnimationDlg::OnInitDialog()
+{
+    // Binds the controls; the title, the hint and the sub-topic lines lose their template texts.
+    CDialog::OnInitDialog();
+
+    m_szCurrentDir = GetCurrentDirectoryString();
+
+    m_toolTip.Create(m_hWnd);
+    m_toolTip.Activate(true);
+
+    ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, kWindowWidth, kWindowHeight, SWP_NOCOPYBITS);
+    LayOutControls();
+    LoadArtwork();
+    m_flash.SetMovie(m_szCurrentDir + "\\images\\corvane.swf");
+
+    ApplyIndent(m_nTopLevelIndent);
+    ApplyFonts();
+    ApplyTexts();
+    // The layout sized the Go text for the template's text; size it for the one it shows now.
+    SizeGoText();
+
+    FillSubTopicLines(1);
+    SetHoverCodes();
+    return TRUE;
+}
+
+void CAnimationDlg::MoveControl(int id, int x, int y)
+{
+    ::SetWindowPos(GetDlgItem(id), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CAnimationDlg::MoveControl(int id, int x, int y, int cx, int cy)
+{
+    ::SetWindowPos(GetDlgItem(id), nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CAnimationDlg::LayOutControls()
+{
+    for (size_t i = 0; i < kCategoryIds.size(); ++i)
+        MoveControl(kCategoryIds[i], 61, kCategoryY[i], 235, 26);
+    MoveControl(IDC_SEARCH_LABEL, 61, 421);
+    MoveControl(IDC_SEARCH_EDIT, 73, 455, 185, 24);
+    MoveControl(IDC_SEARCH_HELP, 77, 517);
+    SizeGoText();
+    MoveControl(IDC_LEFT_IMAGE, 230, 100);
+    MoveControl(IDC_CENTER_IMAGE, 302, 130);
+    // Line 15 keeps its place from the template.
+    for (size_t line = 0; line < 14; ++line)
+        MoveControl(kSubTopicIds[line], 303, 131 + 20 * static_cast<int>(line), 273, 22);
+    MoveControl(IDC_ANIMATION, 474, 0, 240, 130);
+    MoveControl(IDC_MINIMIZE, 747, 11);
+    MoveControl(IDC_CLOSE, 768, 11);
+    for (size_t i = 0; i < kWebLinkIconIds.size(); ++i)
+        MoveControl(kWebLinkIconIds[i], 585, kWebLinkIconY[i]);
+    for (size_t i = 0; i < kWebLinkTextIds.size(); ++i)
+        MoveControl(kWebLinkTextIds[i], 665, kWebLinkTextY[i], 105, 85);
+}
+
+void CAnimationDlg::SizeGoText()
+{
+    const int length = ::GetWindowTextLengthA(GetDlgItem(IDC_GO_TEXT));
+    for (const CGoSizing& row : kGoSizing) {
+        if (length <= row.nMaxLength) {
+            MoveControl(IDC_GO_TEXT, row.x, kGoTextY, row.cx, kGoTextHeight);
+            MoveControl(IDC_GO_BUTTON, row.xButton, kGoButtonY);
+            return;
+        }
+    }
+}
+
+void CAnimationDlg::LoadArtwork()
+{
+    const std::string images = GetCurrentDirectoryString() + "\\images\\";
+
+    LoadBitmapFile(m_bmpBackground, images + (m_bNoLogo ? "BkgdNoLg.bmp" : "BkgdLogo.bmp"));
+
+    LoadBitmapFile(m_bmpLeftImage, images + "Image0.bmp");
+    ::SendMessageA(m_wndLeftImage.m_hWnd, STM_SETIMAGE, IMAGE_BITMAP,
+                   reinterpret_cast<LPARAM>(m_bmpLeftImage.GetSafeHandle()));
+    LoadBitmapFile(m_bmpCenterRest, images + "cntrRest.bmp");
+    ::SendMessageA(m_wndCenterImage.m_hWnd, STM_SETIMAGE, IMAGE_BITMAP,
+                   reinterpret_cast<LPARAM>(m_bmpCenterRest.GetSafeHandle()));
+
+    for (size_t i = 0; i < m_wndCategory.size(); ++i) {
+        const std::string number = std::to_string(i + 1);
+        LoadBitmapFile(m_bmpCategoryRest[i], images + "L" + number + "Rest.bmp");
+        LoadBitmapFile(m_bmpCategoryHigh[i], images + "L" + number + "High.bmp");
+        m_wndCategory[i].SetBitmaps(&m_bmpCategoryRest[i], &m_bmpCategoryHigh[i]);
+    }
+    for (size_t i = 0; i < m_wndWebLinkIcon.size(); ++i) {
+        const std::string number = std::to_string(i + 1);
+        LoadBitmapFile(m_bmpWebLinkIcon[i], images + "Icon" + number + ".bmp");
+        LoadBitmapFile(m_bmpWebLinkIconHigh[i], images + "Icon" + number + "_hi.bmp");
+        m_wndWebLinkIcon[i].SetBitmaps(&m_bmpWebLinkIcon[i], &m_bmpWebLinkIconHigh[i]);
+    }
+    // The web-link texts are text only.
+    for (CBitmapStatic& text : m_wndWebLinkText)
+        text.SetBitmaps(nullptr, nullptr);
+
+    LoadBitmapFile(m_bmpMinimize, images + "minimize.bmp");
+    m_wndMinimize.SetBitmaps(&m_bmpMinimize, &m_bmpMinimize);
+    LoadBitmapFile(m_bmpClose, images + "close.bmp");
+    m_wndClose.SetBitmaps(&m_bmpClose, &m_bmpClose);
+    LoadBitmapFile(m_bmpGoRest, images + "gobtn_re.bmp");
+    LoadBitmapFile(m_bmpGoHigh, images + "gobtn_hi.bmp");
+    m_wndGoButton.SetBitmaps(&m_bmpGoRest, &m_bmpGoHigh);
+
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+}
+
+void CAnimationDlg::ApplyFonts()
+{
+    // The assistant draws Western languages in its own fonts and every other language in the
+    // system font; the hint line then keeps the dialog's font.
+    HFONT line = nullptr;
+    HFONT category = nullptr;
+    HFONT title = nullptr;
+    HFONT hint = nullptr;
+    if (IsWesternLanguage(SystemDefaultLanguage())) {
+        CreateWindowFont(m_fontLine, m_hWnd, "Arial", 100, FW_NORMAL);
+        CreateWindowFont(m_fontCategory, m_hWnd, "Arial", 118, FW_BOLD);
+        CreateWindowFont(m_fontTitle, m_hWnd, "Times", 300, FW_BOLD);
+        CreateWindowFont(m_fontHint, m_hWnd, "Times", 200, FW_BOLD);
+        line = m_fontLine.GetSafeHandle();
+        category = m_fontCategory.GetSafeHandle();
+        title = m_fontTitle.GetSafeHandle();
+        hint = m_fontHint.GetSafeHandle();
+    } else {
+        m_pSystemFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+        line = category = title = m_pSystemFont;
+    }
+
+    for (const CBitmapStatic& subTopic : m_wndSubTopic)
+        SetControlFont(subTopic.m_hWnd, line);
+    SetControlFont(m_wndSearchHelp.m_hWnd, line);
+    SetControlFont(m_toolTip.m_hWnd, line);
+    for (const CBitmapStatic& text : m_wndWebLinkText)
+        SetControlFont(text.m_hWnd, line);
+
+    for (const CBitmapStatic& label : m_wndCategory)
+        SetControlFont(label.m_hWnd, category);
+    SetControlFont(m_wndQuickSearch.m_hWnd, category);
+    SetControlFont(m_wndGoLabel.m_hWnd, category);
+
+    SetControlFont(m_wndTitle.m_hWnd, title);
+    if (hint)
+        SetControlFont(m_wndHint.m_hWnd, hint);
+
+    SetControlFont(m_editSearch.m_hWnd, static_cast<HFONT>(::GetStockObject(SYSTEM_FONT)));
+    ::SendMessageA(m_editSearch.m_hWnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
+}
+
+void CAnimationDlg::SetHoverCodes()
+{
+    for (size_t i = 0; i < m_wndSubTopic.size(); ++i) {
+        m_wndSubTopic[i].m_nHoverCode = 1 + static_cast<int>(i);
+        m_wndSubTopic[i].m_pHoverTarget = this;
+    }
+    for (size_t i = 0; i < m_wndCategory.size(); ++i) {
+        m_wndCategory[i].m_nHoverCode = 101 + static_cast<int>(i);
+        m_wndCategory[i].m_pHoverTarget = this;
+    }
+    // A web link's text and icon report the same code.
+    for (size_t i = 0; i < m_wndWebLinkText.size(); ++i) {
+        m_wndWebLinkText[i].m_nHoverCode = 201 + static_cast<int>(i);
+        m_wndWebLinkText[i].m_pHoverTarget = this;
+        m_wndWebLinkIcon[i].m_nHoverCode = 201 + static_cast<int>(i);
+        m_wndWebLinkIcon[i].m_pHoverTarget = this;
+    }
+}

@@ -1,0 +1,179 @@
+// CAnimationDlg: the main customization window, a replica of the assistant's main window
+// built from the assistant's registry texts and bitmap files. A click on a field of the
+// replica asks to change that field.
+#pragma once
+
+#include "controls/BitmapStatic.h"
+#include "controls/HoverTarget.h"
+#include "framework/Dialog.h"
+#include "framework/Gdi.h"
+#include "framework/ToolTipCtrl.h"
+#include "mainwnd/ShockwaveFlash.h"
+#include "res/resource.h"
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+class CAnimationDlg : public CDialog, public CHoverTarget {
+public:
+    // Reads the registry; its failures are reported before the window exists.
+    explicit CAnimationDlg(CWnd* pParent = nullptr);
+    ~CAnimationDlg() override;
+
+    // Settings of one category button, read so that unreadable values are reported.
+    struct CCategorySettings {
+        std::string m_strInformationSource;
+        std::string m_strLaunchableItem;
+        std::array<std::string, 9> m_strTopic;
+    };
+    // Settings of one web link, read for the same reason.
+    struct CWebLinkSettings {
+        std::string m_strInformationSource;
+        std::string m_strLaunchableItem;
+    };
+
+    // How much the pointer made the replica repaint: the hover operations repaint only the
+    // controls whose picture changes.
+    struct CHoverStatistics {
+        int nResets = 0;          // returns to the rest state
+        int nWebLinkHovers = 0;   // web-link reports of the bitmap controls
+        int nRepaints = 0;        // controls repainted because their state changed
+    };
+    const CHoverStatistics& GetHoverStatistics() const { return m_hoverStatistics; }
+
+    // Hover reports of the bitmap controls.
+    void OnSubTopicHover(int nLine) override;
+    void OnCategoryHover(int nCategory) override;
+    void OnWebLinkHover(int nWebLink) override;
+
+    // Feeds and styles the tooltips of the close and minimize fields.
+    bool PreTranslateMessage(MSG* pMsg) override;
+
+    // The window's data, in the order of its construction.
+    BOOL m_bNoLogo = TRUE;  // TRUE: background "BkgdNoLg.bmp", FALSE: "BkgdLogo.bmp"
+    int m_nTopLevelIndent = 0;
+    std::string m_strInitError;
+    CBitmapStatic m_wndHint;
+    CBitmapStatic m_wndTitle;
+    CBitmapStatic m_wndGoButton;
+    CBitmapStatic m_wndQuickSearch;
+    std::array<CBitmapStatic, 4> m_wndWebLinkIcon;
+    std::array<CBitmapStatic, 15> m_wndSubTopic;
+    CWnd m_wndCenterImage;
+    CWnd m_editSearch;
+    CWnd m_wndGoLabel;
+    CWnd m_wndSearchHelp;
+    CBitmapStatic m_wndClose;
+    CBitmapStatic m_wndMinimize;
+    CWnd m_wndLeftImage;
+    std::array<CBitmapStatic, 4> m_wndWebLinkText;
+    std::array<CBitmapStatic, 5> m_wndCategory;
+    std::string m_strSearchText;
+    std::array<std::string, 15> m_strSubTopic;
+    CShockwaveFlash m_flash;
+    std::string m_strTitleText;
+    std::string m_strHintText;
+    HFONT m_pSystemFont = nullptr;  // the stock system font; not owned
+    CFont m_fontCategory;
+    CFont m_fontLine;
+    CFont m_fontTitle;
+    CFont m_fontHint;
+    std::array<CBitmap, 4> m_bmpWebLinkIconHigh;
+    int m_nSubLevelIndent = 0;
+    std::string m_strSearchSource;
+    CBitmap m_bmpClose;
+    CBitmap m_bmpMinimize;
+    std::array<CBitmap, 4> m_bmpWebLinkIcon;
+    int m_nSelectedCategory = 0;
+    std::array<CWebLinkSettings, 4> m_webLinkSettings;
+    CBitmap m_bmpCenterRest;
+    std::array<CBitmap, 5> m_bmpCategoryRest;
+    std::array<CBitmap, 5> m_bmpCategoryHigh;
+    CBitmap m_bmpBackground;
+    CBitmap m_bmpGoRest;
+    CBitmap m_bmpGoHigh;
+    CBitmap m_bmpLeftImage;
+    CToolTipCtrl m_toolTip;
+    std::array<CCategorySettings, 5> m_categorySettings;
+    std::string m_szCurrentDir;
+    HICON m_hIcon = nullptr;
+    std::string m_strSearchChm;
+    std::string m_strSearchHtml;
+    std::array<std::string, 17> m_strMainText;  // indexed 1 to 16; 0 is not used
+
+protected:
+    const MessageMap* GetMessageMap() const override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    // Building the replica (AnimationDlg.cpp).
+    void LayOutControls();
+    void SizeGoText();
+    void LoadArtwork();
+    void ApplyFonts();
+    void SetHoverCodes();
+    void MoveControl(int id, int x, int y);
+    void MoveControl(int id, int x, int y, int cx, int cy);
+
+    // Texts and settings (AnimationDlgTexts.cpp). Each read returns whether every read
+    // succeeded.
+    bool ReadMainTexts();
+    bool ReadControlSettings();
+    bool ReadCategorySettings();
+    bool ReadWebLinkSettings();
+    void ApplyIndent(int nCount);
+    void ApplyTexts();
+    void FillSubTopicLines(int nCategory);
+    void ReportReadFailure(const char* prefix, LONG code);
+
+    // Drawing, highlighting and dragging (AnimationDlgDrawing.cpp).
+    LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
+    HBRUSH OnCtlColor(HDC hdc, HWND hwndControl, UINT nCtlColor);
+    LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
+    LRESULT OnIconEraseBkgnd(WPARAM wParam, LPARAM lParam);
+    void ResetHover();
+    void ShowSearchHelp();
+    void HideSearchHelp();
+    void HighlightWebLink(int nWebLink);
+    // Sets a field's highlight, repainting it only when the flag changes.
+    void SetFieldHighlight(CBitmapStatic& field, bool bHighlight);
+    // Shows a bitmap in a picture static, repainting it only when the picture changes.
+    bool SetPicture(CWnd& picture, const CBitmap& bitmap);
+    bool IsFieldHighlighted(HWND hwndControl) const;
+
+    // Field clicks (AnimationDlgCommands.cpp).
+    void OnEditField(int nField);
+    void OnClickWebLinkIcon(int nIcon);
+    void OnClickLeftImage();
+    void OnEditInternetWelcome();
+    void OnNonCustomizable();
+    void OnDefaultButton();
+    void OnClickClose();
+    void OnClickMinimize();
+    void OnClickSubTopic(int nLine);
+    // The command table routes each field to these, with its number.
+    template <int N>
+    void OnEditFieldNumber() { OnEditField(N); }
+    template <int N>
+    void OnClickWebLinkIconNumber() { OnClickWebLinkIcon(N); }
+    template <int N>
+    void OnClickSubTopicNumber() { OnClickSubTopic(N); }
+
+private:
+    CHoverStatistics m_hoverStatistics;
+};
+
+// Control ids of the replica's fields, in the order of their numbers.
+inline constexpr std::array<int, 5> kCategoryIds = {IDC_CATEGORY1, IDC_CATEGORY2, IDC_CATEGORY3, IDC_CATEGORY4,
+                                                    IDC_CATEGORY5};
+inline constexpr std::array<int, 4> kWebLinkTextIds = {IDC_WEBLINK_TEXT1, IDC_WEBLINK_TEXT2, IDC_WEBLINK_TEXT3,
+                                                       IDC_WEBLINK_TEXT4};
+inline constexpr std::array<int, 4> kWebLinkIconIds = {IDC_WEBLINK_ICON1, IDC_WEBLINK_ICON2, IDC_WEBLINK_ICON3,
+                                                       IDC_WEBLINK_ICON4};
+inline constexpr std::array<int, 15> kSubTopicIds = {
+    IDC_SUBTOPIC1,  IDC_SUBTOPIC2,  IDC_SUBTOPIC3,  IDC_SUBTOPIC4,  IDC_SUBTOPIC5,
+    IDC_SUBTOPIC6,  IDC_SUBTOPIC7,  IDC_SUBTOPIC8,  IDC_SUBTOPIC9,  IDC_SUBTOPIC10,
+    IDC_SUBTOPIC11, IDC_SUBTOPIC12, IDC_SUBTOPIC13, IDC_SUBTOPIC14, IDC_SUBTOPIC15};

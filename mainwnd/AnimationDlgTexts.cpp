@@ -1,0 +1,222 @@
+// The replica's texts and settings: read from the assistant's registry keys when the window
+// is constructed, put into the controls when it opens.
+#include "mainwnd/AnimationDlg.h"
+
+#include "config/RegistryAccess.h"
+#include "config/RegistrySchema.h"
+
+#include <climits>
+#include <cstdlib>
+
+namespace {
+
+// Bytes offered to the registry for each kind of value, terminator included: a longer value
+// fails to read with 234 (more data).
+constexpr DWORD kMainTextBytes = 4095;
+constexpr DWORD kSourceBytes = 255;
+constexpr DWORD kLaunchableItemBytes = 4095;
+constexpr DWORD kTopicBytes = 255;
+constexpr DWORD kSearchFileBytes = 255;
+constexpr DWORD kSearchSourceBytes = 4095;
+constexpr DWORD kIndentBytes = 256;
+
+// Value names of the sixteen main texts, in the order they are read (index 0 is not used).
+const std::array<const char*, 17> kMainTextNames = {
+    nullptr,
+    RegValues::Buttons[0], RegValues::Buttons[1], RegValues::Buttons[2], RegValues::Buttons[3],
+    RegValues::Buttons[4], RegValues::Search, RegValues::GoText,
+    RegValues::Urls[0], RegValues::Urls[1], RegValues::Urls[2], RegValues::Urls[3],
+    RegValues::InitError, RegValues::SearchTip, RegValues::CloseTip, RegValues::MinimizeTip,
+    RegValues::Title,
+};
+enum MainText {
+    kButton1 = 1,
+    kSearchLabel = 6,
+    kGoText = 7,
+    kUrl1 = 8,
+    kInitError = 12,
+    kSearchTip = 13,
+    kCloseTip = 14,
+    kMinimizeTip = 15,
+    kTitle = 16,
+};
+
+const char kTitleText[] = "Customization Tool";
+const char kHintText[] = "* Click on the field you want to change. *";
+
+// The number that the text starts with, as the assistant reads its indents: leading blanks
+// and a sign are allowed, anything after the digits is ignored, no digits give 0.
+int LeadingNumber(const std::string& text)
+{
+    long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+void CAnimationDlg::ReportReadFailure(const char* prefix, LONG code)
+{
+    // During construction the window has no handle yet: the box then has no owner.
+    ReportRegistryError(m_hWnd, prefix, code, kCaptionMessage, MB_OK);
+}
+
+bool CAnimationDlg::ReadMainTexts()
+{
+    CRegKey key;
+    LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, kRegRead, key);
+    if (result != ERROR_SUCCESS) {
+        ReportReadFailure(kOpeningRegistry, result);
+        return false;
+    }
+    bool bAllRead = true;
+    for (size_t i = 1; i < kMainTextNames.size(); ++i) {
+        result = ReadRegistryString(key.Get(), kMainTextNames[i], kMainTextBytes, m_strMainText[i]);
+        if (result != ERROR_SUCCESS) {
+            ReportReadFailure(kRegistryError, result);
+            bAllRead = false;
+        }
+    }
+    return bAllRead;
+}
+
+bool CAnimationDlg::ReadCategorySettings()
+{
+    bool bAllRead = true;
+    for (size_t i = 0; i < m_categorySettings.size(); ++i) {
+        CRegKey key;
+        LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::Categories[i], kRegRead, key);
+        if (result != ERROR_SUCCESS) {
+            ReportReadFailure(kOpeningRegistry, result);
+            bAllRead = false;
+            continue;
+        }
+        CCategorySettings& settings = m_categorySettings[i];
+        auto read = [&](const char* name, DWORD bytes, std::string& value) {
+            LONG readResult = ReadRegistryString(key.Get(), name, bytes, value);
+            if (readResult != ERROR_SUCCESS) {
+                ReportReadFailure(kRegistryError, readResult);
+                bAllRead = false;
+            }
+        };
+        read(RegValues::InformationSource, kSourceBytes, settings.m_strInformationSource);
+        read(RegValues::LaunchableItem, kLaunchableItemBytes, settings.m_strLaunchableItem);
+        for (size_t topic = 0; topic < settings.m_strTopic.size(); ++topic)
+            read(RegValues::Topics[topic], kTopicBytes, settings.m_strTopic[topic]);
+    }
+    return bAllRead;
+}
+
+bool CAnimationDlg::ReadWebLinkSettings()
+{
+    bool bAllRead = true;
+    for (size_t i = 0; i < m_webLinkSettings.size(); ++i) {
+        CRegKey key;
+        LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::WebLinks[i], kRegRead, key);
+        if (result != ERROR_SUCCESS) {
+            ReportReadFailure(kOpeningRegistry, result);
+            bAllRead = false;
+            continue;
+        }
+        CWebLinkSettings& settings = m_webLinkSettings[i];
+        result = ReadRegistryString(key.Get(), RegValues::InformationSource, kSourceBytes,
+                                    settings.m_strInformationSource);
+        if (result != ERROR_SUCCESS) {
+            ReportReadFailure(kRegistryError, result);
+            bAllRead = false;
+        }
+        result = ReadRegistryString(key.Get(), RegValues::LaunchableItem, kLaunchableItemBytes,
+                                    settings.m_strLaunchableItem);
+        if (result != ERROR_SUCCESS) {
+            ReportReadFailure(kRegistryError, result);
+            bAllRead = false;
+        }
+    }
+    return bAllRead;
+}
+
+bool CAnimationDlg::ReadControlSettings()
+{
+    bool bAllRead = ReadCategorySettings();
+    bAllRead = ReadWebLinkSettings() && bAllRead;
+
+    auto read = [&](HKEY key, const char* name, DWORD bytes, std::string& value) {
+        LONG result = ReadRegistryString(key, name, bytes, value);
+        if (result != ERROR_SUCCESS) {
+            ReportReadFailure(kRegistryError, result);
+            bAllRead = false;
+        }
+        return result == ERROR_SUCCESS;
+    };
+
+    {
+        CRegKey search;
+        LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::Search, kRegRead, search);
+        if (result != ERROR_SUCCESS) {
+            ReportReadFailure(kOpeningRegistry, result);
+            bAllRead = false;
+        } else {
+            read(search.Get(), RegValues::SearchChm, kSearchFileBytes, m_strSearchChm);
+            read(search.Get(), RegValues::SearchHtml, kSearchFileBytes, m_strSearchHtml);
+            read(search.Get(), RegValues::InformationSource, kSearchSourceBytes, m_strSearchSource);
+        }
+    }
+
+    CRegKey control;
+    LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::Control, kRegRead, control);
+    if (result != ERROR_SUCCESS) {
+        ReportReadFailure(kOpeningRegistry, result);
+        return false;
+    }
+    std::string text;
+    if (read(control.Get(), RegValues::TopLevelIndent, kIndentBytes, text))
+        m_nTopLevelIndent = LeadingNumber(text);
+    if (read(control.Get(), RegValues::SubLevelIndent, kIndentBytes, text))
+        m_nSubLevelIndent = LeadingNumber(text);
+    return bAllRead;
+}
+
+void CAnimationDlg::ApplyIndent(int nCount)
+{
+    if (nCount <= 0)
+        return;
+    // The five category labels and the search label; the web-link texts and the Go text
+    // stay flush.
+    for (int i = kButton1; i <= kSearchLabel; ++i)
+        m_strMainText[i].insert(0, static_cast<size_t>(nCount), ' ');
+}
+
+void CAnimationDlg::ApplyTexts()
+{
+    for (size_t i = 0; i < kCategoryIds.size(); ++i)
+        ::SetWindowTextA(GetDlgItem(kCategoryIds[i]), m_strMainText[kButton1 + i].c_str());
+    ::SetWindowTextA(GetDlgItem(IDC_SEARCH_LABEL), m_strMainText[kSearchLabel].c_str());
+    ::SetWindowTextA(GetDlgItem(IDC_GO_TEXT), m_strMainText[kGoText].c_str());
+    for (size_t i = 0; i < kWebLinkTextIds.size(); ++i)
+        ::SetWindowTextA(GetDlgItem(kWebLinkTextIds[i]), m_strMainText[kUrl1 + i].c_str());
+
+    m_strInitError = m_strMainText[kInitError];
+    ::SetWindowTextA(GetDlgItem(IDC_SEARCH_HELP), m_strMainText[kSearchTip].c_str());
+
+    // Shown when the bound strings are next pushed to the controls.
+    m_strTitleText = kTitleText;
+    m_strHintText = kHintText;
+
+    m_toolTip.AddTool(GetDlgItem(IDC_CLOSE), m_strMainText[kCloseTip]);
+    m_toolTip.AddTool(GetDlgItem(IDC_MINIMIZE), m_strMainText[kMinimizeTip]);
+
+    SetWindowText(m_strMainText[kTitle]);
+}
+
+void CAnimationDlg::FillSubTopicLines(int nCategory)
+{
+    // The window keeps no topic lists of its own (the Topic values are read only so that a
+    // bad one is reported): the first nine lines of any category come out empty.
+    (void)nCategory;
+    for (size_t line = 0; line < 9; ++line)
+        m_strSubTopic[line].clear();
+    UpdateData(false);
+}

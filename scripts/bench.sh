@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds everything and runs the main window benchmark (tools/benchmark) under Xvfb, in the
+# X11 test prefix; prints its figures. Extra arguments go to the benchmark (number of runs).
+# Do not run it while scripts/test.sh runs: both use the prefix's registry.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+bash "$NB_ROOT/scripts/build.sh" >/dev/null
+
+bench=$NB_BUILD64/bench_main_window.exe
+[ -f "$bench" ] || { echo "error: $bench was not built" >&2; exit 1; }
+prefix=$NB_BUILD64/wine-x11
+nb_ensure_prefix "$prefix" x11
+
+cleanup() {
+  nb_stop_wineservers
+  nb_stop_xvfb
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+nb_start_xvfb 99
+nb_start_wineserver "$prefix" "$NB_XVFB_DISPLAY"
+
+# Output goes to a file: Wine's helper processes must not hold a pipe open.
+log=$(mktemp "${TMPDIR:-/tmp}/bench.XXXXXX")
+status=0
+DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$bench" "$@" </dev/null >"$log" 2>&1 || status=$?
+grep -v '^[0-9a-f]*:err:\|^[0-9a-f]*:fixme:' "$log" || true
+rm -f "$log"
+exit "$status"

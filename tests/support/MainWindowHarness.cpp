@@ -1,0 +1,194 @@
+#include "tests/support/MainWindowHarness.h"
+
+#include "tests/support/DialogDriver.h"
+#include "tests/support/TestRegistry.h"
+
+#include <stdexcept>
+
+CMainWindowTest::CMainWindowTest()
+{
+    InstallSampleRegistry();
+    CopySampleImages(m_base.Path());
+    m_previousLanguage = SetSystemLanguageOverride(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+}
+
+CMainWindowTest::~CMainWindowTest()
+{
+    SetSystemLanguageOverride(m_previousLanguage);
+}
+
+INT_PTR CMainWindowTest::Run(Step step, std::function<void(CAnimationDlg&)> prepare)
+{
+    CDialogDriver driver;
+    CAnimationDlg dlg;
+    if (prepare)
+        prepare(dlg);
+    driver.Then([&](HWND dialog) { step(dialog, dlg); });
+    INT_PTR result = dlg.DoModal();
+    EXPECT_TRUE(driver.AllStepsRan());
+    return result;
+}
+
+CAnimationDlg& MainWindowOf(HWND dialog)
+{
+    auto* dlg = dynamic_cast<CAnimationDlg*>(CWnd::FromHandle(dialog));
+    if (!dlg)
+        throw std::logic_error("not the main window");
+    return *dlg;
+}
+
+CBitmapStatic& BitmapStaticOf(HWND dialog, int id)
+{
+    auto* control = dynamic_cast<CBitmapStatic*>(CWnd::FromHandle(::GetDlgItem(dialog, id)));
+    if (!control)
+        throw std::logic_error("control " + std::to_string(id) + " is no bitmap static");
+    return *control;
+}
+
+RECT ControlRect(HWND dialog, int id)
+{
+    RECT rc{};
+    ::GetWindowRect(::GetDlgItem(dialog, id), &rc);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+POINT DialogUnitsToPixels(HWND dialog, int x, int y)
+{
+    RECT rc{0, 0, x, y};
+    ::MapDialogRect(dialog, &rc);
+    return {rc.right, rc.bottom};
+}
+
+POINT WindowPoint(HWND dialog, int dx, int dy)
+{
+    RECT rc{};
+    ::GetWindowRect(dialog, &rc);
+    return {rc.left + dx, rc.top + dy};
+}
+
+POINT ClientPointToScreen(HWND dialog, int x, int y)
+{
+    POINT pt{x, y};
+    ::ClientToScreen(dialog, &pt);
+    return pt;
+}
+
+CHitTest SystemHitTest(HWND dialog, POINT screen)
+{
+    const LPARAM position = MAKELPARAM(screen.x, screen.y);
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (!(::GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE))
+            continue;
+        RECT rc{};
+        ::GetWindowRect(child, &rc);
+        if (!::PtInRect(&rc, screen))
+            continue;
+        LRESULT code = ::SendMessageA(child, WM_NCHITTEST, 0, position);
+        if (code != HTTRANSPARENT)
+            return {child, code};
+    }
+    return {dialog, ::SendMessageA(dialog, WM_NCHITTEST, 0, position)};
+}
+
+void PumpMessages(HWND dialog)
+{
+    auto* dlg = dynamic_cast<CDialog*>(CWnd::FromHandle(dialog));
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (!dlg || !dlg->PreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+void ClickFieldNow(HWND dialog, int id)
+{
+    HWND field = ::GetDlgItem(dialog, id);
+    ::SendMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    ::SendMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+}
+
+namespace {
+
+// A top-down 32-bit picture selected into a memory device context.
+class CCanvas {
+public:
+    CCanvas(int width, int height) : m_width(width), m_height(height)
+    {
+        BITMAPINFO bmi{};
+        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+        bmi.bmiHeader.biWidth = width;
+        bmi.bmiHeader.biHeight = -height;
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 32;
+        bmi.bmiHeader.biCompression = BI_RGB;
+        m_dc = ::CreateCompatibleDC(nullptr);
+        m_bitmap = ::CreateDIBSection(m_dc, &bmi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        m_old = ::SelectObject(m_dc, m_bitmap);
+        for (int i = 0; i < width * height; ++i)
+            m_bits[i] = 0x00FFFFFF;
+    }
+    CCanvas(const CCanvas&) = delete;
+    CCanvas& operator=(const CCanvas&) = delete;
+    ~CCanvas()
+    {
+        ::SelectObject(m_dc, m_old);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(m_dc);
+    }
+    HDC Dc() const { return m_dc; }
+    CPixels Pixels() const
+    {
+        ::GdiFlush();
+        CPixels pixels;
+        pixels.width = m_width;
+        pixels.height = m_height;
+        pixels.colours.reserve(static_cast<size_t>(m_width) * m_height);
+        for (int i = 0; i < m_width * m_height; ++i) {
+            const DWORD bgr = m_bits[i];
+            pixels.colours.push_back(RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF));
+        }
+        return pixels;
+    }
+
+private:
+    int m_width;
+    int m_height;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+    DWORD* m_bits = nullptr;
+};
+
+}  // namespace
+
+CPixels PaintErase(HWND hwnd, int width, int height)
+{
+    CCanvas canvas(width, height);
+    ::SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.Dc()), 0);
+    return canvas.Pixels();
+}
+
+CPixels LoadBitmapPixels(const std::string& path)
+{
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        ::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!bitmap)
+        return {};
+    BITMAP bm{};
+    ::GetObjectA(bitmap, sizeof(bm), &bm);
+    CCanvas canvas(bm.bmWidth, bm.bmHeight);
+    HDC source = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(source, bitmap);
+    ::BitBlt(canvas.Dc(), 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY);
+    ::SelectObject(source, old);
+    ::DeleteDC(source);
+    ::DeleteObject(bitmap);
+    return canvas.Pixels();
+}

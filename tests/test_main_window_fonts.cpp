@@ -1,0 +1,188 @@
+// The main window's fonts, chosen by the system language.
+#include "mainwnd/WesternLanguage.h"
+#include "res/resource.h"
+#include "tests/support/MainWindowHarness.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+HFONT FontOf(HWND hwnd)
+{
+    return reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0));
+}
+
+LOGFONTA LogFontOf(HFONT font)
+{
+    LOGFONTA logFont{};
+    ::GetObjectA(font, sizeof(logFont), &logFont);
+    return logFont;
+}
+
+// The height of a point font of so many tenths of a point on the screen.
+LONG HeightOfTenths(int nTenths)
+{
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return -::MulDiv(nTenths, dpi, 720);
+}
+
+// The controls of each font; the tooltip takes the line font too.
+std::vector<int> LineFontIds()
+{
+    std::vector<int> ids(kSubTopicIds.begin(), kSubTopicIds.end());
+    ids.push_back(IDC_SEARCH_HELP);
+    ids.insert(ids.end(), kWebLinkTextIds.begin(), kWebLinkTextIds.end());
+    return ids;
+}
+
+std::vector<int> CategoryFontIds()
+{
+    std::vector<int> ids(kCategoryIds.begin(), kCategoryIds.end());
+    ids.push_back(IDC_SEARCH_LABEL);
+    ids.push_back(IDC_GO_TEXT);
+    return ids;
+}
+
+// The tooltip control keeps a font made from the one it is given: the same face and size.
+void ExpectSameFont(HFONT expected, HFONT actual)
+{
+    LOGFONTA a = LogFontOf(expected);
+    LOGFONTA b = LogFontOf(actual);
+    EXPECT_STREQ(a.lfFaceName, b.lfFaceName);
+    EXPECT_EQ(a.lfHeight, b.lfHeight);
+    EXPECT_EQ(a.lfWeight, b.lfWeight);
+}
+
+class MainWindowFontsTest : public CMainWindowTest {
+protected:
+    void Check(LANGID language, std::function<void(HWND dialog, CAnimationDlg& dlg)> check)
+    {
+        SetSystemLanguageOverride(language);
+        Run([&](HWND dialog, CAnimationDlg& dlg) {
+            check(dialog, dlg);
+            dlg.EndDialog(IDCANCEL);
+        });
+    }
+
+    static void ExpectSearchFieldWithSystemFontAndNoMargins(HWND d)
+    {
+        HWND search = ::GetDlgItem(d, IDC_SEARCH_EDIT);
+        EXPECT_EQ(::GetStockObject(SYSTEM_FONT), FontOf(search));
+        EXPECT_EQ(0, ::SendMessageA(search, EM_GETMARGINS, 0, 0)) << "left and right margins of 0";
+    }
+};
+
+TEST_F(MainWindowFontsTest, WesternLanguageGetsTheAssistantsFonts)
+{
+    Check(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), [](HWND d, CAnimationDlg& dlg) {
+        struct Expected {
+            HFONT font;
+            const char* face;
+            int tenths;
+            LONG weight;
+            std::vector<int> ids;
+        };
+        const Expected rows[] = {
+            {dlg.m_fontLine.GetSafeHandle(), "Arial", 100, 400, LineFontIds()},
+            {dlg.m_fontCategory.GetSafeHandle(), "Arial", 118, 700, CategoryFontIds()},
+            {dlg.m_fontTitle.GetSafeHandle(), "Times", 300, 700, {IDC_TITLE}},
+            {dlg.m_fontHint.GetSafeHandle(), "Times", 200, 700, {IDC_HINT}},
+        };
+        for (const Expected& row : rows) {
+            ASSERT_NE(nullptr, row.font) << row.face << " " << row.tenths;
+            LOGFONTA logFont = LogFontOf(row.font);
+            EXPECT_STREQ(row.face, logFont.lfFaceName);
+            EXPECT_EQ(HeightOfTenths(row.tenths), logFont.lfHeight) << row.face << " " << row.tenths;
+            EXPECT_EQ(row.weight, logFont.lfWeight) << row.face << " " << row.tenths;
+            // Everything else of the font is left to the system.
+            EXPECT_EQ(0, logFont.lfWidth);
+            EXPECT_EQ(0, logFont.lfItalic);
+            EXPECT_EQ(0, logFont.lfUnderline);
+            EXPECT_EQ(0, logFont.lfCharSet);
+            EXPECT_EQ(0, logFont.lfQuality);
+            for (int id : row.ids)
+                EXPECT_EQ(row.font, FontOf(::GetDlgItem(d, id))) << "control " << id;
+        }
+        ExpectSameFont(dlg.m_fontLine.GetSafeHandle(), FontOf(dlg.m_toolTip.m_hWnd));
+        EXPECT_EQ(nullptr, dlg.m_pSystemFont);
+        ExpectSearchFieldWithSystemFontAndNoMargins(d);
+    });
+}
+
+TEST_F(MainWindowFontsTest, OtherLanguagesGetTheSystemFontButTheHintKeepsTheDialogFont)
+{
+    for (LANGID language : {LANGID{0x040B}, LANGID{0x0411}}) {
+        Check(language, [&](HWND d, CAnimationDlg& dlg) {
+            HFONT system = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+            EXPECT_EQ(system, dlg.m_pSystemFont);
+            std::vector<int> ids = LineFontIds();
+            for (int id : CategoryFontIds())
+                ids.push_back(id);
+            ids.push_back(IDC_TITLE);
+            for (int id : ids)
+                EXPECT_EQ(system, FontOf(::GetDlgItem(d, id))) << "language " << language << ", control " << id;
+            ExpectSameFont(system, FontOf(dlg.m_toolTip.m_hWnd));
+            EXPECT_EQ(FontOf(d), FontOf(::GetDlgItem(d, IDC_HINT))) << "the template's Arial 10";
+            EXPECT_NE(system, FontOf(d));
+            EXPECT_STREQ("Arial", LogFontOf(FontOf(::GetDlgItem(d, IDC_HINT))).lfFaceName);
+            // No font of its own is made.
+            EXPECT_EQ(nullptr, dlg.m_fontLine.GetSafeHandle());
+            EXPECT_EQ(nullptr, dlg.m_fontCategory.GetSafeHandle());
+            EXPECT_EQ(nullptr, dlg.m_fontTitle.GetSafeHandle());
+            EXPECT_EQ(nullptr, dlg.m_fontHint.GetSafeHandle());
+            ExpectSearchFieldWithSystemFontAndNoMargins(d);
+        });
+    }
+}
+
+TEST(WesternLanguageTest, BoundariesOfEachLanguage)
+{
+    struct Case {
+        LANGID language;
+        bool western;
+    };
+    const Case cases[] = {
+        {0x0406, true},  {0x0806, false}, {0x0006, false},                   // Danish
+        {0x0407, true},  {0x1407, true},  {0x1807, false}, {0x0007, false},  // German
+        {0x0409, true},  {0x3409, true},  {0x3809, false}, {0x0009, false},  // English
+        {0x040A, true},  {0x500A, true},  {0x540A, false}, {0x000A, false},  // Spanish
+        {0x040C, true},  {0x180C, true},  {0x1C0C, false},                   // French
+        {0x0410, true},  {0x0810, true},  {0x0C10, false},                   // Italian
+        {0x0413, true},  {0x0813, true},  {0x0C13, false},                   // Dutch
+        {0x0414, true},  {0x0814, true},  {0x0C14, false},                   // Norwegian
+        {0x0416, true},  {0x0816, true},  {0x0C16, false},                   // Portuguese
+        {0x041D, true},  {0x081D, true},  {0x0C1D, false},                   // Swedish
+        {0x0000, false}, {0x040B, false}, {0x0408, false}, {0x0411, false},  // neutral, Finnish, Greek, Japanese
+        {0x0804, false}, {0x0412, false}, {0x0419, false}, {0x0415, false},  // Chinese, Korean, Russian, Polish
+        {0x0405, false}, {0x0425, false}, {0x0426, false}, {0x0427, false},  // Czech, the Baltic languages
+        {0x0606, false}, {0x0609, false}, {0x0610, false},  // a primary id with a foreign high bit
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.western, IsWesternLanguage(c.language)) << std::hex << "0x" << c.language;
+}
+
+TEST(WesternLanguageTest, ExactlyFiftyFiveIdsFrom0x0406To0x500A)
+{
+    int count = 0;
+    LANGID first = 0;
+    LANGID last = 0;
+    for (unsigned id = 0; id <= 0xFFFF; ++id) {
+        if (!IsWesternLanguage(static_cast<LANGID>(id)))
+            continue;
+        if (count == 0)
+            first = static_cast<LANGID>(id);
+        last = static_cast<LANGID>(id);
+        ++count;
+    }
+    EXPECT_EQ(55, count);
+    EXPECT_EQ(0x0406, first);
+    EXPECT_EQ(0x500A, last);
+}
+
+}  // namespace

@@ -1,0 +1,342 @@
+// The main window's texts and settings: what it reads from the registry when it is
+// constructed, what each failed read reports, and where each text lands when it opens.
+#include "config/RegistrySchema.h"
+#include "res/resource.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/MainWindowHarness.h"
+#include "tests/support/TestRegistry.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace {
+
+const std::string kMainTexts = RegKeys::MainTexts;
+const std::string kControl = RegKeys::Control;
+const std::string kSearch = RegKeys::Search;
+const char kTitle[] = "Customization Tool";
+const char kHint[] = "* Click on the field you want to change. *";
+
+// The tools of the window's tooltip control: the window each one covers and its text.
+std::vector<std::pair<HWND, std::string>> ToolsOf(HWND toolTip)
+{
+    std::vector<std::pair<HWND, std::string>> tools;
+    const auto count = ::SendMessageA(toolTip, TTM_GETTOOLCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        TTTOOLINFOA info{};
+        info.cbSize = sizeof(info);
+        if (!::SendMessageA(toolTip, TTM_ENUMTOOLSA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info)))
+            break;
+        EXPECT_TRUE(info.uFlags & TTF_IDISHWND) << "the whole control is the tool";
+        std::vector<char> text(1024, '\0');
+        info.lpszText = text.data();
+        ::SendMessageA(toolTip, TTM_GETTEXTA, text.size(), reinterpret_cast<LPARAM>(&info));
+        tools.emplace_back(reinterpret_cast<HWND>(info.uId), text.data());
+    }
+    return tools;
+}
+
+class MainWindowTextsTest : public CMainWindowTest {
+protected:
+    // Runs the window and hands the open dialog to `check`, then closes it.
+    void Check(std::function<void(HWND dialog, CAnimationDlg& dlg)> check)
+    {
+        Run([&](HWND dialog, CAnimationDlg& dlg) {
+            check(dialog, dlg);
+            dlg.EndDialog(IDCANCEL);
+        });
+    }
+
+    // Every report so far: shown before the window existed, as registry reports are.
+    void ExpectReports(const std::vector<std::string>& texts)
+    {
+        ASSERT_EQ(texts.size(), m_boxes.m_boxes.size());
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const RecordedBox& box = m_boxes.m_boxes[i];
+            EXPECT_EQ(texts[i], box.text) << "report " << i;
+            EXPECT_EQ(nullptr, box.owner) << "report " << i;
+            EXPECT_EQ("Message", box.caption) << "report " << i;
+            EXPECT_EQ(0u, box.type) << "report " << i;
+        }
+    }
+};
+
+std::string Opening(DWORD code)
+{
+    return "Opening Registry: " + SystemText(code);
+}
+
+std::string RegistryError(DWORD code)
+{
+    return "Registry Error: " + SystemText(code);
+}
+
+TEST_F(MainWindowTextsTest, EachMainTextLandsInItsControl)
+{
+    Check([](HWND d, CAnimationDlg& dlg) {
+        // Category labels and the search label carry TopLevelIndent ("2") blanks.
+        EXPECT_EQ("  Top Ten", ItemText(d, IDC_CATEGORY1));
+        EXPECT_EQ("  Features and Functions", ItemText(d, IDC_CATEGORY2));
+        EXPECT_EQ("  How Do I?", ItemText(d, IDC_CATEGORY3));
+        EXPECT_EQ("  Problem Solver", ItemText(d, IDC_CATEGORY4));
+        EXPECT_EQ("  Contact Corvane", ItemText(d, IDC_CATEGORY5));
+        EXPECT_EQ("  Quick Search", ItemText(d, IDC_SEARCH_LABEL));
+        // The Go text and the web-link texts have none.
+        EXPECT_EQ("Go", ItemText(d, IDC_GO_TEXT));
+        EXPECT_EQ("Corvane on the Web", ItemText(d, IDC_WEBLINK_TEXT1));
+        EXPECT_EQ("Register Your Nimbook", ItemText(d, IDC_WEBLINK_TEXT2));
+        EXPECT_EQ("Nimbook Accessories", ItemText(d, IDC_WEBLINK_TEXT3));
+        EXPECT_EQ("Software Updates", ItemText(d, IDC_WEBLINK_TEXT4));
+        EXPECT_EQ("Access Nimbook could not load its settings. Please reinstall Access Nimbook II from the "
+                  "Nimbook Software Selections CD.",
+                  dlg.m_strInitError);
+        EXPECT_EQ("Type a word or phrase, for example \"battery\", then click Go to search the Access Nimbook help.",
+                  ItemText(d, IDC_SEARCH_HELP));
+        EXPECT_EQ("Access Nimbook II", CWnd::GetWindowText(d));
+
+        // Texts of the window itself.
+        EXPECT_EQ(kTitle, ItemText(d, IDC_TITLE));
+        EXPECT_EQ(kHint, ItemText(d, IDC_HINT));
+        EXPECT_EQ(kTitle, dlg.m_strTitleText);
+        EXPECT_EQ(kHint, dlg.m_strHintText);
+        EXPECT_EQ("", ItemText(d, IDC_SEARCH_EDIT));
+        for (int id : kSubTopicIds)
+            EXPECT_EQ("", ItemText(d, id)) << "sub-topic line " << id << " lost its template text";
+        for (const std::string& text : dlg.m_strSubTopic)
+            EXPECT_EQ("", text);
+
+        // The close and minimize fields carry their tips.
+        HWND toolTip = dlg.m_toolTip.m_hWnd;
+        ASSERT_NE(nullptr, toolTip);
+        EXPECT_EQ(d, ::GetWindow(toolTip, GW_OWNER));
+        char className[64] = {};
+        ::GetClassNameA(toolTip, className, sizeof(className));
+        EXPECT_STREQ(TOOLTIPS_CLASSA, className);
+        auto tools = ToolsOf(toolTip);
+        ASSERT_EQ(2u, tools.size());
+        EXPECT_EQ(::GetDlgItem(d, IDC_CLOSE), tools[0].first);
+        EXPECT_EQ("Close Access Nimbook", tools[0].second);
+        EXPECT_EQ(::GetDlgItem(d, IDC_MINIMIZE), tools[1].first);
+        EXPECT_EQ("Minimize Access Nimbook", tools[1].second);
+    });
+    ExpectReports({});
+}
+
+TEST_F(MainWindowTextsTest, ControlSettingsAreReadAndKept)
+{
+    CAnimationDlg dlg;
+    ExpectReports({});
+    EXPECT_EQ(2, dlg.m_nTopLevelIndent);
+    EXPECT_EQ(4, dlg.m_nSubLevelIndent);
+    EXPECT_EQ("IOIS", dlg.m_categorySettings[0].m_strInformationSource);
+    EXPECT_EQ("Getting started with your Nimbook", dlg.m_categorySettings[0].m_strTopic[0]);
+    EXPECT_EQ("Registering your Nimbook", dlg.m_categorySettings[0].m_strTopic[8]);
+    EXPECT_EQ("EXEC", dlg.m_categorySettings[3].m_strInformationSource);
+    EXPECT_EQ("\"C:\\Program Files\\Corvane\\Access Nimbook II\\Tools\\NBDIAG.EXE\" /menu",
+              dlg.m_categorySettings[3].m_strLaunchableItem);
+    EXPECT_EQ("http://www.corvane.com/support/nimbook/", dlg.m_categorySettings[4].m_strLaunchableItem);
+    EXPECT_EQ("WEB", dlg.m_webLinkSettings[0].m_strInformationSource);
+    EXPECT_EQ("http://www.corvane.com/", dlg.m_webLinkSettings[0].m_strLaunchableItem);
+    EXPECT_EQ("NIMBOOK.CHM", dlg.m_strSearchChm);
+    EXPECT_EQ("search.htm", dlg.m_strSearchHtml);
+    EXPECT_EQ("IOIS", dlg.m_strSearchSource);
+    EXPECT_EQ("Top Ten", dlg.m_strMainText[1]);
+    EXPECT_EQ("Access Nimbook II", dlg.m_strMainText[16]);
+    EXPECT_EQ("", dlg.m_strMainText[0]) << "slot 0 is not used";
+    EXPECT_EQ("", dlg.m_strSearchText);
+    EXPECT_EQ("", dlg.m_strTitleText);
+    EXPECT_TRUE(dlg.m_bNoLogo);
+    EXPECT_EQ(0, dlg.m_nSelectedCategory);
+}
+
+TEST_F(MainWindowTextsTest, TopLevelIndentIndentsTheCategoryAndSearchLabelsOnly)
+{
+    struct Case {
+        const char* indent;  // nullptr: the value is missing
+        std::string blanks;
+        size_t reports;
+    };
+    const Case cases[] = {
+        {"3", "   ", 0}, {nullptr, "", 1}, {"abc", "", 0}, {"0", "", 0}, {"-2", "", 0}, {"4 blanks", "    ", 0},
+    };
+    for (const Case& c : cases) {
+        m_boxes.m_boxes.clear();
+        if (c.indent)
+            SetValue(HKEY_LOCAL_MACHINE, kControl, RegValues::TopLevelIndent, c.indent);
+        else
+            DeleteValue(HKEY_LOCAL_MACHINE, kControl, RegValues::TopLevelIndent);
+        const std::string label = c.indent ? c.indent : "<missing>";
+        Check([&](HWND d, CAnimationDlg&) {
+            EXPECT_EQ(c.blanks + "Top Ten", ItemText(d, IDC_CATEGORY1)) << label;
+            EXPECT_EQ(c.blanks + "Contact Corvane", ItemText(d, IDC_CATEGORY5)) << label;
+            EXPECT_EQ(c.blanks + "Quick Search", ItemText(d, IDC_SEARCH_LABEL)) << label;
+            EXPECT_EQ("Go", ItemText(d, IDC_GO_TEXT)) << label;
+            EXPECT_EQ("Corvane on the Web", ItemText(d, IDC_WEBLINK_TEXT1)) << label;
+            EXPECT_EQ("Software Updates", ItemText(d, IDC_WEBLINK_TEXT4)) << label;
+        });
+        if (c.reports)
+            ExpectReports({RegistryError(ERROR_FILE_NOT_FOUND)});
+        else
+            ExpectReports({});
+    }
+}
+
+TEST_F(MainWindowTextsTest, MissingMainTextsKeyGivesOneReportAndEmptyTexts)
+{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kMainTexts);
+    Check([](HWND d, CAnimationDlg& dlg) {
+        // Only the indent's blanks are left of the labels.
+        for (int id : kCategoryIds)
+            EXPECT_EQ("  ", ItemText(d, id)) << id;
+        EXPECT_EQ("  ", ItemText(d, IDC_SEARCH_LABEL));
+        EXPECT_EQ("", ItemText(d, IDC_GO_TEXT));
+        for (int id : kWebLinkTextIds)
+            EXPECT_EQ("", ItemText(d, id)) << id;
+        EXPECT_EQ("", ItemText(d, IDC_SEARCH_HELP));
+        EXPECT_EQ("", dlg.m_strInitError);
+        EXPECT_EQ("", CWnd::GetWindowText(d));
+        auto tools = ToolsOf(dlg.m_toolTip.m_hWnd);
+        ASSERT_EQ(2u, tools.size());
+        EXPECT_EQ("", tools[0].second);
+        EXPECT_EQ("", tools[1].second);
+        EXPECT_EQ(kTitle, ItemText(d, IDC_TITLE));
+        EXPECT_EQ(kHint, ItemText(d, IDC_HINT));
+    });
+    ExpectReports({Opening(ERROR_FILE_NOT_FOUND)});
+}
+
+TEST_F(MainWindowTextsTest, MissingMainTextGivesOneReportForThatTextOnly)
+{
+    DeleteValue(HKEY_LOCAL_MACHINE, kMainTexts, "CLOSE_TIP");
+    Check([](HWND d, CAnimationDlg& dlg) {
+        auto tools = ToolsOf(dlg.m_toolTip.m_hWnd);
+        ASSERT_EQ(2u, tools.size());
+        EXPECT_EQ("", tools[0].second);
+        EXPECT_EQ("Minimize Access Nimbook", tools[1].second);
+        EXPECT_EQ("Access Nimbook II", CWnd::GetWindowText(d));
+    });
+    ExpectReports({RegistryError(ERROR_FILE_NOT_FOUND)});
+}
+
+TEST_F(MainWindowTextsTest, MainTextOf4095CharactersIsTooLongAnd4094Fit)
+{
+    SetValue(HKEY_LOCAL_MACHINE, kMainTexts, "URL2", std::string(4095, 'u'));
+    SetValue(HKEY_LOCAL_MACHINE, kMainTexts, "URL3", std::string(4094, 'v'));
+    Check([](HWND d, CAnimationDlg&) {
+        EXPECT_EQ("", ItemText(d, IDC_WEBLINK_TEXT2));
+        EXPECT_EQ(std::string(4094, 'v'), ItemText(d, IDC_WEBLINK_TEXT3));
+        EXPECT_EQ("Corvane on the Web", ItemText(d, IDC_WEBLINK_TEXT1));
+    });
+    ExpectReports({RegistryError(ERROR_MORE_DATA)});
+}
+
+TEST_F(MainWindowTextsTest, NumberValueIsReadAsItsBytes)
+{
+    SetDwordValue(HKEY_LOCAL_MACHINE, kMainTexts, "GO_TEXT", 0x00216f47);  // "Go!"
+    Check([](HWND d, CAnimationDlg&) { EXPECT_EQ("Go!", ItemText(d, IDC_GO_TEXT)); });
+    ExpectReports({});
+}
+
+TEST_F(MainWindowTextsTest, MissingCategoryKeyGivesOneReportAndTheOthersAreRead)
+{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, RegKeys::Categories[2]);
+    CAnimationDlg dlg;
+    ExpectReports({Opening(ERROR_FILE_NOT_FOUND)});
+    EXPECT_EQ("", dlg.m_categorySettings[2].m_strInformationSource);
+    EXPECT_EQ("", dlg.m_categorySettings[2].m_strTopic[0]);
+    EXPECT_EQ("Keyboard and Nimbook button", dlg.m_categorySettings[1].m_strTopic[0]);
+    EXPECT_EQ("EXEC", dlg.m_categorySettings[3].m_strInformationSource);
+    EXPECT_EQ("WEB", dlg.m_categorySettings[4].m_strInformationSource);
+    EXPECT_EQ(2, dlg.m_nTopLevelIndent);
+}
+
+TEST_F(MainWindowTextsTest, MissingSearchKeyGivesOneReportAndTheIndentStillApplies)
+{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kSearch);
+    Check([](HWND d, CAnimationDlg& dlg) {
+        EXPECT_EQ("  Top Ten", ItemText(d, IDC_CATEGORY1));
+        EXPECT_EQ("  Quick Search", ItemText(d, IDC_SEARCH_LABEL));
+        EXPECT_EQ("", dlg.m_strSearchChm);
+        EXPECT_EQ("", dlg.m_strSearchSource);
+    });
+    ExpectReports({Opening(ERROR_FILE_NOT_FOUND)});
+}
+
+TEST_F(MainWindowTextsTest, MissingControlKeyReportsEachKeyOfTheSettings)
+{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kControl);
+    CAnimationDlg dlg;
+    // Five categories, four web links, the search key, the control key.
+    ExpectReports(std::vector<std::string>(11, Opening(ERROR_FILE_NOT_FOUND)));
+    EXPECT_EQ(0, dlg.m_nTopLevelIndent);
+    EXPECT_EQ(0, dlg.m_nSubLevelIndent);
+    EXPECT_EQ("Top Ten", dlg.m_strMainText[1]) << "the main texts are read all the same";
+}
+
+TEST_F(MainWindowTextsTest, ValuesLongerThanAcceptedAreReportedAndStayEmpty)
+{
+    SetValue(HKEY_LOCAL_MACHINE, RegKeys::Categories[0], "Topic5", std::string(255, 't'));
+    SetValue(HKEY_LOCAL_MACHINE, RegKeys::Categories[0], "Topic6", std::string(254, 's'));
+    SetValue(HKEY_LOCAL_MACHINE, RegKeys::Categories[1], "LaunchableItem", std::string(4094, 'l'));
+    SetValue(HKEY_LOCAL_MACHINE, RegKeys::Categories[2], "LaunchableItem", std::string(4095, 'l'));
+    SetValue(HKEY_LOCAL_MACHINE, RegKeys::WebLinks[3], "InformationSource", std::string(255, 'i'));
+    SetValue(HKEY_LOCAL_MACHINE, kSearch, "InformationSource", std::string(4094, 'i'));
+    SetValue(HKEY_LOCAL_MACHINE, kSearch, "SearchHtml", std::string(255, 'h'));
+    SetValue(HKEY_LOCAL_MACHINE, kControl, "SubLevelIndent", std::string(256, '1'));
+    CAnimationDlg dlg;
+    ExpectReports({RegistryError(ERROR_MORE_DATA), RegistryError(ERROR_MORE_DATA), RegistryError(ERROR_MORE_DATA),
+                   RegistryError(ERROR_MORE_DATA), RegistryError(ERROR_MORE_DATA)});
+    EXPECT_EQ("", dlg.m_categorySettings[0].m_strTopic[4]);
+    EXPECT_EQ(std::string(254, 's'), dlg.m_categorySettings[0].m_strTopic[5]);
+    EXPECT_EQ(std::string(4094, 'l'), dlg.m_categorySettings[1].m_strLaunchableItem) << "kept whole";
+    EXPECT_EQ("", dlg.m_categorySettings[2].m_strLaunchableItem);
+    EXPECT_EQ("", dlg.m_webLinkSettings[3].m_strInformationSource);
+    EXPECT_EQ(std::string(4094, 'i'), dlg.m_strSearchSource);
+    EXPECT_EQ("", dlg.m_strSearchHtml);
+    EXPECT_EQ(0, dlg.m_nSubLevelIndent);
+    EXPECT_EQ(2, dlg.m_nTopLevelIndent);
+}
+
+TEST_F(MainWindowTextsTest, ReportsComeInTheOrderOfReading)
+{
+    DeleteValue(HKEY_LOCAL_MACHINE, kMainTexts, "BUTTON2");
+    DeleteValue(HKEY_LOCAL_MACHINE, kMainTexts, "TITLE");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, RegKeys::Categories[2]);
+    DeleteValue(HKEY_LOCAL_MACHINE, RegKeys::Categories[4], "Topic9");
+    DeleteValue(HKEY_LOCAL_MACHINE, RegKeys::WebLinks[1], "LaunchableItem");
+    DeleteValue(HKEY_LOCAL_MACHINE, kSearch, "SearchHtml");
+    DeleteValue(HKEY_LOCAL_MACHINE, kControl, "TopLevelIndent");
+    // SearchWindowName is not in the sample: it is not read, so its absence is no failure.
+    CAnimationDlg dlg;
+    ExpectReports({RegistryError(ERROR_FILE_NOT_FOUND), RegistryError(ERROR_FILE_NOT_FOUND),
+                   Opening(ERROR_FILE_NOT_FOUND), RegistryError(ERROR_FILE_NOT_FOUND),
+                   RegistryError(ERROR_FILE_NOT_FOUND), RegistryError(ERROR_FILE_NOT_FOUND),
+                   RegistryError(ERROR_FILE_NOT_FOUND)});
+    EXPECT_EQ("", dlg.m_strMainText[2]);
+    EXPECT_EQ("How Do I?", dlg.m_strMainText[3]);
+    EXPECT_EQ("Corvane Customer Care", dlg.m_categorySettings[4].m_strTopic[2]);
+    EXPECT_EQ("", dlg.m_categorySettings[4].m_strTopic[8]);
+    EXPECT_EQ("EXEC", dlg.m_webLinkSettings[1].m_strInformationSource);
+    EXPECT_EQ("", dlg.m_webLinkSettings[1].m_strLaunchableItem);
+    EXPECT_EQ("NIMBOOK.CHM", dlg.m_strSearchChm);
+    EXPECT_EQ("IOIS", dlg.m_strSearchSource);
+    EXPECT_EQ(0, dlg.m_nTopLevelIndent);
+    EXPECT_EQ(4, dlg.m_nSubLevelIndent);
+}
+
+TEST_F(MainWindowTextsTest, ReportsAreShownBeforeTheWindowExists)
+{
+    DeleteValue(HKEY_LOCAL_MACHINE, kMainTexts, "SEARCH");
+    bool windowExisted = true;
+    m_boxes.m_onBox = [&](const RecordedBox&) {
+        windowExisted = ::FindWindowA(nullptr, "Access Nimbook II") != nullptr;
+    };
+    Check([](HWND d, CAnimationDlg&) { EXPECT_EQ("  ", ItemText(d, IDC_SEARCH_LABEL)); });
+    ExpectReports({RegistryError(ERROR_FILE_NOT_FOUND)});
+    EXPECT_FALSE(windowExisted);
+}
+
+}  // namespace

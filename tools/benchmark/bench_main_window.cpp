@@ -1,0 +1,371 @@
+// bench_main_window: figures of the main customization window on the sample installation.
+//
+//   bench_main_window.exe [RUNS]
+//
+// - How long the window takes from construction until it is open and fully painted, next to
+//   the creation of a minimal dialog in the same process.
+// - How many registry calls its construction and its opening make (counted by redirecting
+//   this program's imports of the registry functions).
+// - How many controls a sweep of 1,000 pointer moves over the window repaints, next to what
+//   repainting every control that a hover operation touches would cost.
+// Run it under Xvfb (scripts/bench.sh): the sweep moves the real pointer. It prints figures;
+// it asserts nothing.
+#include "framework/SystemLanguage.h"
+#include "mainwnd/AnimationDlg.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/MainWindowHarness.h"
+#include "tests/support/PlatformBoxes.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestRegistry.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// Registry calls, counted on their way through this program's import table.
+
+struct CRegistryCalls {
+    long nOpens = 0;
+    long nQueries = 0;
+    long nCloses = 0;
+    long nCreates = 0;
+    long nSets = 0;
+};
+CRegistryCalls g_calls;
+
+using RegOpenKeyExAFn = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+using RegQueryValueExAFn = LONG(WINAPI*)(HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+using RegCloseKeyFn = LONG(WINAPI*)(HKEY);
+using RegCreateKeyExAFn = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY,
+                                        LPDWORD);
+using RegSetValueExAFn = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
+
+// The functions themselves, as the import table held them before the redirection.
+RegOpenKeyExAFn g_realOpen = nullptr;
+RegQueryValueExAFn g_realQuery = nullptr;
+RegCloseKeyFn g_realClose = nullptr;
+RegCreateKeyExAFn g_realCreate = nullptr;
+RegSetValueExAFn g_realSet = nullptr;
+
+LONG WINAPI CountedOpen(HKEY root, LPCSTR path, DWORD options, REGSAM access, PHKEY key)
+{
+    ++g_calls.nOpens;
+    return g_realOpen(root, path, options, access, key);
+}
+
+LONG WINAPI CountedQuery(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size)
+{
+    ++g_calls.nQueries;
+    return g_realQuery(key, name, reserved, type, data, size);
+}
+
+LONG WINAPI CountedClose(HKEY key)
+{
+    ++g_calls.nCloses;
+    return g_realClose(key);
+}
+
+LONG WINAPI CountedCreate(HKEY root, LPCSTR path, DWORD reserved, LPSTR cls, DWORD options, REGSAM access,
+                          LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition)
+{
+    ++g_calls.nCreates;
+    return g_realCreate(root, path, reserved, cls, options, access, security, key, disposition);
+}
+
+LONG WINAPI CountedSet(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
+{
+    ++g_calls.nSets;
+    return g_realSet(key, name, reserved, type, data, size);
+}
+
+// Points every import of `function` from `dll` in this program at `replacement` and keeps
+// what the slots held in `original`; the number of import slots changed.
+template <class Fn>
+int RedirectImport(const char* dll, const char* function, Fn replacement, Fn& original)
+{
+    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!imports.VirtualAddress)
+        return 0;
+    int changed = 0;
+    for (auto* descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         descriptor->Name; ++descriptor) {
+        if (_stricmp(reinterpret_cast<const char*>(base + descriptor->Name), dll) != 0)
+            continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0)
+                continue;
+            DWORD protection = 0;
+            ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &protection);
+            original = reinterpret_cast<Fn>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection, &protection);
+            ++changed;
+        }
+    }
+    return changed;
+}
+
+bool CountRegistryCalls()
+{
+    // Calls made before a slot is redirected go straight to the functions.
+    g_realOpen = &::RegOpenKeyExA;
+    g_realQuery = &::RegQueryValueExA;
+    g_realClose = &::RegCloseKey;
+    g_realCreate = &::RegCreateKeyExA;
+    g_realSet = &::RegSetValueExA;
+    const int opens = RedirectImport("advapi32.dll", "RegOpenKeyExA", &CountedOpen, g_realOpen);
+    const int queries = RedirectImport("advapi32.dll", "RegQueryValueExA", &CountedQuery, g_realQuery);
+    const int closes = RedirectImport("advapi32.dll", "RegCloseKey", &CountedClose, g_realClose);
+    RedirectImport("advapi32.dll", "RegCreateKeyExA", &CountedCreate, g_realCreate);
+    RedirectImport("advapi32.dll", "RegSetValueExA", &CountedSet, g_realSet);
+    return opens > 0 && queries > 0 && closes > 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Time.
+
+double Milliseconds(LONGLONG from, LONGLONG to)
+{
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(to - from) / static_cast<double>(frequency.QuadPart);
+}
+
+LONGLONG Now()
+{
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+struct CFigures {
+    std::vector<double> values;
+    void Add(double value) { values.push_back(value); }
+    double Median() const
+    {
+        std::vector<double> sorted = values;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted.empty() ? 0 : sorted[sorted.size() / 2];
+    }
+    double Min() const { return values.empty() ? 0 : *std::min_element(values.begin(), values.end()); }
+    double Max() const { return values.empty() ? 0 : *std::max_element(values.begin(), values.end()); }
+};
+
+void Print(const char* what, const CFigures& figures)
+{
+    std::printf("  %-44s median %7.2f ms   min %7.2f   max %7.2f   (%zu runs)\n", what, figures.Median(),
+                figures.Min(), figures.Max(), figures.values.size());
+}
+
+// ---------------------------------------------------------------------------------------
+// A minimal dialog: one static text, built in memory.
+
+struct CMinimalTemplate {
+    alignas(4) WORD words[64] = {};
+};
+
+CMinimalTemplate MakeMinimalTemplate()
+{
+    CMinimalTemplate t;
+    auto* dlg = reinterpret_cast<DLGTEMPLATE*>(t.words);
+    dlg->style = WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_MODALFRAME;
+    dlg->cdit = 1;
+    dlg->cx = 200;
+    dlg->cy = 100;
+    WORD* p = reinterpret_cast<WORD*>(dlg + 1);
+    *p++ = 0;  // no menu
+    *p++ = 0;  // standard class
+    *p++ = 0;  // no title
+    p = reinterpret_cast<WORD*>((reinterpret_cast<ULONG_PTR>(p) + 3) & ~ULONG_PTR{3});
+    auto* item = reinterpret_cast<DLGITEMTEMPLATE*>(p);
+    item->style = WS_CHILD | WS_VISIBLE | SS_LEFT;
+    item->x = 10;
+    item->y = 10;
+    item->cx = 100;
+    item->cy = 10;
+    item->id = 100;
+    p = reinterpret_cast<WORD*>(item + 1);
+    *p++ = 0xFFFF;
+    *p++ = 0x0082;  // static
+    for (const char* c = "Minimal"; *c; ++c)
+        *p++ = static_cast<WORD>(*c);
+    *p++ = 0;
+    *p++ = 0;  // no creation data
+    return t;
+}
+
+INT_PTR CALLBACK MinimalDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+double OpenMinimalDialog(const CMinimalTemplate& t)
+{
+    const LONGLONG start = Now();
+    HWND dialog = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr),
+                                               reinterpret_cast<const DLGTEMPLATE*>(t.words), nullptr,
+                                               &MinimalDialogProc, 0);
+    ::ShowWindow(dialog, SW_SHOWNORMAL);
+    ::UpdateWindow(dialog);
+    const double elapsed = Milliseconds(start, Now());
+    ::DestroyWindow(dialog);
+    PumpMessages(nullptr);
+    return elapsed;
+}
+
+// ---------------------------------------------------------------------------------------
+// The main window.
+
+struct COpening {
+    double constructed = 0;
+    double initialised = 0;
+    double painted = 0;
+    CRegistryCalls constructionCalls;
+    CRegistryCalls openingCalls;
+};
+
+CRegistryCalls Difference(const CRegistryCalls& after, const CRegistryCalls& before)
+{
+    return {after.nOpens - before.nOpens, after.nQueries - before.nQueries, after.nCloses - before.nCloses,
+            after.nCreates - before.nCreates, after.nSets - before.nSets};
+}
+
+// The window runs its init step; WM_INITDIALOG's return marks it initialised.
+LONGLONG g_initialisedAt = 0;
+LRESULT CALLBACK AfterInitDialog(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_INITDIALOG && !g_initialisedAt)
+        g_initialisedAt = Now();
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+COpening OpenMainWindow(std::function<void(HWND, CAnimationDlg&)> whileOpen = {})
+{
+    COpening opening;
+    g_initialisedAt = 0;
+    HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &AfterInitDialog, nullptr, ::GetCurrentThreadId());
+    CDialogDriver driver;
+
+    const CRegistryCalls atStart = g_calls;
+    const LONGLONG start = Now();
+    CAnimationDlg dlg;
+    opening.constructed = Milliseconds(start, Now());
+    opening.constructionCalls = Difference(g_calls, atStart);
+    const CRegistryCalls afterConstruction = g_calls;
+
+    driver.Then([&](HWND dialog) {
+        // Paint messages come before timer messages: the window has painted; make sure.
+        ::UpdateWindow(dialog);
+        opening.painted = Milliseconds(start, Now());
+        opening.openingCalls = Difference(g_calls, afterConstruction);
+        if (whileOpen)
+            whileOpen(dialog, dlg);
+        dlg.EndDialog(IDCANCEL);
+    });
+    dlg.DoModal();
+    opening.initialised = g_initialisedAt ? Milliseconds(start, g_initialisedAt) : 0;
+    ::UnhookWindowsHookEx(hook);
+    return opening;
+}
+
+void PrintCalls(const char* when, const CRegistryCalls& calls)
+{
+    std::printf("  %-22s opens %3ld   queries %3ld   closes %3ld   creates %ld   writes %ld\n", when, calls.nOpens,
+                calls.nQueries, calls.nCloses, calls.nCreates, calls.nSets);
+}
+
+// 1,000 pointer moves over the window: across the web links, the search area, the strip and
+// the background, each followed by the messages it causes.
+void SweepThePointer(HWND dialog, CAnimationDlg& dlg)
+{
+    constexpr int kMoves = 1000;
+    RECT window{};
+    ::GetWindowRect(dialog, &window);
+    PumpMessages(dialog);
+    const CAnimationDlg::CHoverStatistics before = dlg.GetHoverStatistics();
+    const LONGLONG start = Now();
+    for (int i = 0; i < kMoves; ++i) {
+        const int x = 10 + (i * 37) % 780;
+        const int y = 10 + (i * 53) % 580;
+        ::SetCursorPos(window.left + x, window.top + y);
+        PumpMessages(dialog);
+    }
+    ::UpdateWindow(dialog);
+    const double elapsed = Milliseconds(start, Now());
+    const CAnimationDlg::CHoverStatistics& after = dlg.GetHoverStatistics();
+    const int resets = after.nResets - before.nResets;
+    const int hovers = after.nWebLinkHovers - before.nWebLinkHovers;
+    const int repaints = after.nRepaints - before.nRepaints;
+    // Repainting every control a hover operation touches: a reset clears 8 web-link fields
+    // and 15 sub-topic lines and sets 2 pictures; a web-link report clears 8 fields and
+    // highlights 2.
+    const long everything = 25L * resets + 10L * hovers;
+    std::printf("\nPointer sweep: %d moves in %.1f ms (%.3f ms per move)\n", kMoves, elapsed, elapsed / kMoves);
+    std::printf("  returns to the rest state   %6d\n", resets);
+    std::printf("  web-link reports            %6d\n", hovers);
+    std::printf("  controls repainted          %6d   (repainting everything touched: %ld)\n", repaints, everything);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+
+    InstallSampleRegistry();
+    CScratchDirectory base;
+    CopySampleImages(base.Path());
+    SetSystemLanguageOverride(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    CMessageBoxRecorder boxes;
+    const bool counting = CountRegistryCalls();
+
+    // One of each first, so that the classes, fonts and files are warm.
+    const CMinimalTemplate minimal = MakeMinimalTemplate();
+    OpenMinimalDialog(minimal);
+    OpenMainWindow();
+
+    CFigures minimalFigures;
+    CFigures constructed;
+    CFigures initialised;
+    CFigures painted;
+    COpening last;
+    for (int i = 0; i < runs; ++i) {
+        minimalFigures.Add(OpenMinimalDialog(minimal));
+        last = OpenMainWindow();
+        constructed.Add(last.constructed);
+        initialised.Add(last.initialised);
+        painted.Add(last.painted);
+    }
+
+    std::printf("Main window on the sample installation (%d runs after one warm-up run)\n", runs);
+    Print("construction (registry reads)", constructed);
+    Print("construction to initialised", initialised);
+    Print("construction to fully painted", painted);
+    Print("minimal dialog: creation to painted", minimalFigures);
+
+    std::printf("\nRegistry calls of one window%s\n", counting ? "" : " (not counted: imports not found)");
+    PrintCalls("construction", last.constructionCalls);
+    PrintCalls("opening", last.openingCalls);
+    std::printf("  expected from the loaders: construction 12 opens, 84 queries, 12 closes; opening none\n");
+
+    OpenMainWindow(&SweepThePointer);
+    std::printf("\nMessage boxes shown: %zu\n", boxes.m_boxes.size());
+    return 0;
+}
