@@ -17,12 +17,15 @@ under both, and its drawing stays inside the part common to both, starting
 at the top left, where the copy starts:
 
   picture                    dialog units  7 x 16     8 x 15     bitmap
-  web-link icon              45 x 38       79 x 76    90 x 71    90 x 76
+  web-link icon              45 x 38       79 x 76    90 x 71    79 x 76 (*)
   close, minimize            8 x 8         14 x 16    16 x 15    16 x 16
   Go button                  18 x 14       32 x 28    36 x 26    36 x 28
   CD dialog background       253 x 169     443 x 338  506 x 317  506 x 338
   CD dialog OK picture       48 x 12       84 x 24    96 x 23    96 x 24
   Internet dialog background 255 x 210     446 x 420  510 x 394  510 x 420
+
+(*) The web-link icon stops at 79 pixels, where the link's text starts (x 665 =
+585 + 80): a wider picture would paint over the text's first letter.
 
 Pictures shown by bitmap statics size their control themselves: the left
 picture (72 x 72, the largest the side-image editor asks for, and its
@@ -178,7 +181,7 @@ def category_bar(bg, y, accent, high):
 
 
 def link_icon(bg, n, high):
-    icon = bg.crop(585, ICON_Y[n], 90, 76)
+    icon = bg.crop(585, ICON_Y[n], 79, 76)
     base = lighter(LINK_COLOURS[n], 0.3) if high else LINK_COLOURS[n]
     if high:
         icon.circle(39.5, 36, 34, GOLD)
