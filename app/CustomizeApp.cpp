@@ -5,6 +5,9 @@
 #include "config/RegistrySchema.h"
 #include "export/CustomizationExport.h"
 #include "framework/Seams.h"
+#include "mainwnd/AnimationDlg.h"
+
+#include <memory>
 
 CCustomizeApp::CCustomizeApp()
 {
@@ -85,6 +88,15 @@ bool CCustomizeApp::RunInstallationChecks()
     return true;
 }
 
+void CCustomizeApp::RunMainWindow()
+{
+    auto mainWindow = std::make_unique<CAnimationDlg>(nullptr);
+    m_pMainWnd = mainWindow.get();
+    mainWindow->m_bNoLogo = TRUE;
+    mainWindow->DoModal();
+    m_pMainWnd = nullptr;
+}
+
 BOOL CCustomizeApp::InitInstance()
 {
     EnableControlHosting();
@@ -96,6 +108,8 @@ BOOL CCustomizeApp::InitInstance()
     if (!RunInstallationChecks())
         return FALSE;
 
+    RunMainWindow();
+    // However the main window was closed.
     WriteCustomizationExport(true);
     return FALSE;
 }

@@ -40,4 +40,6 @@ private:
     void ToggleRunningInstance();
     // False when a check failed; its box has been shown then.
     bool RunInstallationChecks();
+    // The main customization window, modally, until it is closed.
+    void RunMainWindow();
 };

@@ -3,12 +3,14 @@
 #include "config/RegistrySchema.h"
 #include "res/resource.h"
 #include "tests/support/DialogDriver.h"
+#include "tests/support/MainWindowHarness.h"
 #include "tests/support/PlatformBoxes.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestRegistry.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -50,26 +52,32 @@ protected:
     void SetUp() override { InstallSampleRegistry(); }
 
     // Constructs the application object and runs its start-up; the hot-key editor, when it
-    // opens, is handled by `editorStep`.
+    // opens, is handled by `editorStep`, and the windows after it are accepted.
     BOOL RunStartup(CDialogDriver::Step editorStep = [](HWND dlg) { ClickButton(dlg, IDCANCEL); })
     {
         CDialogDriver driver;
         driver.Then(std::move(editorStep));
+        driver.Then([this](HWND dlg) {
+            m_mainWindowTitle = CWnd::GetWindowText(dlg);
+            ClickFieldNow(dlg, IDC_CLOSE);
+        });
         CCustomizeApp app;
         BOOL result = app.InitInstance();
-        m_editorOpened = driver.m_dialogs.size();
+        m_dialogsOpened = driver.m_dialogs.size();
         return result;
     }
 
     CScratchDirectory m_base;
     CMessageBoxRecorder m_boxes;
-    size_t m_editorOpened = 0;
+    size_t m_dialogsOpened = 0;
+    std::string m_mainWindowTitle;
 };
 
 TEST_F(StartupTest, AllChecksPassOnTheSampleInstallationAndTheFullExportIsWritten)
 {
     EXPECT_FALSE(RunStartup());
-    EXPECT_EQ(1u, m_editorOpened);
+    EXPECT_EQ(2u, m_dialogsOpened) << "the hot-key editor, then the main window";
+    EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, kMainTexts, "TITLE"), m_mainWindowTitle);
     EXPECT_TRUE(m_boxes.m_boxes.empty());
     EXPECT_EQ(ReadFileBytes(TestDataFile("sample-export.reg")), ReadFileBytes(m_base.ExportFile()));
 }
@@ -109,7 +117,7 @@ TEST_F(StartupTest, WithoutTheHotkeyUtilityTwoBoxesAndNoExport)
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kHotkey);
     EXPECT_FALSE(RunStartup());
-    EXPECT_EQ(0u, m_editorOpened);
+    EXPECT_EQ(0u, m_dialogsOpened);
     ExpectBoxes({Box("Opening Registry: " + SystemText(2), "Message", 0x30), Box(kInstallUtilities, kErrorCaption, 0x10)},
                 m_boxes.m_boxes);
     EXPECT_FALSE(FileExists(m_base.Path() + "\\Customization"));

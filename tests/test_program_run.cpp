@@ -33,8 +33,43 @@ TEST_F(ProgramRunTest, AcceptingEveryWindowWritesTheFullExport)
     EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton, "File"), ItemText(editor, IDC_HOTKEY_FILE));
     ::PostMessageA(::GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
 
+    HWND mainWindow = program.WaitForDialogWith(IDC_CLOSE);
+    ASSERT_NE(nullptr, mainWindow);
+    EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, "TITLE"), CWnd::GetWindowText(mainWindow));
+    EXPECT_FALSE(FileExists(m_base.ExportFile())) << "the export follows the main window";
+    ClickField(mainWindow, IDC_CLOSE);
+
     EXPECT_EQ(0u, program.WaitForExit());
     EXPECT_EQ(ReadFileBytes(TestDataFile("sample-export.reg")), ReadFileBytes(m_base.ExportFile()));
+}
+
+TEST_F(ProgramRunTest, ASecondStartTogglesTheRunningMainWindow)
+{
+    CProgramRun first(m_base.Path());
+    HWND editor = first.WaitForDialogWith(IDC_HOTKEY_FILE);
+    ASSERT_NE(nullptr, editor);
+
+    // While the hot-key editor is open there is no main window to find.
+    CScratchDirectory otherBase;
+    EXPECT_EQ(0u, CProgramRun(otherBase.Path()).WaitForExit());
+    EXPECT_TRUE(::IsWindow(editor));
+    ::PostMessageA(::GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
+
+    HWND mainWindow = first.WaitForDialogWith(IDC_CLOSE);
+    ASSERT_NE(nullptr, mainWindow);
+    ::SetForegroundWindow(mainWindow);
+    ASSERT_EQ(mainWindow, ::GetForegroundWindow());
+
+    EXPECT_EQ(0u, CProgramRun(otherBase.Path()).WaitForExit());
+    EXPECT_TRUE(::IsIconic(mainWindow)) << "in front: minimized";
+    EXPECT_EQ(0u, CProgramRun(otherBase.Path()).WaitForExit());
+    EXPECT_FALSE(::IsIconic(mainWindow)) << "minimized: shown normally";
+    EXPECT_EQ(mainWindow, ::GetForegroundWindow());
+    EXPECT_FALSE(FileExists(otherBase.Path() + "\\Customization")) << "a second start writes no export";
+
+    ClickField(mainWindow, IDC_CLOSE);
+    EXPECT_EQ(0u, first.WaitForExit());
+    EXPECT_TRUE(FileExists(m_base.ExportFile()));
 }
 
 TEST_F(ProgramRunTest, AReassignedButtonEndsWithTheWarningAndTheShortExport)
