@@ -1,0 +1,133 @@
+#include "tests/support/TestPixels.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+void Put16(std::string& out, unsigned value)
+{
+    out.push_back(static_cast<char>(value & 0xFF));
+    out.push_back(static_cast<char>((value >> 8) & 0xFF));
+}
+
+void Put32(std::string& out, unsigned value)
+{
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+
+unsigned Get16(const std::string& in, std::size_t at)
+{
+    return static_cast<unsigned char>(in.at(at)) | static_cast<unsigned char>(in.at(at + 1)) << 8;
+}
+
+unsigned Get32(const std::string& in, std::size_t at)
+{
+    return Get16(in, at) | Get16(in, at + 2) << 16;
+}
+
+}  // namespace
+
+std::string BmpFileBytes(int w, int h, const std::function<COLORREF(int x, int y)>& colourAt)
+{
+    const unsigned stride = (static_cast<unsigned>(w) * 3 + 3) & ~3u;
+    const unsigned imageSize = stride * static_cast<unsigned>(h);
+    std::string out;
+    out += "BM";
+    Put32(out, 14 + 40 + imageSize);
+    Put32(out, 0);
+    Put32(out, 14 + 40);
+    Put32(out, 40);
+    Put32(out, static_cast<unsigned>(w));
+    Put32(out, static_cast<unsigned>(h));
+    Put16(out, 1);
+    Put16(out, 24);
+    Put32(out, BI_RGB);
+    Put32(out, imageSize);
+    Put32(out, 2835);
+    Put32(out, 2835);
+    Put32(out, 0);
+    Put32(out, 0);
+    for (int y = h - 1; y >= 0; --y) {
+        std::string row;
+        for (int x = 0; x < w; ++x) {
+            COLORREF c = colourAt(x, y);
+            row.push_back(static_cast<char>(GetBValue(c)));
+            row.push_back(static_cast<char>(GetGValue(c)));
+            row.push_back(static_cast<char>(GetRValue(c)));
+        }
+        row.resize(stride, '\0');
+        out += row;
+    }
+    return out;
+}
+
+CBmpFile::CBmpFile(const std::string& path) : m_bytes(ReadFileBytes(path))
+{
+    if (m_bytes.size() < 54 || m_bytes.compare(0, 2, "BM") != 0)
+        throw std::runtime_error("not a .bmp file: " + path);
+    m_nBitsOffset = Get32(m_bytes, 10);
+    m_nWidth = static_cast<int>(Get32(m_bytes, 18));
+    int height = static_cast<int>(Get32(m_bytes, 22));
+    if (Get16(m_bytes, 28) != 24 || Get32(m_bytes, 30) != BI_RGB)
+        throw std::runtime_error("not an uncompressed 24-bit .bmp file: " + path);
+    m_bBottomUp = height > 0;
+    m_nHeight = height > 0 ? height : -height;
+    m_nStride = (static_cast<std::size_t>(m_nWidth) * 3 + 3) & ~std::size_t{3};
+}
+
+COLORREF CBmpFile::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight)
+        throw std::out_of_range("pixel outside the bitmap");
+    const std::size_t row = m_bBottomUp ? static_cast<std::size_t>(m_nHeight - 1 - y) : static_cast<std::size_t>(y);
+    const std::size_t at = m_nBitsOffset + row * m_nStride + static_cast<std::size_t>(x) * 3;
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(m_bytes.at(i)); };
+    return RGB(byte(at + 2), byte(at + 1), byte(at));
+}
+
+CDibCanvas::CDibCanvas(int w, int h, COLORREF fill) : m_nWidth(w), m_nHeight(h)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    m_hdc = ::CreateCompatibleDC(nullptr);
+    m_hBitmap = ::CreateDIBSection(m_hdc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!m_hdc || !m_hBitmap)
+        throw std::runtime_error("cannot create a canvas");
+    m_pBits = static_cast<const DWORD*>(bits);
+    m_hOld = ::SelectObject(m_hdc, m_hBitmap);
+    HBRUSH brush = ::CreateSolidBrush(fill);
+    RECT rc{0, 0, w, h};
+    ::FillRect(m_hdc, &rc, brush);
+    ::DeleteObject(brush);
+}
+
+CDibCanvas::~CDibCanvas()
+{
+    ::SelectObject(m_hdc, m_hOld);
+    ::DeleteObject(m_hBitmap);
+    ::DeleteDC(m_hdc);
+}
+
+COLORREF CDibCanvas::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight)
+        throw std::out_of_range("pixel outside the canvas");
+    ::GdiFlush();
+    DWORD bgr = m_pBits[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_nWidth) + static_cast<std::size_t>(x)];
+    return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+}
+
+void CDibCanvas::Save(const std::string& path) const
+{
+    WriteFileBytes(path, BmpFileBytes(m_nWidth, m_nHeight, [this](int x, int y) { return Pixel(x, y); }));
+}

@@ -1,0 +1,53 @@
+// Pixels for the drawing tests: .bmp files written and read byte by byte, and a memory
+// canvas that a window paints into and whose pixels are read back.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// An uncompressed 24-bit bottom-up .bmp file of w x h pixels, each pixel's colour given.
+std::string BmpFileBytes(int w, int h, const std::function<COLORREF(int x, int y)>& colourAt);
+
+// A 24-bit uncompressed .bmp file read back from its bytes.
+class CBmpFile {
+public:
+    explicit CBmpFile(const std::string& path);
+    int Width() const { return m_nWidth; }
+    int Height() const { return m_nHeight; }
+    COLORREF Pixel(int x, int y) const;
+
+private:
+    std::string m_bytes;
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+    bool m_bBottomUp = true;
+    std::size_t m_nBitsOffset = 0;
+    std::size_t m_nStride = 0;
+};
+
+// A 32-bit top-down device-independent section selected into a memory device context.
+class CDibCanvas {
+public:
+    CDibCanvas(int w, int h, COLORREF fill);
+    CDibCanvas(const CDibCanvas&) = delete;
+    CDibCanvas& operator=(const CDibCanvas&) = delete;
+    ~CDibCanvas();
+
+    HDC Dc() const { return m_hdc; }
+    int Width() const { return m_nWidth; }
+    int Height() const { return m_nHeight; }
+    COLORREF Pixel(int x, int y) const;
+    // Writes the canvas as a 24-bit .bmp file.
+    void Save(const std::string& path) const;
+
+private:
+    int m_nWidth;
+    int m_nHeight;
+    HDC m_hdc = nullptr;
+    HBITMAP m_hBitmap = nullptr;
+    HGDIOBJ m_hOld = nullptr;
+    const DWORD* m_pBits = nullptr;
+};
