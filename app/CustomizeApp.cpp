@@ -3,6 +3,7 @@
 #include "app/StartupTexts.h"
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
+#include "editors/CdEditDlg.h"
 #include "export/CustomizationExport.h"
 #include "framework/Seams.h"
 #include "mainwnd/AnimationDlg.h"
@@ -107,6 +108,12 @@ BOOL CCustomizeApp::InitInstance()
     }
     if (!RunInstallationChecks())
         return FALSE;
+
+    // The software CD dialog replica comes first on every start, whatever the assistant's
+    // own switches say.
+    auto cdDialog = std::make_unique<CCdEditDlg>(nullptr);
+    cdDialog->DoModal();
+    cdDialog.reset();
 
     RunMainWindow();
     // However the main window was closed.

@@ -1,9 +1,9 @@
 // The start-up: message loading, the four installation checks and their boxes, in order.
 #include "app/CustomizeApp.h"
 #include "config/RegistrySchema.h"
+#include "framework/Wnd.h"
 #include "res/resource.h"
 #include "tests/support/DialogDriver.h"
-#include "tests/support/MainWindowHarness.h"
 #include "tests/support/PlatformBoxes.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestRegistry.h"
@@ -58,6 +58,10 @@ protected:
         CDialogDriver driver;
         driver.Then(std::move(editorStep));
         driver.Then([this](HWND dlg) {
+            m_cdDialogTitle = CWnd::GetWindowText(dlg);
+            ClickField(dlg, IDC_CD_OKAY);
+        });
+        driver.Then([this](HWND dlg) {
             m_mainWindowTitle = CWnd::GetWindowText(dlg);
             ClickFieldNow(dlg, IDC_CLOSE);
         });
@@ -70,13 +74,15 @@ protected:
     CScratchDirectory m_base;
     CMessageBoxRecorder m_boxes;
     size_t m_dialogsOpened = 0;
+    std::string m_cdDialogTitle;
     std::string m_mainWindowTitle;
 };
 
 TEST_F(StartupTest, AllChecksPassOnTheSampleInstallationAndTheFullExportIsWritten)
 {
     EXPECT_FALSE(RunStartup());
-    EXPECT_EQ(2u, m_dialogsOpened) << "the hot-key editor, then the main window";
+    EXPECT_EQ(3u, m_dialogsOpened) << "the hot-key editor, the CD dialog, then the main window";
+    EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, RegKeys::CdDialogTexts, "TITLE"), m_cdDialogTitle);
     EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, kMainTexts, "TITLE"), m_mainWindowTitle);
     EXPECT_TRUE(m_boxes.m_boxes.empty());
     EXPECT_EQ(ReadFileBytes(TestDataFile("sample-export.reg")), ReadFileBytes(m_base.ExportFile()));

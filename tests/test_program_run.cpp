@@ -33,6 +33,12 @@ TEST_F(ProgramRunTest, AcceptingEveryWindowWritesTheFullExport)
     EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton, "File"), ItemText(editor, IDC_HOTKEY_FILE));
     ::PostMessageA(::GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
 
+    HWND cdDialog = program.WaitForDialogWith(IDC_CD_OKAY);
+    ASSERT_NE(nullptr, cdDialog);
+    EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, RegKeys::CdDialogTexts, "TITLE"), CWnd::GetWindowText(cdDialog));
+    EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, RegKeys::CdDialogTexts, "TEXT1"), ItemText(cdDialog, IDC_CD_TEXT1));
+    ClickField(cdDialog, IDC_CD_OKAY);
+
     HWND mainWindow = program.WaitForDialogWith(IDC_CLOSE);
     ASSERT_NE(nullptr, mainWindow);
     EXPECT_EQ(ValueOf(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, "TITLE"), CWnd::GetWindowText(mainWindow));
@@ -54,6 +60,9 @@ TEST_F(ProgramRunTest, ASecondStartTogglesTheRunningMainWindow)
     EXPECT_EQ(0u, CProgramRun(otherBase.Path()).WaitForExit());
     EXPECT_TRUE(::IsWindow(editor));
     ::PostMessageA(::GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
+    HWND cdDialog = first.WaitForDialogWith(IDC_CD_OKAY);
+    ASSERT_NE(nullptr, cdDialog);
+    ::PostMessageA(::GetDlgItem(cdDialog, IDC_DEFAULT_BUTTON), BM_CLICK, 0, 0);
 
     HWND mainWindow = first.WaitForDialogWith(IDC_CLOSE);
     ASSERT_NE(nullptr, mainWindow);

@@ -1,5 +1,7 @@
 #include "tests/support/DialogDriver.h"
 
+#include <gtest/gtest.h>
+
 #include <stdexcept>
 #include <vector>
 
@@ -54,6 +56,9 @@ void CALLBACK CDialogDriver::TimerProc(HWND, UINT, UINT_PTR id, DWORD)
     auto [dialog, step] = std::move(g_pDriver->m_pending.front());
     g_pDriver->m_pending.pop_front();
     step(dialog);
+    // A failed assertion may have left the step before it closed the dialog.
+    if (::testing::Test::HasFatalFailure() && ::IsWindow(dialog))
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 std::string ItemText(HWND dialog, int id)
@@ -92,4 +97,18 @@ void PressKey(HWND dialog, UINT virtualKey)
 void ClickButtonNow(HWND dialog, int id)
 {
     ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void ClickField(HWND dialog, int id)
+{
+    HWND field = ::GetDlgItem(dialog, id);
+    ::PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    ::PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+}
+
+void ClickFieldNow(HWND dialog, int id)
+{
+    HWND field = ::GetDlgItem(dialog, id);
+    ::SendMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    ::SendMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
 }

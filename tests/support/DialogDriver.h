@@ -46,3 +46,7 @@ void CloseWithCloseBox(HWND dialog);
 void PressKey(HWND dialog, UINT virtualKey);
 // The same click, handled before the call returns.
 void ClickButtonNow(HWND dialog, int id);
+// A click of the mouse on a static that reports clicks (a field of the replicas), posted as
+// the user's is; and the same click handled before the call returns.
+void ClickField(HWND dialog, int id);
+void ClickFieldNow(HWND dialog, int id);

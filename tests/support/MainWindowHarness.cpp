@@ -107,13 +107,6 @@ void PumpMessages(HWND dialog)
     }
 }
 
-void ClickFieldNow(HWND dialog, int id)
-{
-    HWND field = ::GetDlgItem(dialog, id);
-    ::SendMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
-    ::SendMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
-}
-
 namespace {
 
 // A top-down 32-bit picture selected into a memory device context.

@@ -3,6 +3,8 @@
 // what its controls paint.
 #pragma once
 
+#include "tests/support/DialogDriver.h"
+
 #include "framework/SystemLanguage.h"
 #include "mainwnd/AnimationDlg.h"
 #include "tests/support/PlatformBoxes.h"
@@ -59,8 +61,6 @@ CHitTest SystemHitTest(HWND dialog, POINT screen);
 
 // Dispatches the waiting messages as the dialog's own loop would.
 void PumpMessages(HWND dialog);
-// Presses and releases the mouse button on a field: a notifying static tells its parent.
-void ClickFieldNow(HWND dialog, int id);
 
 // Pixels of a picture, top row first, as COLORREF values.
 struct CPixels {

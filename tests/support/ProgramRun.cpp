@@ -106,9 +106,3 @@ void PressMessageBoxOk(HWND box)
     ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
 }
 
-void ClickField(HWND dialog, int id)
-{
-    HWND field = ::GetDlgItem(dialog, id);
-    ::PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
-    ::PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
-}

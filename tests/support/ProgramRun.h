@@ -35,8 +35,6 @@ private:
 };
 
 bool IsMessageBox(HWND hwnd);
-// A click on a notifying static (a field of the replicas), posted as the pointer would.
-void ClickField(HWND dialog, int id);
 // The text of a message box, and a click on its OK button.
 std::string MessageBoxText(HWND box);
 void PressMessageBoxOk(HWND box);
