@@ -67,7 +67,7 @@ HWND CProgramRun::WaitForWindow(const std::function<bool(HWND)>& test, DWORD tim
             return search.found;
         if (::GetTickCount() - start > timeoutMs || ::WaitForSingleObject(m_process.Get(), 0) != WAIT_TIMEOUT)
             return nullptr;
-        ::Sleep(20);
+        ::Sleep(1);
     }
 }
 

@@ -2,6 +2,11 @@
 //
 //   bench_main_window.exe [RUNS]
 //
+// - How long the real program takes from its start until the main replica is fully painted
+//   (the hot-key editor and the CD dialog answered at once by this driver), next to the start
+//   of a minimal Win32 program (this program with --minimal-program) in the same run.
+// - How many registry calls the program's start-up makes up to the painted main window, and
+//   the export after it (the same start-up run in this process, its calls counted).
 // - How long the window takes from construction until it is open and fully painted, next to
 //   the creation of a minimal dialog in the same process.
 // - How many registry calls its construction and its opening make (counted by redirecting
@@ -10,11 +15,13 @@
 //   repainting every control that a hover operation touches would cost.
 // Run it under Xvfb (scripts/bench.sh): the sweep moves the real pointer. It prints figures;
 // it asserts nothing.
+#include "app/CustomizeApp.h"
 #include "framework/SystemLanguage.h"
 #include "mainwnd/AnimationDlg.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/PlatformBoxes.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestRegistry.h"
 
@@ -322,10 +329,123 @@ void SweepThePointer(HWND dialog, CAnimationDlg& dlg)
     std::printf("  controls repainted          %6d   (repainting everything touched: %ld)\n", repaints, everything);
 }
 
+// ---------------------------------------------------------------------------------------
+// The real program's start.
+
+// True once the window is visible and has nothing left to paint.
+bool IsPainted(HWND hwnd)
+{
+    return hwnd && ::IsWindowVisible(hwnd) && !::GetUpdateRect(hwnd, nullptr, FALSE);
+}
+
+HWND WaitUntilPainted(CProgramRun& program, int controlId)
+{
+    return program.WaitForWindow([controlId](HWND hwnd) { return ::GetDlgItem(hwnd, controlId) && IsPainted(hwnd); });
+}
+
+// From CreateProcess to the main replica painted; the windows before it are answered as soon
+// as they appear. -1 when a window did not come.
+double StartProgram(const std::string& base)
+{
+    const LONGLONG start = Now();
+    CProgramRun program(base);
+    HWND editor = program.WaitForDialogWith(IDC_HOTKEY_FILE);
+    if (!editor)
+        return -1;
+    ::PostMessageA(::GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
+    HWND cdDialog = program.WaitForDialogWith(IDC_CD_OKAY);
+    if (!cdDialog)
+        return -1;
+    ::PostMessageA(::GetDlgItem(cdDialog, IDC_DEFAULT_BUTTON), BM_CLICK, 0, 0);
+    HWND mainWindow = WaitUntilPainted(program, IDC_CLOSE);
+    const double elapsed = Milliseconds(start, Now());
+    if (!mainWindow)
+        return -1;
+    ClickField(mainWindow, IDC_CLOSE);
+    program.WaitForExit();
+    return elapsed;
+}
+
+// A minimal Win32 program: this program, showing the minimal dialog until it is closed.
+int RunMinimalProgram()
+{
+    const CMinimalTemplate t = MakeMinimalTemplate();
+    HWND dialog = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr),
+                                               reinterpret_cast<const DLGTEMPLATE*>(t.words), nullptr,
+                                               &MinimalDialogProc, 0);
+    MSG msg;
+    while (::IsWindow(dialog) && ::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_CLOSE || (msg.hwnd == dialog && msg.message == WM_SYSCOMMAND)) {
+            ::DestroyWindow(dialog);
+            break;
+        }
+        if (!::IsDialogMessageA(dialog, &msg))
+            ::DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+double StartMinimalProgram()
+{
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = "\"" + std::string(self) + "\" --minimal-program";
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    const LONGLONG start = Now();
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    HWND found = nullptr;
+    while (!found && ::WaitForSingleObject(pi.hProcess, 1) == WAIT_TIMEOUT) {
+        for (HWND hwnd = ::FindWindowExA(nullptr, nullptr, "#32770", nullptr); hwnd;
+             hwnd = ::FindWindowExA(nullptr, hwnd, "#32770", nullptr)) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(hwnd, &pid);
+            if (pid == pi.dwProcessId && IsPainted(hwnd))
+                found = hwnd;
+        }
+    }
+    const double elapsed = Milliseconds(start, Now());
+    if (found)
+        ::PostMessageA(found, WM_CLOSE, 0, 0);
+    ::WaitForSingleObject(pi.hProcess, 5000);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return found ? elapsed : -1;
+}
+
+// The program's start-up in this process, with its registry calls counted: up to the main
+// window painted, and the export after it.
+void CountStartupCalls()
+{
+    CRegistryCalls toMainWindow;
+    CDialogDriver driver;
+    driver.Then([](HWND dlg) { ClickButton(dlg, IDCANCEL); });
+    driver.Then([](HWND dlg) { ClickField(dlg, IDC_CD_OKAY); });
+    driver.Then([&](HWND dlg) {
+        ::UpdateWindow(dlg);
+        toMainWindow = g_calls;
+        ClickField(dlg, IDC_CLOSE);
+    });
+    const CRegistryCalls atStart = g_calls;
+    {
+        CCustomizeApp app;
+        app.InitInstance();
+    }
+    std::printf("\nRegistry calls of the start-up (the same sequence in this process)\n");
+    PrintCalls("to the painted replica", Difference(toMainWindow, atStart));
+    PrintCalls("the export after it", Difference(g_calls, toMainWindow));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "--minimal-program") == 0)
+        return RunMinimalProgram();
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     std::setvbuf(stdout, nullptr, _IONBF, 0);
 
@@ -366,6 +486,21 @@ int main(int argc, char** argv)
     std::printf("  expected from the loaders: construction 12 opens, 84 queries, 12 closes; opening none\n");
 
     OpenMainWindow(&SweepThePointer);
+
+    // The real program, started as an administrator would start it.
+    StartMinimalProgram();
+    StartProgram(base.Path());
+    CFigures programStart;
+    CFigures minimalProgramStart;
+    for (int i = 0; i < runs; ++i) {
+        minimalProgramStart.Add(StartMinimalProgram());
+        programStart.Add(StartProgram(base.Path()));
+    }
+    std::printf("\nProgram start (%d runs after one warm-up run)\n", runs);
+    Print("NbCustomize.exe to the painted main replica", programStart);
+    Print("minimal Win32 program to its painted dialog", minimalProgramStart);
+
+    CountStartupCalls();
     std::printf("\nMessage boxes shown: %zu\n", boxes.m_boxes.size());
     return 0;
 }
