@@ -1,6 +1,7 @@
 #include "tests/support/MainWindowHarness.h"
 
 #include "tests/support/DialogDriver.h"
+#include "tests/support/TestPixels.h"
 #include "tests/support/TestRegistry.h"
 
 #include <stdexcept>
@@ -109,63 +110,26 @@ void PumpMessages(HWND dialog)
 
 namespace {
 
-// A top-down 32-bit picture selected into a memory device context.
-class CCanvas {
-public:
-    CCanvas(int width, int height) : m_width(width), m_height(height)
-    {
-        BITMAPINFO bmi{};
-        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-        bmi.bmiHeader.biWidth = width;
-        bmi.bmiHeader.biHeight = -height;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
-        bmi.bmiHeader.biCompression = BI_RGB;
-        m_dc = ::CreateCompatibleDC(nullptr);
-        m_bitmap = ::CreateDIBSection(m_dc, &bmi, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
-        m_old = ::SelectObject(m_dc, m_bitmap);
-        for (int i = 0; i < width * height; ++i)
-            m_bits[i] = 0x00FFFFFF;
-    }
-    CCanvas(const CCanvas&) = delete;
-    CCanvas& operator=(const CCanvas&) = delete;
-    ~CCanvas()
-    {
-        ::SelectObject(m_dc, m_old);
-        ::DeleteObject(m_bitmap);
-        ::DeleteDC(m_dc);
-    }
-    HDC Dc() const { return m_dc; }
-    CPixels Pixels() const
-    {
-        ::GdiFlush();
-        CPixels pixels;
-        pixels.width = m_width;
-        pixels.height = m_height;
-        pixels.colours.reserve(static_cast<size_t>(m_width) * m_height);
-        for (int i = 0; i < m_width * m_height; ++i) {
-            const DWORD bgr = m_bits[i];
-            pixels.colours.push_back(RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF));
-        }
-        return pixels;
-    }
-
-private:
-    int m_width;
-    int m_height;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-    DWORD* m_bits = nullptr;
-};
+CPixels PixelsOf(const CDibCanvas& canvas)
+{
+    ::GdiFlush();
+    CPixels pixels;
+    pixels.width = canvas.Width();
+    pixels.height = canvas.Height();
+    pixels.colours.reserve(static_cast<size_t>(pixels.width) * pixels.height);
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x)
+            pixels.colours.push_back(canvas.Pixel(x, y));
+    return pixels;
+}
 
 }  // namespace
 
 CPixels PaintErase(HWND hwnd, int width, int height)
 {
-    CCanvas canvas(width, height);
+    CDibCanvas canvas(width, height, RGB(255, 255, 255));
     ::SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.Dc()), 0);
-    return canvas.Pixels();
+    return PixelsOf(canvas);
 }
 
 CPixels LoadBitmapPixels(const std::string& path)
@@ -176,12 +140,12 @@ CPixels LoadBitmapPixels(const std::string& path)
         return {};
     BITMAP bm{};
     ::GetObjectA(bitmap, sizeof(bm), &bm);
-    CCanvas canvas(bm.bmWidth, bm.bmHeight);
+    CDibCanvas canvas(bm.bmWidth, bm.bmHeight, RGB(255, 255, 255));
     HDC source = ::CreateCompatibleDC(nullptr);
     HGDIOBJ old = ::SelectObject(source, bitmap);
     ::BitBlt(canvas.Dc(), 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY);
     ::SelectObject(source, old);
     ::DeleteDC(source);
     ::DeleteObject(bitmap);
-    return canvas.Pixels();
+    return PixelsOf(canvas);
 }
