@@ -16,14 +16,7 @@ namespace {
 // did not end within the time (it then showed something and waits for a user).
 DWORD RunProgram(const std::string& directory)
 {
-    std::string command = "\"" + ProgramPath() + "\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si, &pi))
-        return static_cast<DWORD>(-2);
+    PROCESS_INFORMATION pi = StartProcess("\"" + ProgramPath() + "\"", directory);
     const DWORD deadline = ::GetTickCount() + 20000;
     DWORD exitCode = static_cast<DWORD>(-1);
     for (;;) {

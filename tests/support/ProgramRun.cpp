@@ -20,14 +20,7 @@ bool IsMessageBox(HWND hwnd)
 
 CProgramRun::CProgramRun(const std::string& directory)
 {
-    std::string command = "\"" + ProgramPath() + "\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &si, &pi))
-        throw std::runtime_error("cannot start the program: error " + std::to_string(::GetLastError()));
+    PROCESS_INFORMATION pi = StartProcess("\"" + ProgramPath() + "\"", directory);
     ::CloseHandle(pi.hThread);
     m_process = CHandle(pi.hProcess);
     m_processId = pi.dwProcessId;

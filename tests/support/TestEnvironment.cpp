@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <vector>
 #include <stdexcept>
 
 std::string WinPath(const std::string& unixPath)
@@ -36,6 +37,24 @@ std::string TestDataFile(const std::string& name)
 std::string ProgramPath()
 {
     return WinPath(NB_EXE_PATH);
+}
+
+PROCESS_INFORMATION StartProcess(const std::string& commandLine, const std::string& directory, DWORD flags)
+{
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        std::vector<char> line(commandLine.begin(), commandLine.end());
+        line.push_back('\0');
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                             directory.empty() ? nullptr : directory.c_str(), &si, &pi))
+            return pi;
+        error = ::GetLastError();
+        ::Sleep(100);
+    }
+    throw std::runtime_error("cannot start " + commandLine + ": error " + std::to_string(error));
 }
 
 std::string ReadFileBytes(const std::string& path)

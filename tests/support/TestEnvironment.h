@@ -1,6 +1,8 @@
 // Where the tests find their files, and a scratch base directory for each test.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // A Unix path of the build as Wine sees it (drive Z: is the root of the Unix file system).
@@ -13,6 +15,11 @@ std::string ProgramPath();  // the customization tool's .exe
 
 // Copies the sample artwork into directory\images, as an installation has it.
 void CopySampleImages(const std::string& directory);
+
+// Starts a process (CreateProcessA); tries again a few times, as Wine's process creation can
+// fail for a moment under load. Throws when it never starts.
+PROCESS_INFORMATION StartProcess(const std::string& commandLine, const std::string& directory = std::string(),
+                                 DWORD flags = 0);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);

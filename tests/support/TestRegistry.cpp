@@ -9,14 +9,7 @@
 
 DWORD ImportRegistryFile(const std::string& path)
 {
-    std::string command = "reg.exe import \"" + path + "\"";
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-        throw std::runtime_error("cannot start reg.exe: error " + std::to_string(::GetLastError()));
+    PROCESS_INFORMATION pi = StartProcess("reg.exe import \"" + path + "\"", std::string(), CREATE_NO_WINDOW);
     ::WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD exitCode = 1;
     ::GetExitCodeProcess(pi.hProcess, &exitCode);
@@ -30,8 +23,12 @@ void InstallSampleRegistry()
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Corvane");
     DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Corvane");
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Internet Explorer");
-    if (ImportRegistryFile(SampleRegistryFile()) != 0)
-        throw std::runtime_error("the sample registry did not import");
+    // The importer is another process; under load Wine may fail it for a moment.
+    for (int attempt = 0; ImportRegistryFile(SampleRegistryFile()) != 0; ++attempt) {
+        if (attempt == 2)
+            throw std::runtime_error("the sample registry did not import");
+        ::Sleep(100);
+    }
 }
 
 void SetValue(HKEY root, const std::string& path, const std::string& name, const std::string& text)
