@@ -85,9 +85,10 @@ TEST_F(BitmapStaticTest, PaintsTheBitmapOfItsStateOnceOrTiledOrNothingAsAPlainSt
         LoadBitmapFile(bitmap, m_base.Path() + "\\pattern.bmp");
         ASSERT_TRUE(bitmap);
     };
-    CBitmap big, other, small, notLoaded;
+    CBitmap big, other, flat, small, notLoaded;
     makeBitmap(big, 30, 20, PatternAt);
     makeBitmap(other, 30, 20, OtherPatternAt);
+    makeBitmap(flat, 30, 10, PatternAt);
     makeBitmap(small, 10, 10, PatternAt);
     LoadBitmapFile(notLoaded, m_base.Path() + "\\missing.bmp");
 
@@ -106,11 +107,11 @@ TEST_F(BitmapStaticTest, PaintsTheBitmapOfItsStateOnceOrTiledOrNothingAsAPlainSt
         // 2 x 30 >= 50 and 2 x 20 >= 30: one copy, clipped to the bitmap's own extent.
         {&big, nullptr, 0, 30, 20, {{0, 0}}, PatternAt},
         {&small, nullptr, 0, 10, 10, tiles, PatternAt},  // tiles in steps of twice the size
+        {&flat, nullptr, 0, 30, 10, {{0, 0}, {0, 20}}, PatternAt},  // tiles when either way is short
         {&big, &other, 1, 30, 20, {{0, 0}}, OtherPatternAt},
         {&big, &other, 0, 30, 20, {{0, 0}}, PatternAt},
         {&big, &big, 1, 30, 20, {{0, 0}}, PatternAt},
         {nullptr, nullptr, 0, 0, 0, {}, nullptr},
-        {nullptr, nullptr, 1, 0, 0, {}, nullptr},
         {&notLoaded, &big, 0, 0, 0, {}, nullptr},
         {&big, &notLoaded, 1, 0, 0, {}, nullptr},
         {&big, nullptr, 1, 0, 0, {}, nullptr},
