@@ -2,43 +2,18 @@
 // window bearing the main window's title and ends without a check, a dialog or an export.
 #include "app/CustomizeApp.h"
 #include "config/RegistrySchema.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestRegistry.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace {
 
-// Runs the program in the base directory and pumps this thread's messages meanwhile (the
-// program's ShowWindow on our window waits for this thread). Its exit code, or -1 when it
-// did not end within the time (it then showed something and waits for a user).
+// Runs the program in the base directory; its exit code, or -1 when it did not end in time.
 DWORD RunProgram(const std::string& directory)
 {
-    PROCESS_INFORMATION pi = StartProcess("\"" + ProgramPath() + "\"", directory);
-    const DWORD deadline = ::GetTickCount() + 20000;
-    DWORD exitCode = static_cast<DWORD>(-1);
-    for (;;) {
-        DWORD now = ::GetTickCount();
-        if (now >= deadline) {
-            ::TerminateProcess(pi.hProcess, 1);
-            break;
-        }
-        DWORD wait = ::MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, deadline - now, QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0) {
-            ::GetExitCodeProcess(pi.hProcess, &exitCode);
-            break;
-        }
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-    }
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return exitCode;
+    return CProgramRun(directory).WaitForExit(20000);
 }
 
 void Pump()

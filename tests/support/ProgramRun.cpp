@@ -82,10 +82,24 @@ HWND CProgramRun::WaitForMessageBox(DWORD timeoutMs)
 
 DWORD CProgramRun::WaitForExit(DWORD timeoutMs)
 {
-    if (::WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0)
-        return static_cast<DWORD>(-1);
+    // This thread's messages are dispatched meanwhile: the program may act on a window of
+    // ours (ShowWindow from another process waits for the window's thread).
+    const DWORD deadline = ::GetTickCount() + timeoutMs;
+    HANDLE process = m_process.Get();
+    for (;;) {
+        const DWORD now = ::GetTickCount();
+        if (now >= deadline)
+            return static_cast<DWORD>(-1);
+        if (::MsgWaitForMultipleObjects(1, &process, FALSE, deadline - now, QS_ALLINPUT) == WAIT_OBJECT_0)
+            break;
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
     DWORD exitCode = static_cast<DWORD>(-1);
-    ::GetExitCodeProcess(m_process.Get(), &exitCode);
+    ::GetExitCodeProcess(process, &exitCode);
     return exitCode;
 }
 

@@ -26,7 +26,8 @@ public:
     // A message box of the program (its text is the static 0xFFFF).
     HWND WaitForMessageBox(DWORD timeoutMs = 10000);
 
-    // The exit code, or -1 when the program did not end in time.
+    // The exit code, or -1 when the program did not end in time (it then shows something and
+    // waits for a user); this thread's messages are dispatched while waiting.
     DWORD WaitForExit(DWORD timeoutMs = 10000);
 
 private:
