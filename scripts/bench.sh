@@ -12,13 +12,7 @@ bench=$NB_BUILD64/bench_main_window.exe
 prefix=$NB_BUILD64/wine-x11
 nb_ensure_prefix "$prefix" x11
 
-cleanup() {
-  nb_stop_wineservers
-  nb_stop_xvfb
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+nb_stop_everything_on_exit
 
 nb_start_xvfb 99
 nb_start_wineserver "$prefix" "$NB_XVFB_DISPLAY"

@@ -143,3 +143,10 @@ nb_stop_xvfb() {
   fi
 }
 NB_XVFB_PID=
+
+# Stops the wineservers and Xvfb that the script started when it ends, however it ends.
+nb_stop_everything_on_exit() {
+  trap 'nb_stop_wineservers; nb_stop_xvfb' EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+}

@@ -39,13 +39,7 @@ wine_checked() {
 
 nb_ensure_prefix "$prefix" x11
 
-cleanup() {
-  nb_stop_wineservers
-  nb_stop_xvfb
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+nb_stop_everything_on_exit
 
 interactive=0
 if [ -n "${DISPLAY:-}" ]; then

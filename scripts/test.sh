@@ -19,13 +19,7 @@ if [ "$have_x11_tests" = 1 ]; then
   nb_ensure_prefix "$x11_prefix" x11
 fi
 
-cleanup() {
-  nb_stop_wineservers
-  nb_stop_xvfb
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+nb_stop_everything_on_exit
 
 nb_log "starting wineservers"
 nb_start_wineserver "$null_prefix"
