@@ -1,11 +1,14 @@
 #include "controls/BitmapStatic.h"
 
+#include "controls/BitmapFileCheck.h"
 #include "controls/HoverTarget.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
+#include <fstream>
 #include <iterator>
+#include <vector>
 
 namespace {
 // Only the part of a control this close to its left edge reports the pointer.
@@ -17,6 +20,15 @@ void LoadBitmapFile(CBitmap& bitmap, const std::string& path)
     bitmap.DeleteObject();
     bitmap.Attach(static_cast<HBITMAP>(::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
                                                     LR_LOADFROMFILE | LR_DEFAULTSIZE | LR_CREATEDIBSECTION)));
+}
+
+bool IsLoadableBitmapFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    return nb::bmp::CheckBitmapFile(bytes).empty();
 }
 
 const MessageMap* CBitmapStatic::GetMessageMap() const

@@ -3,6 +3,7 @@
 NB_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 NB_BUILD64=$NB_ROOT/build/x86_64
 NB_BUILD32=$NB_ROOT/build/i686
+NB_BUILD_NATIVE=$NB_ROOT/build/native
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="

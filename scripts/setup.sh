@@ -10,6 +10,7 @@ packages=(
   wine wine64
   xvfb xauth fonts-liberation fonts-wine
   imagemagick
+  clang libclang-rt-14-dev
 )
 command -v python3 >/dev/null 2>&1 || packages+=(python3)
 

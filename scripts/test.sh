@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds both builds and runs every test of build/x86_64 under Wine, one at a time.
-# Extra arguments go to ctest (e.g. -R test_export, -L x11, -V).
-# The output ends with CTest's summary; the exit code is CTest's.
+# Builds both builds and runs every test of build/x86_64 under Wine, one at a time; then
+# builds the portable parts natively (build/native) and runs their tests and brief fuzz runs.
+# Extra arguments go to both ctest runs (e.g. -R test_export, -L x11, -V).
+# The output ends with CTest's summary of the native run; the exit code is non-zero when
+# either run failed.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -31,5 +33,12 @@ fi
 
 nb_log "running tests"
 status=0
-ctest --test-dir "$NB_BUILD64" --output-on-failure --no-tests=error "$@" </dev/null || status=$?
+ctest --test-dir "$NB_BUILD64" --output-on-failure --no-tests=ignore "$@" </dev/null || status=$?
+
+bash "$NB_ROOT/scripts/build-native.sh"
+nb_log "running native tests and fuzz runs"
+ctest --test-dir "$NB_BUILD_NATIVE" --output-on-failure --no-tests=ignore "$@" </dev/null || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "FAILED: at least one test of the Wine or the native run failed (see above)"
+fi
 exit "$status"
