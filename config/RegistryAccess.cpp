@@ -22,13 +22,17 @@ std::string TextOf(const std::vector<char>& buffer, DWORD size)
 
 }  // namespace
 
-LONG ReadRegistryString(HKEY key, const char* name, DWORD offered, std::string& value)
+LONG ReadRegistryString(HKEY key, const char* name, DWORD offered, std::string& value, DWORD* pType)
 {
     std::vector<char> buffer(offered + 1, '\0');
     DWORD size = offered;
-    LONG result = ::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size);
-    if (result == ERROR_SUCCESS)
+    DWORD type = REG_NONE;
+    LONG result = ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    if (result == ERROR_SUCCESS) {
         value = TextOf(buffer, size);
+        if (pType)
+            *pType = type;
+    }
     return result;
 }
 
