@@ -6,9 +6,20 @@
 #include <cstring>
 #include <vector>
 
+REGSAM RegistryViewAccess(HKEY root, REGSAM access)
+{
+    // HKEY_CURRENT_USER\Software is shared by both views and needs no flag.
+    return root == HKEY_LOCAL_MACHINE ? access | KEY_WOW64_32KEY : access;
+}
+
 LONG OpenRegistryKey(HKEY root, const char* path, REGSAM access, CRegKey& key)
 {
-    return key.Open(root, path, access);
+    return key.Open(root, path, RegistryViewAccess(root, access));
+}
+
+LONG CreateRegistryKey(HKEY root, const char* path, REGSAM access, CRegKey& key)
+{
+    return key.Create(root, path, RegistryViewAccess(root, access));
 }
 
 namespace {
@@ -58,6 +69,39 @@ LONG WriteRegistryString(HKEY key, const char* name, const std::string& text)
 {
     return ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>(text.size() + 1));
+}
+
+LONG ReadRegistryValueImage(HKEY key, const char* name, RegistryValueImage& image)
+{
+    image = RegistryValueImage();
+    for (;;) {
+        DWORD size = 0;
+        DWORD type = REG_NONE;
+        LONG result = ::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+        if (result == ERROR_FILE_NOT_FOUND)
+            return ERROR_SUCCESS;
+        if (result != ERROR_SUCCESS)
+            return result;
+        std::string bytes(size, '\0');
+        result = ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            return result;
+        bytes.resize(size);
+        image = {true, type, bytes};
+        return ERROR_SUCCESS;
+    }
+}
+
+LONG RestoreRegistryValueImage(HKEY key, const char* name, const RegistryValueImage& image)
+{
+    if (!image.bExists) {
+        LONG result = ::RegDeleteValueA(key, name);
+        return result == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : result;
+    }
+    return ::RegSetValueExA(key, name, 0, image.type, reinterpret_cast<const BYTE*>(image.bytes.data()),
+                            static_cast<DWORD>(image.bytes.size()));
 }
 
 std::string SystemErrorText(LONG code)

@@ -21,8 +21,14 @@ inline constexpr const char* kRegistryError = "Registry Error: ";
 inline constexpr const char* kCaptionMessage = "Message";
 inline constexpr const char* kCaptionStartupError = "Error: ";
 
-// Opens a key; returns 0 or the system error code (2 for a missing key).
+// Opens a key; returns 0 or the system error code (2 for a missing key). Keys of
+// HKEY_LOCAL_MACHINE are always opened in the 32-bit registry view, where the 32-bit
+// assistant keeps them (Software\Wow6432Node on 64-bit Windows), whichever build runs.
 LONG OpenRegistryKey(HKEY root, const char* path, REGSAM access, CRegKey& key);
+// The same, creating the key when it is missing.
+LONG CreateRegistryKey(HKEY root, const char* path, REGSAM access, CRegKey& key);
+// The access rights with which the program opens a key of that root.
+REGSAM RegistryViewAccess(HKEY root, REGSAM access);
 
 // Reads a value as a zero-terminated single-byte text, whatever type the registry reports,
 // offering the registry `offered` bytes: a longer value fails with 234 (more data). The text
@@ -54,6 +60,17 @@ LONG ReadWholeRegistryString(HKEY key, const char* name, std::string& value);
 
 // Writes a REG_SZ value: the text and its terminating zero.
 LONG WriteRegistryString(HKEY key, const char* name, const std::string& text);
+
+// A value exactly as stored, to be put back later: its type and bytes, or its absence.
+struct RegistryValueImage {
+    bool bExists = false;
+    DWORD type = REG_NONE;
+    std::string bytes;
+};
+// Reads a value as stored; a missing value gives 0 and an image without the value.
+LONG ReadRegistryValueImage(HKEY key, const char* name, RegistryValueImage& image);
+// Puts a value back as the image holds it (deleting it when it did not exist).
+LONG RestoreRegistryValueImage(HKEY key, const char* name, const RegistryValueImage& image);
 
 // The system's text for an error code, as FormatMessageA gives it (empty when it has none).
 std::string SystemErrorText(LONG code);

@@ -61,10 +61,10 @@ else
 fi
 
 nb_log "installing the sample assistant in $install_win"
-nb_wine "$prefix" wine reg delete 'HKLM\Software\Corvane' /f || true
+nb_wine "$prefix" wine reg delete 'HKLM\Software\Corvane' /f /reg:32 || true
 nb_wine "$prefix" wine reg delete 'HKCU\Software\Corvane' /f || true
 rm -rf "$prefix/drive_c/Program Files/Corvane"
-if ! wine_checked wine reg import "$(winpath "$NB_ROOT/sample/assistant.reg")"; then
+if ! wine_checked wine reg import "$(winpath "$NB_ROOT/sample/assistant.reg")" /reg:32; then
   echo "error: wine reg import sample/assistant.reg failed" >&2
   exit 1
 fi

@@ -76,7 +76,7 @@ TEST_F(RegistryAccessTest, WritesRegSzWithTheTerminatingZero)
 
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), ValueTypeOf(HKEY_LOCAL_MACHINE, kScratchKey, "Text"));
     HKEY raw = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kScratchKey, 0, KEY_READ, &raw));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kScratchKey, 0, ViewAccess(HKEY_LOCAL_MACHINE, KEY_READ), &raw));
     DWORD size = 0;
     ::RegQueryValueExA(raw, "Text", nullptr, nullptr, nullptr, &size);
     ::RegCloseKey(raw);

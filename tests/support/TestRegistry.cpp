@@ -1,5 +1,6 @@
 #include "tests/support/TestRegistry.h"
 
+#include "config/RegistryAccess.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <aclapi.h>
@@ -7,9 +8,18 @@
 #include <stdexcept>
 #include <vector>
 
+REGSAM ViewAccess(HKEY root, REGSAM access, RegistryView view)
+{
+    if (view == RegistryView::Native64)
+        return root == HKEY_LOCAL_MACHINE ? access | KEY_WOW64_64KEY : access;
+    return RegistryViewAccess(root, access);
+}
+
 DWORD ImportRegistryFile(const std::string& path)
 {
-    PROCESS_INFORMATION pi = StartProcess("reg.exe import \"" + path + "\"", std::string(), CREATE_NO_WINDOW);
+    // Into the 32-bit view, where the assistant keeps its keys.
+    PROCESS_INFORMATION pi =
+        StartProcess("reg.exe import \"" + path + "\" /reg:32", std::string(), CREATE_NO_WINDOW);
     ::WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD exitCode = 1;
     ::GetExitCodeProcess(pi.hProcess, &exitCode);
@@ -31,10 +41,11 @@ void InstallSampleRegistry()
     }
 }
 
-void SetValue(HKEY root, const std::string& path, const std::string& name, const std::string& text)
+void SetValue(HKEY root, const std::string& path, const std::string& name, const std::string& text,
+              RegistryView view)
 {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, ViewAccess(root, KEY_WRITE, view), nullptr, &key, nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create " + path);
     ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>(text.size() + 1));
@@ -44,7 +55,7 @@ void SetValue(HKEY root, const std::string& path, const std::string& name, const
 void SetDwordValue(HKEY root, const std::string& path, const std::string& name, DWORD value)
 {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, ViewAccess(root, KEY_WRITE), nullptr, &key, nullptr) != ERROR_SUCCESS)
         throw std::runtime_error("cannot create " + path);
     ::RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
     ::RegCloseKey(key);
@@ -53,22 +64,26 @@ void SetDwordValue(HKEY root, const std::string& path, const std::string& name, 
 void DeleteValue(HKEY root, const std::string& path, const std::string& name)
 {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+    if (::RegOpenKeyExA(root, path.c_str(), 0, ViewAccess(root, KEY_WRITE), &key) == ERROR_SUCCESS) {
         ::RegDeleteValueA(key, name.c_str());
         ::RegCloseKey(key);
     }
 }
 
-void DeleteKeyTree(HKEY root, const std::string& path)
-{
-    ::RegDeleteTreeA(root, path.c_str());
-    ::RegDeleteKeyA(root, path.c_str());
-}
-
-std::string ValueOf(HKEY root, const std::string& path, const std::string& name)
+void DeleteKeyTree(HKEY root, const std::string& path, RegistryView view)
 {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(root, path.c_str(), 0, ViewAccess(root, KEY_ALL_ACCESS, view), &key) == ERROR_SUCCESS) {
+        ::RegDeleteTreeA(key, nullptr);
+        ::RegCloseKey(key);
+    }
+    ::RegDeleteKeyExA(root, path.c_str(), ViewAccess(root, 0, view), 0);
+}
+
+std::string ValueOf(HKEY root, const std::string& path, const std::string& name, RegistryView view)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, ViewAccess(root, KEY_READ, view), &key) != ERROR_SUCCESS)
         return "<missing>";
     DWORD size = 0;
     std::string text = "<missing>";
@@ -86,7 +101,7 @@ DWORD ValueTypeOf(HKEY root, const std::string& path, const std::string& name)
 {
     HKEY key = nullptr;
     DWORD type = REG_NONE;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    if (::RegOpenKeyExA(root, path.c_str(), 0, ViewAccess(root, KEY_READ), &key) == ERROR_SUCCESS) {
         ::RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, nullptr);
         ::RegCloseKey(key);
     }
@@ -99,7 +114,7 @@ namespace {
 void SetKeyAccess(HKEY root, const std::string& path, DWORD access)
 {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC | READ_CONTROL, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(root, path.c_str(), 0, ViewAccess(root, WRITE_DAC | READ_CONTROL), &key) != ERROR_SUCCESS)
         throw std::runtime_error("cannot open " + path + " to change its security");
 
     SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
