@@ -26,8 +26,16 @@ nb_wine() {
   fi
 }
 
-# Marker of a finished prefix; a prefix with another marker text is made again.
-NB_PREFIX_VERSION="nb-prefix 1"
+# Marker of a finished prefix; a prefix with another marker text is made again. A prefix
+# made without Wine's 32-bit side (wine32) lacks it for good, so the marker names it.
+nb_has_wine32() {
+  [ "$(dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null || true)" = "install ok installed" ]
+}
+if nb_has_wine32; then
+  NB_PREFIX_VERSION="nb-prefix 2 wow64"
+else
+  NB_PREFIX_VERSION="nb-prefix 2 64-bit only"
+fi
 
 nb_prefix_ready() {
   [ "$(cat "$1/.nb-ready" 2>/dev/null)" = "$NB_PREFIX_VERSION" ]

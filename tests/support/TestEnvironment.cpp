@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -36,6 +37,9 @@ std::string TestDataFile(const std::string& name)
 
 std::string ProgramPath()
 {
+    // The program-level tests run on the i686 release build too (tests/CMakeLists.txt).
+    if (const char* other = std::getenv("NB_PROGRAM_UNDER_TEST"); other && *other)
+        return WinPath(other);
     return WinPath(NB_EXE_PATH);
 }
 

@@ -11,7 +11,8 @@ std::string WinPath(const std::string& unixPath);
 std::string SampleRegistryFile();  // the sample installation's REGEDIT4 file
 std::string SampleImagesDirectory();
 std::string TestDataFile(const std::string& name);
-std::string ProgramPath();  // the customization tool's .exe
+// The customization tool's .exe: the build's own, or the Unix path in NB_PROGRAM_UNDER_TEST.
+std::string ProgramPath();
 
 // Copies the sample artwork into directory\images, as an installation has it.
 void CopySampleImages(const std::string& directory);
