@@ -10,9 +10,17 @@
 
 #include <memory>
 
-CCustomizeApp::CCustomizeApp()
+CCustomizeApp::CCustomizeApp(const wchar_t* commandLine)
+    : m_command(ParseCommandLine(commandLine ? commandLine : ::GetCommandLineW()))
 {
-    LoadStartupMessages();
+    // Their failure boxes must not stop a command that runs without windows.
+    if (m_command.kind == CommandKind::None)
+        LoadStartupMessages();
+}
+
+int CCustomizeApp::ExitInstance()
+{
+    return m_nExitCode;
 }
 
 CCustomizeApp::~CCustomizeApp()
@@ -100,6 +108,10 @@ void CCustomizeApp::RunMainWindow()
 
 BOOL CCustomizeApp::InitInstance()
 {
+    if (m_command.kind != CommandKind::None) {
+        m_nExitCode = RunCommand(m_command);
+        return FALSE;
+    }
     EnableControlHosting();
 
     if (!CreateInstanceMutex(kInstanceMutexName)) {

@@ -1,7 +1,7 @@
 #include "export/CustomizationExport.h"
 
 #include "config/RegistryAccess.h"
-#include "config/RegistrySchema.h"
+#include "export/ExportLayout.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/Seams.h"
 #include "framework/WinHandles.h"
@@ -9,55 +9,17 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <vector>
 
 namespace {
 
 const char kExportHeaderLine[] = "REGEDIT4\n";
-const char kTrue[] = "TRUE";
 const char kFailureCaption[] = "Access Nimbook Customization - Error";
 
-// A section whose values are read from one key of HKEY_LOCAL_MACHINE.
-struct ExportSection {
-    std::string header;  // between the brackets
-    const char* sourceKey;
-    std::vector<const char*> values;
-};
+const char kTrue[] = "TRUE";
 
-const char kMachineRoot[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II";
-const char kUserRoot[] = "HKEY_CURRENT_USER\\SOFTWARE\\Corvane\\Access Nimbook II";
-
-ExportSection HotkeySection()
+HKEY RootKey(nb::layout::Root root)
 {
-    return {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\NBHOTKEY\\8001", RegKeys::HotkeyButton,
-            {RegValues::DispName, RegValues::File}};
-}
-
-// Sections 4 to 16, in file order.
-std::vector<ExportSection> MachineSections()
-{
-    const std::string control = std::string(kMachineRoot) + "\\Control\\";
-    std::vector<const char*> categoryValues{RegValues::InformationSource};
-    categoryValues.insert(categoryValues.end(), RegValues::Topics.begin(), RegValues::Topics.end());
-    categoryValues.push_back(RegValues::LaunchableItem);
-    categoryValues.push_back(RegValues::MaxSubTopicNum);
-
-    std::vector<ExportSection> sections;
-    sections.push_back({std::string(kMachineRoot) + "\\Control", RegKeys::Control,
-                        {RegValues::HelpFile, RegValues::TopLevelIndent, RegValues::SubLevelIndent,
-                         RegValues::UseAnimations}});
-    for (size_t i = 0; i < RegKeys::Categories.size(); ++i)
-        sections.push_back({control + RegKeys::CategorySubkeys[i], RegKeys::Categories[i], categoryValues});
-    for (size_t i = 0; i < RegKeys::WebLinks.size(); ++i)
-        sections.push_back({control + RegKeys::WebLinkSubkeys[i], RegKeys::WebLinks[i],
-                            {RegValues::InformationSource, RegValues::LaunchableItem}});
-    sections.push_back({std::string(kMachineRoot) + "\\Text\\CDDlg", RegKeys::CdDialogTexts,
-                        {"TEXT1", "TEXT2", "TEXT3", "TEXT4", "TEXT5"}});
-    sections.push_back({std::string(kMachineRoot) + "\\Text\\InternetDlg", RegKeys::InternetDialogTexts,
-                        {"TEXT1", "TEXT2", "TEXT3", RegValues::ShowMe, RegValues::TryAgain, RegValues::Cancel}});
-    sections.push_back({std::string(kMachineRoot) + "\\Text\\MainDlg", RegKeys::MainTexts,
-                        {"Button1", "Button2", "Button3", "Button4", "Button5", "URL1", "URL2", "URL3", "URL4"}});
-    return sections;
+    return root == nb::layout::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
 }
 
 void AppendSectionHeader(std::string& out, const std::string& header)
@@ -68,37 +30,32 @@ void AppendSectionHeader(std::string& out, const std::string& header)
 }
 
 // A value that cannot be read (or whose key cannot be opened) is written as an empty text.
-void AppendSection(std::string& out, const ExportSection& section)
+void AppendSection(std::string& out, const nb::layout::ExportSection& section)
 {
     AppendSectionHeader(out, section.header);
     CRegKey key;
-    bool opened = OpenRegistryKey(HKEY_LOCAL_MACHINE, section.sourceKey, kRegRead, key) == ERROR_SUCCESS;
-    for (const char* name : section.values) {
+    bool opened = OpenRegistryKey(RootKey(section.root), section.subkey.c_str(), kRegRead, key) == ERROR_SUCCESS;
+    for (const std::string& name : section.names) {
         std::string text;
         if (opened)
-            ReadWholeRegistryString(key.Get(), name, text);
+            ReadWholeRegistryString(key.Get(), name.c_str(), text);
         out += FormatExportValueLine(name, text);
     }
 }
 
-// The per-user switches are set to "TRUE" in the administrator's own key.
-void AppendUserSwitches(std::string& out)
+// The switches are written as "TRUE"; the administrator's own per-user ones are set to
+// "TRUE" too, the machine's are left as they are.
+void AppendSwitches(std::string& out, const nb::layout::ExportSection& section)
 {
     CRegKey key;
-    bool opened = OpenRegistryKey(HKEY_CURRENT_USER, RegKeys::UserAssistant, kRegReadWrite, key) == ERROR_SUCCESS;
-    AppendSectionHeader(out, kUserRoot);
-    for (const char* name : {RegValues::ShowCdDialog, RegValues::ShowInetDialog}) {
+    bool opened = section.root == nb::layout::Root::CurrentUser &&
+                  OpenRegistryKey(HKEY_CURRENT_USER, section.subkey.c_str(), kRegReadWrite, key) == ERROR_SUCCESS;
+    AppendSectionHeader(out, section.header);
+    for (const std::string& name : section.names) {
         out += FormatExportValueLine(name, kTrue);
         if (opened)
-            WriteRegistryString(key.Get(), name, kTrue);
+            WriteRegistryString(key.Get(), name.c_str(), kTrue);
     }
-}
-
-void AppendMachineSwitches(std::string& out)
-{
-    AppendSectionHeader(out, kMachineRoot);
-    for (const char* name : {RegValues::ShowCdDialog, RegValues::ShowInetDialog})
-        out += FormatExportValueLine(name, kTrue);
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& text, DWORD& error)
@@ -148,20 +105,22 @@ std::string FormatExportValueLine(const std::string& name, const std::string& te
 std::string BuildCustomizationExport(bool bFull)
 {
     std::string out = kExportHeaderLine;
-    AppendSection(out, HotkeySection());
-    if (!bFull)
-        return out;
-    AppendUserSwitches(out);
-    AppendMachineSwitches(out);
-    for (const ExportSection& section : MachineSections())
-        AppendSection(out, section);
+    for (const nb::layout::ExportSection& section : nb::layout::ExportSections()) {
+        if (section.bFixedTrue)
+            AppendSwitches(out, section);
+        else
+            AppendSection(out, section);
+        // The short export is the hot-key section alone.
+        if (!bFull)
+            break;
+    }
     return out;
 }
 
-void WriteCustomizationExport(bool bFull)
+std::string WriteCustomizationExportFile(bool bFull, std::string& path)
 {
     const std::string directory = GetCurrentDirectoryString() + "\\Customization";
-    const std::string path = directory + "\\HLXCM.REG";
+    path = directory + "\\HLXCM.REG";
     const std::string tempPath = path + ".new";
 
     WIN32_FIND_DATAA found;
@@ -180,8 +139,15 @@ void WriteCustomizationExport(bool bFull)
         written = false;
     }
     if (written)
-        return;
+        return std::string();
     ::DeleteFileA(tempPath.c_str());
-    ShowMessageBox(nullptr, "The customization file could not be written:\n" + path + "\n\n" + SystemErrorText(static_cast<LONG>(error)),
-                   kFailureCaption, MB_OK | MB_ICONHAND);
+    return "The customization file could not be written:\n" + path + "\n\n" + SystemErrorText(static_cast<LONG>(error));
+}
+
+void WriteCustomizationExport(bool bFull)
+{
+    std::string path;
+    const std::string failure = WriteCustomizationExportFile(bFull, path);
+    if (!failure.empty())
+        ShowMessageBox(nullptr, failure, kFailureCaption, MB_OK | MB_ICONHAND);
 }

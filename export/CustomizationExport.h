@@ -14,5 +14,9 @@ std::string BuildCustomizationExport(bool bFull);
 // a message box that names the file.
 void WriteCustomizationExport(bool bFull);
 
+// Writes the export file as WriteCustomizationExport does, without any window: the file's
+// path goes to path; returns the failure report (empty when the file was written).
+std::string WriteCustomizationExportFile(bool bFull, std::string& path);
+
 // One value line: "name"="text", or the hex(1) form for a text that holds a line break.
 std::string FormatExportValueLine(const std::string& name, const std::string& text);
