@@ -6,15 +6,18 @@
 # runs under Xvfb, driven by the walkthrough driver (tools/walkthrough), which saves a
 # screenshot of every window and accepts what each shows. At the end the export file
 # is printed.
+#
+# NB_RUN_PROGRAM names another NbCustomize.exe to run (the i686 release build, for
+# example); NB_RUN_NO_BUILD=1 skips the build (tools/walkthrough-test).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-bash "$NB_ROOT/scripts/build.sh"
+[ "${NB_RUN_NO_BUILD:-0}" = 1 ] || bash "$NB_ROOT/scripts/build.sh"
 
 prefix=$NB_BUILD64/wine-run
 install_win='C:\Program Files\Corvane\Access Nimbook II'
 install_dir="$prefix/drive_c/Program Files/Corvane/Access Nimbook II"
-program=$NB_BUILD64/NbCustomize.exe
+program=${NB_RUN_PROGRAM:-$NB_BUILD64/NbCustomize.exe}
 shots=$NB_BUILD64/walkthrough
 export_file="$install_dir/Customization/HLXCM.REG"
 
