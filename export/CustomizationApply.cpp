@@ -32,6 +32,25 @@ std::string Lower(std::string text)
     return text;
 }
 
+// Every file below folder, with its path.
+void ListFiles(const std::string& folder, std::vector<std::string>& files)
+{
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListFiles(folder + "\\" + name, files);
+        else
+            files.push_back(Lower(folder + "\\" + name));
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+}
+
 HKEY RootKey(Root root)
 {
     return root == Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -100,6 +119,9 @@ private:
     // What Apply changed so far, to be put back after a failure.
     std::vector<const ValueChange*> m_changedValues;
     std::vector<std::unique_ptr<CFileSnapshot>> m_changedFiles;
+    // The backups that existed before the images were touched; the image steps may add more.
+    std::vector<std::string> m_backupsBefore;
+    bool m_bImagesTouched = false;
 };
 
 std::string CApplyRun::Validate(ApplyPlan& plan)
@@ -239,6 +261,10 @@ bool CApplyRun::Apply(const ApplyPlan& plan)
             RollBack();
             return false;
         }
+    if (!plan.images.empty()) {
+        ListFiles(m_strBase + "\\Customization\\Backup", m_backupsBefore);
+        m_bImagesTouched = true;
+    }
     for (const ImageChange& change : plan.images)
         if (!ApplyImage(change)) {
             RollBack();
@@ -250,6 +276,13 @@ bool CApplyRun::Apply(const ApplyPlan& plan)
 void CApplyRun::RollBack()
 {
     bool whole = true;
+    if (m_bImagesTouched) {
+        std::vector<std::string> backups;
+        ListFiles(m_strBase + "\\Customization\\Backup", backups);
+        for (const std::string& backup : backups)
+            if (std::find(m_backupsBefore.begin(), m_backupsBefore.end(), backup) == m_backupsBefore.end())
+                ::DeleteFileA(backup.c_str());
+    }
     for (auto it = m_changedFiles.rbegin(); it != m_changedFiles.rend(); ++it)
         if (!(*it)->Restore()) {
             m_report("could not put back " + (*it)->Path());
