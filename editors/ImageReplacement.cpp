@@ -1,6 +1,10 @@
 #include "editors/ImageReplacement.h"
 
+#include "framework/WinHandles.h"
+
 #include <windows.h>
+
+#include <vector>
 
 namespace {
 
@@ -23,6 +27,31 @@ std::string TemporaryNameBeside(const std::string& target)
     return folder + "~nbcopy" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++s_nCopy) + ".tmp";
 }
 
+// Copies every byte of source into a new file, flushed to the disk; false at the first read or
+// write that fails (some platforms' own file copy reports success after a failed read).
+bool CopyBytes(const std::string& source, const std::string& target)
+{
+    CHandle in(::CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in)
+        return false;
+    CHandle out(::CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out)
+        return false;
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        DWORD nRead = 0;
+        if (!::ReadFile(in.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &nRead, nullptr))
+            return false;
+        if (nRead == 0)
+            break;
+        DWORD nWritten = 0;
+        if (!::WriteFile(out.Get(), buffer.data(), nRead, &nWritten, nullptr) || nWritten != nRead)
+            return false;
+    }
+    return ::FlushFileBuffers(out.Get()) != 0;
+}
+
 }  // namespace
 
 std::string BackupNameOf(const std::string& name)
@@ -33,7 +62,7 @@ std::string BackupNameOf(const std::string& name)
 bool CopyFileWhole(const std::string& source, const std::string& target, bool bOverwrite)
 {
     const std::string temporary = TemporaryNameBeside(target);
-    if (!::CopyFileA(source.c_str(), temporary.c_str(), TRUE)) {
+    if (!CopyBytes(source, temporary)) {
         ::DeleteFileA(temporary.c_str());  // a copy that stopped part-way
         return false;
     }

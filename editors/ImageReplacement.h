@@ -28,7 +28,7 @@ InstallResult InstallImageFile(const std::string& base, const std::string& sourc
 // The name of an image's backup: the name up to its first dot, followed by ".BAK".
 std::string BackupNameOf(const std::string& name);
 
-// Copies source to target through a temporary file in the target's folder, which then takes
-// the target's name: an existing target is replaced only by a whole copy (and never when
+// Copies source to target through a temporary file in the target's folder, written and flushed
+// byte by byte with every read and write checked, which then takes the target's name: an existing target is replaced only by a whole copy (and never when
 // bOverwrite is false). The temporary file is removed on failure.
 bool CopyFileWhole(const std::string& source, const std::string& target, bool bOverwrite);
