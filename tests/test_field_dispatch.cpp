@@ -122,8 +122,9 @@ TEST_F(FieldDispatchTest, AChangeShowsInTheReplicaTheRegistryTheImagesAndTheExpo
          }});
     EXPECT_EQ((std::vector<std::string>{"  Ask Me", "8,8", "left shown"}), shown);
     EXPECT_EQ("Ask Me", ValueOf(kLM, RegKeys::MainTexts, "Button3"));
-    EXPECT_EQ(ReadFileBytes(red), ReadFileBytes(ImagesDirectory() + "\\Icon1.bmp"));
-    EXPECT_EQ(ReadFileBytes(red), ReadFileBytes(m_base.Path() + "\\Customization\\image0.bmp"));
+    EXPECT_TRUE(ReadFileBytes(red) == ReadFileBytes(ImagesDirectory() + "\\Icon1.bmp"));
+    EXPECT_TRUE(ReadFileBytes(red) == ReadFileBytes(ImagesDirectory() + "\\Image0.bmp"));
+    EXPECT_TRUE(ReadFileBytes(red) == ReadFileBytes(m_base.Path() + "\\Customization\\image0.bmp"));
     WriteCustomizationExport(true);
     EXPECT_NE(std::string::npos, ReadFileBytes(m_base.ExportFile()).find("\"Button3\"=\"Ask Me\"\n"));
 }

@@ -40,7 +40,7 @@ namespace {
 
 constexpr DWORD kPaintDelayMs = 500;
 constexpr DWORD kPollMs = 100;
-// How long the main window waits for the editor its click opens before it goes on.
+// How long a window waits for the window that its action opens before it goes on.
 constexpr ULONGLONG kEditorWaitMs = 10000;
 
 struct CHandle {
@@ -71,6 +71,10 @@ struct CTracked {
     bool m_bShot = false;
     bool m_bAnswered = false;
     int m_nPhase = 0;            // actions taken so far
+    int m_nOrder = 0;            // when it appeared, counted in windows
+    int m_nAppearedAtAction = 0; // windows that had appeared when it took its last action
+    bool m_bAwaitsWindow = false; // its last action opens a window, which must come and go first
+    ULONGLONG m_nInChargeSince = 0; // when it was last seen back in charge after an action (0: not)
 };
 
 enum class EKind {
@@ -131,6 +135,9 @@ EKind KindOf(HWND wnd)
         return EKind::CdDialog;
     if (GetDlgItem(wnd, 1007))
         return EKind::MainWindow;
+    // The file-open box: its file name combo (cmb13) and the label before it (stc3).
+    if (ClassOf(wnd) == "#32770" && GetDlgItem(wnd, 1148) && GetDlgItem(wnd, 1090))
+        return EKind::FileOpen;
     if (GetDlgItem(wnd, 1108))
         return EKind::CategoryEditor;
     if (GetDlgItem(wnd, 1130))
@@ -139,8 +146,6 @@ EKind KindOf(HWND wnd)
         return EKind::SideImages;
     if (GetDlgItem(wnd, 1117))
         return EKind::InternetEditor;
-    if (ClassOf(wnd) == "#32770" && GetDlgItem(wnd, 1148))
-        return EKind::FileOpen;
     if (ClassOf(wnd) == "#32770" && GetDlgItem(wnd, 0xFFFF))
         return EKind::MessageBox;
     return EKind::Other;
@@ -299,7 +304,8 @@ struct CScript {
 
 struct CAnswer {
     std::string m_strWhat;
-    bool m_bAgain = false;  // the window takes another action once it has been shot again
+    bool m_bAgain = false;       // the window takes another action once it has been shot again
+    bool m_bOpensWindow = false; // ... after the window that this action opens has come and gone
 };
 
 bool SetText(HWND dlg, int nId, const std::string& str)
@@ -310,10 +316,26 @@ bool SetText(HWND dlg, int nId, const std::string& str)
                                       2000, &nResult);
 }
 
+// Types a text into an edit field as the keyboard does, replacing what it holds: the replicas
+// count only typing as a change.
+bool TypeText(HWND dlg, int nId, const std::string& str)
+{
+    HWND ctl = GetDlgItem(dlg, nId);
+    DWORD_PTR nResult = 0;
+    if (!ctl || !SendMessageTimeoutA(ctl, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 2000, &nResult))
+        return false;
+    for (char ch : str) {
+        if (!SendMessageTimeoutA(ctl, WM_CHAR, static_cast<unsigned char>(ch), 1, SMTO_ABORTIFHUNG, 2000, &nResult))
+            return false;
+    }
+    return true;
+}
+
 CAnswer Answer(HWND wnd, EKind kind, int nPhase, CScript& script)
 {
     auto clicked = [&](int nId, bool bAgain) -> CAnswer {
-        return {Click(wnd, nId) ? "clicked " + std::to_string(nId) : "no control " + std::to_string(nId), bAgain};
+        return {Click(wnd, nId) ? "clicked " + std::to_string(nId) : "no control " + std::to_string(nId), bAgain,
+                bAgain};
     };
     switch (kind) {
     case EKind::HotKeyEditor:
@@ -331,8 +353,8 @@ CAnswer Answer(HWND wnd, EKind kind, int nPhase, CScript& script)
         if (nPhase == 0) {
             // Category label 3 gets a new label, web link 1 a new target.
             const bool bCategory = TextOf(GetDlgItem(wnd, 1129)) == "7";
-            const bool bSet = bCategory ? SetText(wnd, 1105, "Ask the Expert")
-                                        : SetText(wnd, 1106, "http://www.corvane.com/nimbook/");
+            const bool bSet = bCategory ? TypeText(wnd, 1105, "Ask the Expert")
+                                        : TypeText(wnd, 1106, "http://www.corvane.com/nimbook/");
             return {bSet ? (bCategory ? "typed the label \"Ask the Expert\"" : "typed a new target") : "could not type",
                     true};
         }
@@ -351,7 +373,7 @@ CAnswer Answer(HWND wnd, EKind kind, int nPhase, CScript& script)
         return clicked(IDOK, false);
     case EKind::InternetEditor:
         if (nPhase == 0) {
-            const bool bSet = SetText(wnd, 1028, "Welcome! Access Nimbook now takes you to Corvane on the Web.");
+            const bool bSet = TypeText(wnd, 1028, "Welcome! Access Nimbook now takes you to Corvane on the Web.");
             return {bSet ? "typed a new first paragraph" : "could not type", true};
         }
         return clicked(1117, false);
@@ -497,8 +519,7 @@ int main(int argc, char** argv)
     const ULONGLONG nStart = GetTickCount64();
     std::vector<CTracked> tracked;
     int nShot = 0;
-    // The main window takes its next action only once the editor of its last one has come and gone.
-    bool bDialogSinceMainAction = false;
+    int nAppeared = 0;  // windows that have appeared so far
     while (WaitForSingleObject(process.m_h, kPollMs) == WAIT_TIMEOUT) {
         const ULONGLONG nNow = GetTickCount64();
         if (nNow - nStart > nTimeoutMs) {
@@ -513,7 +534,7 @@ int main(int argc, char** argv)
         const std::vector<HWND> wnds = VisibleWindowsOf(pi.dwProcessId);
         std::vector<CTracked> current;
         for (HWND wnd : wnds) {
-            CTracked entry{wnd, nNow, false, false};
+            CTracked entry{wnd, nNow};
             bool bKnown = false;
             for (const CTracked& old : tracked) {
                 if (old.m_wnd == wnd) {
@@ -523,8 +544,7 @@ int main(int argc, char** argv)
             }
             if (!bKnown) {
                 std::printf("[%6.2f s] appeared %s\n", (nNow - nStart) / 1000.0, Quoted(TextOf(wnd)).c_str());
-                if (KindOf(wnd) != EKind::MainWindow)
-                    bDialogSinceMainAction = true;
+                entry.m_nOrder = ++nAppeared;
             }
             current.push_back(entry);
         }
@@ -535,12 +555,24 @@ int main(int argc, char** argv)
             if (entry.m_bShot || nNow - entry.m_nFirstSeen < kPaintDelayMs)
                 continue;
             const EKind kind = KindOf(entry.m_wnd);
-            // After an action a window is shot again only when it is back in charge.
-            if (entry.m_nPhase > 0 && !IsWindowEnabled(entry.m_wnd))
-                continue;
-            if (entry.m_nPhase > 0 && kind == EKind::MainWindow &&
-                (tracked.size() > 1 || (!bDialogSinceMainAction && nNow - entry.m_nFirstSeen < kEditorWaitMs)))
-                continue;
+            // After an action a window is shot again only when it is back in charge: the window
+            // its action opened has come and gone (or never came), and nothing newer is open.
+            if (entry.m_nPhase > 0) {
+                bool bNewerOpen = false;
+                for (const CTracked& other : tracked)
+                    bNewerOpen = bNewerOpen || other.m_nOrder > entry.m_nAppearedAtAction;
+                const bool bAwaited = !entry.m_bAwaitsWindow || nAppeared > entry.m_nAppearedAtAction ||
+                                      nNow - entry.m_nFirstSeen >= kEditorWaitMs;
+                if (!IsWindowEnabled(entry.m_wnd) || bNewerOpen || !bAwaited) {
+                    entry.m_nInChargeSince = 0;
+                    continue;
+                }
+                // Time to repaint what the closed window uncovered and what its change reloaded.
+                if (!entry.m_nInChargeSince)
+                    entry.m_nInChargeSince = nNow;
+                if (nNow - entry.m_nInChargeSince < kPaintDelayMs)
+                    continue;
+            }
             entry.m_bShot = true;
             char szName[64];
             std::snprintf(szName, sizeof szName, "%02d-%s", ++nShot, KindName(kind));
@@ -572,9 +604,10 @@ int main(int argc, char** argv)
                 pNext->m_bAnswered = false;
                 pNext->m_bShot = false;
                 pNext->m_nFirstSeen = nNow;
+                pNext->m_nAppearedAtAction = nAppeared;
+                pNext->m_bAwaitsWindow = answer.m_bOpensWindow;
+                pNext->m_nInChargeSince = 0;
                 ++pNext->m_nPhase;
-                if (kind == EKind::MainWindow)
-                    bDialogSinceMainAction = false;
             }
         }
     }
