@@ -1,5 +1,6 @@
 #include "editors/ImageReplacement.h"
 
+#include "controls/BitmapStatic.h"
 #include "framework/WinHandles.h"
 
 #include <windows.h>
@@ -59,10 +60,11 @@ std::string BackupNameOf(const std::string& name)
     return name.substr(0, name.find('.')) + ".BAK";
 }
 
-bool CopyFileWhole(const std::string& source, const std::string& target, bool bOverwrite)
+bool CopyFileWhole(const std::string& source, const std::string& target, bool bOverwrite,
+                   bool (*accept)(const std::string& path))
 {
     const std::string temporary = TemporaryNameBeside(target);
-    if (!CopyBytes(source, temporary)) {
+    if (!CopyBytes(source, temporary) || (accept && !accept(temporary))) {
         ::DeleteFileA(temporary.c_str());  // a copy that stopped part-way
         return false;
     }
@@ -98,9 +100,10 @@ InstallResult InstallImageFile(const std::string& base, const std::string& sourc
 {
     if (!Exists(source))
         return InstallResult::NotFound;
-    if (!CopyFileWhole(source, base + "\\images\\" + name, true))
+    // What the assistant will load is checked as it is, after the copy.
+    if (!CopyFileWhole(source, base + "\\images\\" + name, true, &IsLoadableBitmapFile))
         return InstallResult::Failed;
-    if (!CopyFileWhole(source, base + "\\customization\\" + name, true))
+    if (!CopyFileWhole(source, base + "\\customization\\" + name, true, &IsLoadableBitmapFile))
         return InstallResult::Failed;
     return InstallResult::Installed;
 }

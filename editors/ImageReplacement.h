@@ -22,7 +22,8 @@ bool BackupImageFile(const std::string& base, const std::string& name);
 enum class InstallResult { NotFound, Failed, Installed };
 
 // Copies source over images\<name>, then to customization\<name>. NotFound when the source
-// (or the empty path) does not exist. A copy that fails part-way leaves the old file intact.
+// (or the empty path) does not exist. A copy that fails part-way, or that is not a bitmap the
+// assistant can show, is Failed and leaves the old file intact.
 InstallResult InstallImageFile(const std::string& base, const std::string& source, const std::string& name);
 
 // The name of an image's backup: the name up to its first dot, followed by ".BAK".
@@ -30,5 +31,7 @@ std::string BackupNameOf(const std::string& name);
 
 // Copies source to target through a temporary file in the target's folder, written and flushed
 // byte by byte with every read and write checked, which then takes the target's name: an existing target is replaced only by a whole copy (and never when
-// bOverwrite is false). The temporary file is removed on failure.
-bool CopyFileWhole(const std::string& source, const std::string& target, bool bOverwrite);
+// bOverwrite is false). When accept is given, the complete copy must also pass it. The
+// temporary file is removed on failure.
+bool CopyFileWhole(const std::string& source, const std::string& target, bool bOverwrite,
+                   bool (*accept)(const std::string& path) = nullptr);

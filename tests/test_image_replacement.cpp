@@ -179,6 +179,9 @@ TEST_F(ImageReplacementTest, ACopyThatFailsPartWayLeavesTheOldImageWhole)
     // A source that opens but cannot be read (a copy that starts and then fails), and a
     // target that another program holds open: neither leaves a changed image or a stray file.
     EXPECT_EQ(InstallResult::Failed, InstallImageFile(m_base.Path(), "Z:\\proc\\self\\mem", "icon3.bmp"));
+    // A file that became something else after it was chosen is no artwork either.
+    WriteFileBytes(m_strBlue, "no longer a bitmap");
+    EXPECT_EQ(InstallResult::Failed, InstallImageFile(m_base.Path(), m_strBlue, "icon3.bmp"));
     {
         CHandle held(::CreateFileA(In("images\\Icon3.bmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, 0, nullptr));

@@ -158,7 +158,7 @@ void Measure(const CEditor& editor, int nCycles, const std::string& chosen)
     std::printf("%-26s shown %7.2f ms   OK to repainted %7.2f ms (median of %zu)\n", editor.name, shown.Median(),
                 repainted.Median(), repainted.values.size());
     std::printf("%-26s registry: opens %ld creates %ld queries %ld writes %ld closes %ld;"
-                " files: CopyFileA %ld MoveFileExA %ld\n",
+                " files: copied in place (CopyFileA) %ld, copied whole and renamed into place (MoveFileExA) %ld\n",
                 "", perCycle.nOpens, perCycle.nCreates, perCycle.nQueries, perCycle.nSets, perCycle.nCloses,
                 perCycle.nCopies, perCycle.nMoves);
 }
@@ -184,7 +184,14 @@ int main(int argc, char** argv)
         {"web-link icon 1 (222)", IDC_WEBLINK_ICON1, false, [](HWND hwnd) { ClickFieldNow(hwnd, IDC_ICON_NORMAL); }, IDOK},
         {"left-side picture (229)", IDC_LEFT_IMAGE, false, [](HWND hwnd) { ClickFieldNow(hwnd, IDC_SIDE_NEW1); }, IDOK},
         {"Internet welcome (148)", IDC_EDIT_INTERNET_WELCOME, true,
-         [&](HWND hwnd) { SetItemText(hwnd, IDC_INET_TEXT1, "Text " + std::to_string(++nCycle)); }, IDC_INET_OKAY},
+         [&](HWND hwnd) {
+             // Typed, as the replica stores only what the administrator typed.
+             HWND field = ::GetDlgItem(hwnd, IDC_INET_TEXT1);
+             ::SendMessageA(field, EM_SETSEL, 0, -1);
+             for (char c : "Text " + std::to_string(++nCycle))
+                 ::SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
+         },
+         IDC_INET_OKAY},
     };
     std::printf("Field editors: click -> editor shown -> change -> OK -> main window repainted, %d cycles each\n",
                 nCycles);
