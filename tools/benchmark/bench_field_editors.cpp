@@ -4,9 +4,10 @@
 //
 // For each editor, CYCLES times (20 unless given): a click on its field of the main window,
 // the editor shown and painted, the change made (a typed text, or a bitmap chosen through the
-// file-open seam), OK, and the main window reloaded and repainted. Prints the median, minimum
-// and maximum of the click-to-shown and click-to-repainted times, and the registry calls and
-// file copies of one cycle (counted by redirecting this program's imports). It asserts nothing.
+// file-open seam), OK, and the main window reloaded and repainted. Prints the medians of the
+// click-to-shown and click-to-repainted times, and the registry calls and
+// file copies of the last cycle (counted by redirecting this program's imports; the first cycle of
+// an image editor also keeps the originals). It asserts nothing.
 #include "mainwnd/AnimationDlg.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/MainWindowHarness.h"
@@ -155,8 +156,8 @@ void Measure(const CEditor& editor, int nCycles, const std::string& chosen)
         dlg.EndDialog(IDOK);
     });
     dlg.DoModal();
-    std::printf("%-26s shown %7.2f ms   OK to repainted %7.2f ms (median of %zu)\n", editor.name, shown.Median(),
-                repainted.Median(), repainted.values.size());
+    std::printf("%-26s click to shown %7.2f ms, click to repainted after OK %7.2f ms (medians of %zu)\n",
+                editor.name, shown.Median(), repainted.Median(), repainted.values.size());
     std::printf("%-26s registry: opens %ld creates %ld queries %ld writes %ld closes %ld;"
                 " files: copied in place (CopyFileA) %ld, copied whole and renamed into place (MoveFileExA) %ld\n",
                 "", perCycle.nOpens, perCycle.nCreates, perCycle.nQueries, perCycle.nSets, perCycle.nCloses,
