@@ -72,13 +72,40 @@ TEST_F(HotkeyAppDlgTest, ShowsBothValuesAndOkWritesTheEditedTexts)
     EXPECT_TRUE(m_boxes.m_boxes.empty());
 }
 
-TEST_F(HotkeyAppDlgTest, OkWithoutChangesWritesTheSameTextsBack)
+TEST_F(HotkeyAppDlgTest, OkKeepsWhatItCouldNotShowUnlessItWasChanged)
 {
-    SetDwordValue(HKEY_LOCAL_MACHINE, kHotkey, "DispName", 0x004d4f52);  // "ROM" as a number
-    Run([](HWND dlg) { ClickButton(dlg, IDOK); });
-    EXPECT_EQ("ROM", ValueOf(HKEY_LOCAL_MACHINE, kHotkey, "DispName"));
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), ValueTypeOf(HKEY_LOCAL_MACHINE, kHotkey, "DispName"));
-    EXPECT_EQ(kAssistantFile, ValueOf(HKEY_LOCAL_MACHINE, kHotkey, "File"));
+    // Values that could not be read, or are not plain text, survive a plain OK byte for byte,
+    // type for type; plain text is written back as it was; a changed field is written as text.
+    struct Case {
+        const char* name;
+        DWORD type;
+        std::string bytes;
+        const char* typed;  // nullptr: OK without typing
+        DWORD storedType;
+        std::string stored;
+    };
+    const std::string tooLong(255, 'd');
+    const std::string expandable("%ProgramFiles%\\HLX.EXE\0", 23);  // stored with its zero
+    const Case cases[] = {
+        {"DispName", REG_SZ, tooLong + '\0', nullptr, REG_SZ, tooLong + '\0'},
+        {"DispName", REG_MULTI_SZ, std::string("one\0two\0\0", 9), nullptr, REG_MULTI_SZ, std::string("one\0two\0\0", 9)},
+        {"DispName", REG_DWORD, std::string("ROM\0", 4), nullptr, REG_DWORD, std::string("ROM\0", 4)},
+        {"File", REG_EXPAND_SZ, expandable, nullptr, REG_EXPAND_SZ, expandable},
+        {"File", REG_SZ, kAssistantFile + '\0', nullptr, REG_SZ, kAssistantFile + '\0'},
+        {"DispName", REG_SZ, tooLong + '\0', "Typed", REG_SZ, std::string("Typed", 6)},
+        {"File", REG_EXPAND_SZ, expandable, "C:\\HLX.EXE", REG_SZ, std::string("C:\\HLX.EXE") + '\0'},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        SetTypedValue(HKEY_LOCAL_MACHINE, kHotkey, c.name, c.type, c.bytes);
+        Run([&](HWND dlg) {
+            if (c.typed)
+                SetItemText(dlg, std::string(c.name) == "File" ? IDC_HOTKEY_FILE : IDC_HOTKEY_DISPNAME, c.typed);
+            ClickButton(dlg, IDOK);
+        });
+        EXPECT_EQ(c.storedType, ValueTypeOf(HKEY_LOCAL_MACHINE, kHotkey, c.name)) << c.name << " " << c.type;
+        EXPECT_EQ(c.stored, ValueBytesOf(HKEY_LOCAL_MACHINE, kHotkey, c.name)) << c.name << " " << c.type;
+    }
 }
 
 TEST_F(HotkeyAppDlgTest, CancelEscapeAndCloseBoxWriteNothing)

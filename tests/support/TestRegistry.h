@@ -18,6 +18,9 @@ void DeleteKeyTree(HKEY root, const std::string& path);
 // The value's text, or "<missing>" when it cannot be read.
 std::string ValueOf(HKEY root, const std::string& path, const std::string& name);
 DWORD ValueTypeOf(HKEY root, const std::string& path, const std::string& name);
+// A value of any type from its bytes, and a value's bytes as they are stored.
+void SetTypedValue(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
+std::string ValueBytesOf(HKEY root, const std::string& path, const std::string& name);
 
 // While it lives, the key can be opened for reading but opening it for writing fails with 5.
 class CReadOnlyKey {
