@@ -161,6 +161,9 @@ TEST_F(MainWindowTextsTest, TopLevelIndentIndentsTheCategoryAndSearchLabelsOnly)
     };
     const Case cases[] = {
         {"3", "   ", 0}, {nullptr, "", 1}, {"abc", "", 0}, {"0", "", 0}, {"-2", "", 0}, {"4 blanks", "    ", 0},
+        // Taken as the nearest bound of 0 to 64.
+        {"64", std::string(64, ' '), 0}, {"65", std::string(64, ' '), 0}, {"2147483647", std::string(64, ' '), 0},
+        {"-2147483648", "", 0},
     };
     for (const Case& c : cases) {
         m_boxes.m_boxes.clear();
@@ -188,10 +191,10 @@ TEST_F(MainWindowTextsTest, MissingMainTextsKeyGivesOneReportAndEmptyTexts)
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kMainTexts);
     Check([](HWND d, CAnimationDlg& dlg) {
-        // Only the indent's blanks are left of the labels.
+        // Labels that could not be read get no indent.
         for (int id : kCategoryIds)
-            EXPECT_EQ("  ", ItemText(d, id)) << id;
-        EXPECT_EQ("  ", ItemText(d, IDC_SEARCH_LABEL));
+            EXPECT_EQ("", ItemText(d, id)) << id;
+        EXPECT_EQ("", ItemText(d, IDC_SEARCH_LABEL));
         EXPECT_EQ("", ItemText(d, IDC_GO_TEXT));
         for (int id : kWebLinkTextIds)
             EXPECT_EQ("", ItemText(d, id)) << id;
@@ -334,7 +337,7 @@ TEST_F(MainWindowTextsTest, ReportsAreShownBeforeTheWindowExists)
     m_boxes.m_onBox = [&](const RecordedBox&) {
         windowExisted = ::FindWindowA(nullptr, "Access Nimbook II") != nullptr;
     };
-    Check([](HWND d, CAnimationDlg&) { EXPECT_EQ("  ", ItemText(d, IDC_SEARCH_LABEL)); });
+    Check([](HWND d, CAnimationDlg&) { EXPECT_EQ("", ItemText(d, IDC_SEARCH_LABEL)); });
     ExpectReports({RegistryError(ERROR_FILE_NOT_FOUND)});
     EXPECT_FALSE(windowExisted);
 }

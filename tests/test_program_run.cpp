@@ -3,6 +3,7 @@
 #include "config/RegistrySchema.h"
 #include "framework/Wnd.h"
 #include "res/resource.h"
+#include "tests/support/BitmapCases.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/PlatformBoxes.h"
 #include "tests/support/ProgramRun.h"
@@ -26,6 +27,14 @@ protected:
 
 TEST_F(ProgramRunTest, AcceptingEveryWindowWritesTheFullExport)
 {
+    // Broken artwork costs the replicas their pictures, nothing more.
+    const char* const artwork[] = {"CDBkgd.bmp", "CDButton.bmp", "BkgdNoLg.bmp", "Image0.bmp", "cntrRest.bmp",
+                                   "L1Rest.bmp", "L2High.bmp",   "Icon1.bmp",    "Icon2_hi.bmp", "close.bmp"};
+    std::size_t next = 0;
+    for (const CBitmapCase& bad : BitmapCases())
+        if (!bad.loads)
+            WriteFileBytes(m_base.Path() + "\\images\\" + artwork[next++ % std::size(artwork)],
+                           std::string(bad.bytes.begin(), bad.bytes.end()));
     CProgramRun program(m_base.Path());
     HWND editor = program.WaitForDialogWith(IDC_HOTKEY_FILE);
     ASSERT_NE(nullptr, editor);
