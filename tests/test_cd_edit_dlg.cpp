@@ -373,7 +373,7 @@ COLORREF TileAt(int x, int y)
 TEST_F(CdEditDlgTest, BackgroundIsThePictureCopiedOnceOrTiledOrTheDefaultColour)
 {
     const std::string file = m_base.Path() + "\\images\\CDBkgd.bmp";
-    const CBmpFile sample(file);
+    const CPixels sample = LoadBitmapPixels(file);
     const COLORREF face = ::GetSysColor(COLOR_3DFACE);
     struct Case {
         const char* name;
@@ -382,7 +382,7 @@ TEST_F(CdEditDlgTest, BackgroundIsThePictureCopiedOnceOrTiledOrTheDefaultColour)
     };
     const Case cases[] = {
         {"the sample, larger than the dialog", ReadFileBytes(file),
-         [&](int x, int y) { return x < sample.Width() && y < sample.Height() ? sample.Pixel(x, y) : CLR_INVALID; }},
+         [&](int x, int y) { return x < sample.width && y < sample.height ? sample.At(x, y) : CLR_INVALID; }},
         {"smaller both ways", BmpFileBytes(70, 45, TileAt), [](int x, int y) { return TileAt(x % 70, y % 45); }},
         {"wider but lower", BmpFileBytes(900, 45, TileAt), [](int x, int y) { return TileAt(x, y % 45); }},
         {"missing", std::nullopt, [&](int, int) { return face; }},

@@ -142,19 +142,13 @@ TEST_F(MainWindowHoverTest, WebLinkHighlightFollowsThePointerFromLinkToLink)
         EXPECT_EQ(HTCLIENT, PointerOnBackground(d, WindowPoint(d, 785, 300)));
         EXPECT_EQ(0, HighlightedWebLink(d));
         EXPECT_EQ(kWhite, ColoursOf(d, IDC_WEBLINK_TEXT3).text);
-    });
-}
-
-TEST_F(MainWindowHoverTest, EveryWebLinkIconAndTextHighlightsItsLink)
-{
-    Check([](HWND d, CAnimationDlg&) {
+        // Every icon and every text highlights its own link.
         for (int i = 0; i < 4; ++i) {
-            SystemHitTest(d, CentreOf(d, kWebLinkIconIds[i]));
-            EXPECT_EQ(i + 1, HighlightedWebLink(d)) << "icon " << i + 1;
-            PointerOnBackground(d, WindowPoint(d, 785, 120));
-            EXPECT_EQ(0, HighlightedWebLink(d));
-            SystemHitTest(d, CentreOf(d, kWebLinkTextIds[i]));
-            EXPECT_EQ(i + 1, HighlightedWebLink(d)) << "text " << i + 1;
+            for (int id : {kWebLinkIconIds[i], kWebLinkTextIds[i]}) {
+                SystemHitTest(d, CentreOf(d, id));
+                EXPECT_EQ(i + 1, HighlightedWebLink(d)) << id;
+                PointerOnBackground(d, WindowPoint(d, 785, 120));
+            }
         }
     });
 }
@@ -378,50 +372,28 @@ TEST_F(MainWindowHoverTest, EnterAnswersOnlyWhenTheSearchFieldHoldsText)
     });
 }
 
-TEST_F(MainWindowHoverTest, CloseFieldEndsTheWindowWithOk)
+TEST_F(MainWindowHoverTest, CloseEndsWithOkEscapeWithCancelMinimizeMinimizesAndSubTopicsDoNothing)
 {
-    INT_PTR result = Run([&](HWND d, CAnimationDlg& dlg) {
+    EXPECT_EQ(IDOK, Run([&](HWND d, CAnimationDlg& dlg) {
         SetItemText(d, IDC_SEARCH_EDIT, "typed");
+        m_boxes.m_boxes.clear();
         ClickFieldNow(d, IDC_CLOSE);
         EXPECT_EQ("typed", dlg.m_strSearchText) << "the texts are taken first";
-    });
-    EXPECT_EQ(IDOK, result);
-}
-
-TEST_F(MainWindowHoverTest, EscapeEndsTheWindowWithCancel)
-{
-    INT_PTR result = Run([](HWND d, CAnimationDlg&) { PressKey(d, VK_ESCAPE); });
-    EXPECT_EQ(IDCANCEL, result);
-    EXPECT_TRUE(m_boxes.m_boxes.empty());
-}
-
-TEST_F(MainWindowHoverTest, MinimizeFieldMinimizesTheWindow)
-{
+    }));
+    EXPECT_EQ(IDCANCEL, Run([](HWND d, CAnimationDlg&) { PressKey(d, VK_ESCAPE); }));
     Run([](HWND d, CAnimationDlg& dlg) {
-        EXPECT_FALSE(::IsIconic(d));
+        for (int id : kSubTopicIds)
+            ::SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(d, id)));
+        EXPECT_TRUE(::IsWindowVisible(d));
         ClickFieldNow(d, IDC_MINIMIZE);
-        EXPECT_TRUE(::IsIconic(d));
         WINDOWPLACEMENT placement{};
         placement.length = sizeof(placement);
         ::GetWindowPlacement(d, &placement);
+        EXPECT_TRUE(::IsIconic(d));
         EXPECT_EQ(static_cast<UINT>(SW_SHOWMINIMIZED), placement.showCmd);
         dlg.EndDialog(IDCANCEL);
     });
     EXPECT_TRUE(m_boxes.m_boxes.empty());
-}
-
-TEST_F(MainWindowHoverTest, SubTopicLinesDoNothingWhenClicked)
-{
-    Run([&](HWND d, CAnimationDlg& dlg) {
-        for (int id : kSubTopicIds)
-            ::SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(d, id)));
-        EXPECT_TRUE(::IsWindow(d));
-        EXPECT_TRUE(::IsWindowVisible(d));
-        EXPECT_TRUE(m_boxes.m_boxes.empty());
-        for (int id : kSubTopicIds)
-            EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(d, id)));
-        dlg.EndDialog(IDCANCEL);
-    });
 }
 
 }  // namespace

@@ -113,29 +113,4 @@ TEST_F(ProgramRunTest, AReassignedButtonEndsWithTheWarningAndTheShortExport)
               ReadFileBytes(m_base.ExportFile()));
 }
 
-TEST_F(ProgramRunTest, WithoutTheHotkeyUtilityTwoBoxesAndNoExport)
-{
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton);
-    CProgramRun program(m_base.Path());
-
-    HWND registryBox = program.WaitForMessageBox();
-    ASSERT_NE(nullptr, registryBox);
-    EXPECT_EQ("Message", CWnd::GetWindowText(registryBox));
-    EXPECT_EQ("Opening Registry: " + SystemText(ERROR_FILE_NOT_FOUND), MessageBoxText(registryBox));
-    PressMessageBoxOk(registryBox);
-
-    HWND installBox = program.WaitForWindow([registryBox](HWND hwnd) {
-        return hwnd != registryBox && IsMessageBox(hwnd);
-    });
-    ASSERT_NE(nullptr, installBox);
-    EXPECT_EQ("Access Nimbook Customization - Error", CWnd::GetWindowText(installBox));
-    EXPECT_EQ("You must install the Corvane Nimbook Utilities before you can use this tool.\n"
-              "The Corvane Nimbook Utilities installation will enable the \"Nimbook\" button.",
-              MessageBoxText(installBox));
-    PressMessageBoxOk(installBox);
-
-    EXPECT_EQ(0u, program.WaitForExit());
-    EXPECT_FALSE(FileExists(m_base.Path() + "\\Customization"));
-}
-
 }  // namespace

@@ -112,9 +112,9 @@ TEST_F(X11CdDialogTest, ClientAreaShowsTheArtworkWithWhiteTextsAndIsSaved)
     std::cout << "capture of the CD dialog: " << UnixPathOf(saved) << std::endl;
 
     // Everywhere outside the controls the client area is the background picture.
-    const CBmpFile background(m_base.Path() + "\\images\\CDBkgd.bmp");
-    ASSERT_LE(canvas.Width(), background.Width());
-    ASSERT_LE(canvas.Height(), background.Height());
+    const CPixels background = LoadBitmapPixels(m_base.Path() + "\\images\\CDBkgd.bmp");
+    ASSERT_LE(canvas.Width(), background.width);
+    ASSERT_LE(canvas.Height(), background.height);
     auto onControl = [&](int x, int y) {
         for (const auto& [id, rc] : capture.controls)
             if (x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom)
@@ -128,7 +128,7 @@ TEST_F(X11CdDialogTest, ClientAreaShowsTheArtworkWithWhiteTextsAndIsSaved)
             if (onControl(x, y))
                 continue;
             ++compared;
-            if (canvas.Pixel(x, y) != background.Pixel(x, y) && ++different <= 5)
+            if (canvas.Pixel(x, y) != background.At(x, y) && ++different <= 5)
                 ADD_FAILURE() << "background differs at " << x << ", " << y;
         }
     }
@@ -137,17 +137,17 @@ TEST_F(X11CdDialogTest, ClientAreaShowsTheArtworkWithWhiteTextsAndIsSaved)
     // A few named points: the top-left corner, beside the fields, below the check box.
     for (POINT p : {POINT{2, 2}, POINT{canvas.Width() - 3, 60}, POINT{4, canvas.Height() - 3}}) {
         ASSERT_FALSE(onControl(p.x, p.y));
-        EXPECT_EQ(background.Pixel(p.x, p.y), canvas.Pixel(p.x, p.y)) << p.x << ", " << p.y;
+        EXPECT_EQ(background.At(p.x, p.y), canvas.Pixel(p.x, p.y)) << p.x << ", " << p.y;
     }
 
     // The OK label shows the button picture from its client area's corner; its text is
     // centred, so the left part is picture only.
-    const CBmpFile button(m_base.Path() + "\\images\\CDButton.bmp");
+    const CPixels button = LoadBitmapPixels(m_base.Path() + "\\images\\CDButton.bmp");
     const RECT label = capture.clients.at(IDC_CD_OKAY);
-    const int labelHeight = std::min<int>(label.bottom - label.top, button.Height());
+    const int labelHeight = std::min<int>(label.bottom - label.top, button.height);
     for (int y = 0; y < labelHeight; ++y)
         for (int x = 0; x < 12; ++x)
-            ASSERT_EQ(button.Pixel(x, y), canvas.Pixel(label.left + x, label.top + y)) << x << ", " << y;
+            ASSERT_EQ(button.At(x, y), canvas.Pixel(label.left + x, label.top + y)) << x << ", " << y;
 
     // The notice line, the check box and the OK label write in white on the pictures.
     for (int id : {IDC_CD_NOTICE, IDC_CD_NO_SHOW, IDC_CD_OKAY}) {
