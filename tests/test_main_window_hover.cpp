@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -155,51 +156,21 @@ TEST_F(MainWindowHoverTest, WebLinkHighlightFollowsThePointerFromLinkToLink)
 
 TEST_F(MainWindowHoverTest, SearchHelpShowsInsideTheSearchAreaAndHidesAtItsStrictBounds)
 {
-    Check([](HWND d, CAnimationDlg&) {
-        auto pointer = [&](int dx, int dy) { PointerOnBackground(d, WindowPoint(d, dx, dy)); };
+    // The pointer's way from the window's top left corner (L, T), and whether the help shows
+    // after each step: x = L + 60 and y = T + 514 or T + 515 change nothing, and from x = L + 375
+    // on nothing shows it, while only the areas left of L + 60 and right of L + 575 hide it.
+    const std::tuple<int, int, bool> way[] = {
+        {61, 430, true},   {60, 430, true},   {59, 430, false},  {60, 430, false}, {375, 430, false},
+        {374, 430, true},  {375, 430, true},  {576, 430, false}, {575, 430, false}, {100, 420, true},
+        {100, 419, false}, {100, 513, true},  {100, 514, true},  {100, 515, true}, {100, 516, false},
+        {100, 515, false}, {100, 514, false},
+    };
+    Check([&](HWND d, CAnimationDlg&) {
         EXPECT_FALSE(SearchHelpShown(d));
-
-        // Left bound: x > L + 60 shows, x < L + 60 hides, x = L + 60 changes nothing.
-        pointer(61, 430);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(60, 430);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(59, 430);
-        EXPECT_FALSE(SearchHelpShown(d));
-        pointer(60, 430);
-        EXPECT_FALSE(SearchHelpShown(d));
-
-        // Right bound: x < L + 375 shows; from L + 375 on, nothing shows it.
-        pointer(375, 430);
-        EXPECT_FALSE(SearchHelpShown(d));
-        pointer(374, 430);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(375, 430);
-        EXPECT_TRUE(SearchHelpShown(d)) << "only the areas left of L + 60 and right of L + 575 hide it";
-        pointer(576, 430);
-        EXPECT_FALSE(SearchHelpShown(d));
-        pointer(575, 430);
-        EXPECT_FALSE(SearchHelpShown(d));
-
-        // Top bound: y > T + 419 shows, y < T + 420 hides.
-        pointer(100, 420);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(100, 419);
-        EXPECT_FALSE(SearchHelpShown(d));
-
-        // Bottom bound: y < T + 514 shows; T + 514 and T + 515 change nothing; y > T + 515 hides.
-        pointer(100, 513);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(100, 514);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(100, 515);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(100, 516);
-        EXPECT_FALSE(SearchHelpShown(d));
-        pointer(100, 515);
-        EXPECT_FALSE(SearchHelpShown(d));
-        pointer(100, 514);
-        EXPECT_FALSE(SearchHelpShown(d));
+        for (const auto& [dx, dy, shown] : way) {
+            PointerOnBackground(d, WindowPoint(d, dx, dy));
+            EXPECT_EQ(shown, SearchHelpShown(d)) << "L + " << dx << ", T + " << dy;
+        }
     });
 }
 
