@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Builds everything and runs the main window benchmark (tools/benchmark) under Xvfb, in the
-# X11 test prefix; prints its figures. Extra arguments go to the benchmark (number of runs).
+# Builds everything and runs the benchmarks (tools/benchmark: the main window, the field
+# editors) under Xvfb, in the X11 test prefix; prints their figures. Extra arguments go to
+# each benchmark (number of runs).
 # Do not run it while scripts/test.sh runs: both use the prefix's registry.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 bash "$NB_ROOT/scripts/build.sh" >/dev/null
 
-bench=$NB_BUILD64/bench_main_window.exe
-[ -f "$bench" ] || { echo "error: $bench was not built" >&2; exit 1; }
+for bench in "$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe"; do
+  [ -f "$bench" ] || { echo "error: $bench was not built" >&2; exit 1; }
+done
 prefix=$NB_BUILD64/wine-x11
 nb_ensure_prefix "$prefix" x11
 
@@ -20,7 +22,9 @@ nb_start_wineserver "$prefix" "$NB_XVFB_DISPLAY"
 # Output goes to a file: Wine's helper processes must not hold a pipe open.
 log=$(mktemp "${TMPDIR:-/tmp}/bench.XXXXXX")
 status=0
-DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$bench" "$@" </dev/null >"$log" 2>&1 || status=$?
-grep -v '^[0-9a-f]*:err:\|^[0-9a-f]*:fixme:' "$log" || true
+for bench in "$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe"; do
+  DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$bench" "$@" </dev/null >"$log" 2>&1 || status=$?
+  grep -v '^[0-9a-f]*:err:\|^[0-9a-f]*:fixme:' "$log" || true
+done
 rm -f "$log"
 exit "$status"
