@@ -1,7 +1,18 @@
 #include "controls/BitmapFileCheck.h"
 
+#include <algorithm>
+#include <bit>
+
 namespace nb::bmp {
 namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kV5HeaderSize = 124;
+// Colour-space types of a V5 header whose profile lies in the file.
+constexpr std::uint32_t kProfileLinked = 0x4C494E4B;    // 'LINK'
+constexpr std::uint32_t kProfileEmbedded = 0x4D424544;  // 'MBED'
 
 std::uint32_t ReadU32(std::span<const std::uint8_t> bytes, std::size_t offset)
 {
@@ -14,36 +25,238 @@ std::uint16_t ReadU16(std::span<const std::uint8_t> bytes, std::size_t offset)
     return static_cast<std::uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
 }
 
+bool IsSupportedHeaderSize(std::uint32_t size)
+{
+    // Core, info, the two Adobe variants with masks, V4 and V5.
+    return size == kCoreHeaderSize || size == kInfoHeaderSize || size == 52 || size == 56 || size == 108 ||
+           size == kV5HeaderSize;
+}
+
+bool IsSupportedBitCount(std::uint16_t bitCount, bool core)
+{
+    switch (bitCount) {
+    case 1: case 4: case 8: case 24: return true;
+    case 16: case 32: return !core;
+    default: return false;
+    }
+}
+
+// Each colour mask is one run of bits inside the pixel, and the masks do not overlap.
+bool AreMasksSound(const std::array<std::uint32_t, 3>& masks, std::uint16_t bitCount)
+{
+    const std::uint64_t pixelBits = (std::uint64_t{1} << bitCount) - 1;
+    for (std::uint32_t mask : masks) {
+        if (mask == 0 || mask > pixelBits)
+            return false;
+        const std::uint32_t run = mask >> std::countr_zero(mask);
+        if ((run & (run + 1)) != 0)
+            return false;
+    }
+    return (masks[0] & masks[1]) == 0 && (masks[0] & masks[2]) == 0 && (masks[1] & masks[2]) == 0;
+}
+
+// Walks an RLE8 or RLE4 stream (bottom-up rows) and, when rows is not empty, unpacks it.
+// Every run must stay inside the bitmap and the stream must end with its end mark.
+std::string WalkRle(std::span<const std::uint8_t> stream, const BitmapFileFacts& facts, std::span<std::uint8_t> rows)
+{
+    const bool rle4 = facts.compression == Compression::Rle4;
+    const std::int64_t width = facts.width;
+    const std::int64_t height = facts.height;
+    // An RLE4 run may fill the last byte of an odd-width row.
+    const std::int64_t rowLimit = rle4 ? (width + 1) / 2 * 2 : width;
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    auto put = [&](std::int64_t at, std::uint8_t index) {
+        if (rows.empty() || at >= width)
+            return;
+        std::uint8_t& byte = rows[static_cast<std::size_t>(y) * facts.stride +
+                                  static_cast<std::size_t>(rle4 ? at / 2 : at)];
+        if (!rle4)
+            byte = index;
+        else if (at % 2 == 0)
+            byte = static_cast<std::uint8_t>((byte & 0x0F) | index << 4);
+        else
+            byte = static_cast<std::uint8_t>((byte & 0xF0) | (index & 0x0F));
+    };
+    auto fits = [&](std::int64_t count) { return y < height && x + count <= rowLimit; };
+
+    std::size_t pos = 0;
+    while (pos + 2 <= stream.size()) {
+        const std::uint8_t count = stream[pos];
+        const std::uint8_t value = stream[pos + 1];
+        pos += 2;
+        if (count > 0) {
+            if (!fits(count))
+                return "RLE run outside the bitmap";
+            for (std::int64_t i = 0; i < count; ++i)
+                put(x + i, rle4 ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value);
+            x += count;
+        } else if (value == 0) {  // end of the row
+            if (y >= height)
+                return "RLE row past the last one";
+            x = 0;
+            ++y;
+        } else if (value == 1) {  // end of the bitmap
+            return {};
+        } else if (value == 2) {  // move right and up
+            if (pos + 2 > stream.size())
+                return "RLE stream cut short";
+            x += stream[pos];
+            y += stream[pos + 1];
+            pos += 2;
+            if (x > rowLimit || y > height)
+                return "RLE move outside the bitmap";
+        } else {  // literal pixels, padded to a whole 16-bit word
+            const std::size_t literalBytes = rle4 ? (value + 1u) / 2 : value;
+            const std::size_t padded = (literalBytes + 1) / 2 * 2;
+            if (pos + padded > stream.size())
+                return "RLE stream cut short";
+            if (!fits(value))
+                return "RLE run outside the bitmap";
+            for (std::int64_t i = 0; i < value; ++i) {
+                const std::uint8_t byte = stream[pos + static_cast<std::size_t>(rle4 ? i / 2 : i)];
+                put(x + i, rle4 ? (i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte);
+            }
+            x += value;
+            pos += padded;
+        }
+    }
+    return "RLE stream without its end mark";
+}
+
 }  // namespace
 
 std::string CheckBitmapFile(std::span<const std::uint8_t> bytes, BitmapFileFacts* facts)
 {
-    constexpr std::size_t kFileHeaderSize = 14;
-    constexpr std::size_t kInfoHeaderSize = 40;
-    if (bytes.size() < kFileHeaderSize + kInfoHeaderSize)
+    if (bytes.size() < kFileHeaderSize + 4)
         return "too short for the bitmap headers";
     if (bytes[0] != 'B' || bytes[1] != 'M')
         return "no bitmap signature";
-    if (ReadU32(bytes, 14) < kInfoHeaderSize)
+    BitmapFileFacts f;
+    f.infoHeaderSize = ReadU32(bytes, 14);
+    if (!IsSupportedHeaderSize(f.infoHeaderSize))
         return "unsupported info header";
-    const auto width = static_cast<std::int32_t>(ReadU32(bytes, 18));
-    const auto height = static_cast<std::int32_t>(ReadU32(bytes, 22));
-    if (width <= 0 || width > kMaxDimension || height == 0 || height < -kMaxDimension ||
-        height > kMaxDimension)
-        return "dimensions out of range";
-    const std::uint16_t bitCount = ReadU16(bytes, 28);
-    const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bitCount + 31) / 32 * 4;
-    const std::uint64_t pixelBytes = stride * static_cast<std::uint64_t>(height < 0 ? -height : height);
-    const std::uint64_t offset = ReadU32(bytes, 10);
-    if (ReadU32(bytes, 30) == 0 && offset + pixelBytes > bytes.size())
-        return "pixel data past the end of the file";
-    if (facts) {
-        facts->width = width;
-        facts->height = height < 0 ? -height : height;
-        facts->bottomUp = height > 0;
-        facts->bitCount = bitCount;
+    if (bytes.size() < kFileHeaderSize + f.infoHeaderSize)
+        return "too short for the bitmap headers";
+
+    const bool core = f.infoHeaderSize == kCoreHeaderSize;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::uint16_t planes = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t dataSize = 0;
+    std::uint32_t coloursUsed = 0;
+    if (core) {
+        width = ReadU16(bytes, 18);
+        height = ReadU16(bytes, 20);
+        planes = ReadU16(bytes, 22);
+        f.bitCount = ReadU16(bytes, 24);
+    } else {
+        width = static_cast<std::int32_t>(ReadU32(bytes, 18));
+        height = static_cast<std::int32_t>(ReadU32(bytes, 22));
+        planes = ReadU16(bytes, 26);
+        f.bitCount = ReadU16(bytes, 28);
+        compression = ReadU32(bytes, 30);
+        dataSize = ReadU32(bytes, 34);
+        coloursUsed = ReadU32(bytes, 46);
     }
+    if (planes != 1)
+        return "not one colour plane";
+    f.bottomUp = height > 0;
+    if (height < 0)
+        height = -height;
+    if (width < 1 || width > kMaxDimension || height < 1 || height > kMaxDimension)
+        return "dimensions out of range";
+    f.width = static_cast<std::int32_t>(width);
+    f.height = static_cast<std::int32_t>(height);
+    if (!IsSupportedBitCount(f.bitCount, core))
+        return "unsupported bit count";
+
+    f.compression = static_cast<Compression>(compression);
+    switch (f.compression) {
+    case Compression::Rgb:
+        break;
+    case Compression::Rle8:
+    case Compression::Rle4:
+        if (f.bitCount != (f.compression == Compression::Rle8 ? 8 : 4))
+            return "RLE with the wrong bit count";
+        if (!f.bottomUp)
+            return "top-down RLE bitmap";
+        break;
+    case Compression::BitFields:
+        if (f.bitCount != 16 && f.bitCount != 32)
+            return "bit fields with the wrong bit count";
+        break;
+    default:
+        return "unsupported compression";
+    }
+
+    // Masks follow an info header, or lie inside the larger headers at the same place.
+    std::size_t end = kFileHeaderSize + f.infoHeaderSize;
+    if (f.compression == Compression::BitFields) {
+        if (f.infoHeaderSize == kInfoHeaderSize)
+            end += 12;
+        if (end > bytes.size())
+            return "colour masks past the end of the file";
+        for (std::size_t i = 0; i < 3; ++i)
+            f.masks[i] = ReadU32(bytes, kFileHeaderSize + kInfoHeaderSize + 4 * i);
+        if (!AreMasksSound(f.masks, f.bitCount))
+            return "unsound colour masks";
+    }
+
+    f.paletteOffset = end;
+    f.paletteEntrySize = core ? 3 : 4;
+    if (f.bitCount <= 8) {
+        const std::uint32_t most = 1u << f.bitCount;
+        if (coloursUsed > most)
+            return "more palette colours than the bit count allows";
+        f.paletteCount = coloursUsed ? coloursUsed : most;
+    } else {
+        if (coloursUsed > 256)
+            return "more palette colours than the bit count allows";
+        f.paletteCount = coloursUsed;
+    }
+    end += std::size_t{f.paletteCount} * f.paletteEntrySize;
+    if (end > bytes.size())
+        return "palette past the end of the file";
+
+    if (f.infoHeaderSize == kV5HeaderSize) {
+        const std::uint32_t colourSpace = ReadU32(bytes, kFileHeaderSize + 56);
+        if (colourSpace == kProfileLinked || colourSpace == kProfileEmbedded) {
+            const std::uint64_t profileEnd = kFileHeaderSize + std::uint64_t{ReadU32(bytes, kFileHeaderSize + 112)} +
+                                             ReadU32(bytes, kFileHeaderSize + 116);
+            if (profileEnd > bytes.size())
+                return "colour profile past the end of the file";
+        }
+    }
+
+    f.pixelOffset = ReadU32(bytes, 10);
+    if (f.pixelOffset < end)
+        return "pixel data overlaps the headers";
+    f.stride = (static_cast<std::size_t>(f.width) * f.bitCount + 31) / 32 * 4;
+    const bool rle = f.compression == Compression::Rle8 || f.compression == Compression::Rle4;
+    if (rle && dataSize == 0)
+        return "RLE bitmap without its data size";
+    f.pixelSize = rle ? dataSize : f.stride * static_cast<std::size_t>(f.height);
+    if (f.pixelOffset > bytes.size() || f.pixelSize > bytes.size() - f.pixelOffset)
+        return "pixel data past the end of the file";
+    if (rle) {
+        std::string reason = WalkRle(bytes.subspan(f.pixelOffset, f.pixelSize), f, {});
+        if (!reason.empty())
+            return reason;
+    }
+
+    if (facts)
+        *facts = f;
     return {};
+}
+
+void DecodeRlePixels(std::span<const std::uint8_t> bytes, const BitmapFileFacts& facts, std::span<std::uint8_t> rows)
+{
+    if (rows.size() < facts.stride * static_cast<std::size_t>(facts.height))
+        return;
+    std::fill(rows.begin(), rows.end(), std::uint8_t{0});
+    WalkRle(bytes.subspan(facts.pixelOffset, facts.pixelSize), facts, rows);
 }
 
 }  // namespace nb::bmp

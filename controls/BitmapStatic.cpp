@@ -2,33 +2,104 @@
 
 #include "controls/BitmapFileCheck.h"
 #include "controls/HoverTarget.h"
+#include "framework/WinHandles.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
-#include <fstream>
+#include <cstring>
 #include <iterator>
+#include <new>
 #include <vector>
 
 namespace {
 // Only the part of a control this close to its left edge reports the pointer.
 constexpr int kHoverReach = 190;
+// The largest file worth reading: the biggest uncompressed bitmap the check accepts, with
+// room for its headers and palette.
+constexpr LONGLONG kLargestBitmapFile = LONGLONG{nb::bmp::kMaxDimension} * nb::bmp::kMaxDimension * 4 + 65536;
 }
+
+namespace {
+
+// The file's bytes, read once; empty when it cannot be read or is larger than any bitmap
+// the check accepts.
+std::vector<std::uint8_t> ReadBitmapBytes(const std::string& path)
+{
+    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart > kLargestBitmapFile)
+        return {};
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return {};  // too big for this process at the moment: the bitmap stays empty
+    }
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+         read != bytes.size()))
+        return {};
+    return bytes;
+}
+
+// A device-independent section made from checked bytes: the file's size, bit count, masks
+// and palette, with its pixels copied (or unpacked from RLE) from the bytes.
+HBITMAP CreateSectionFromBytes(std::span<const std::uint8_t> bytes, const nb::bmp::BitmapFileFacts& facts)
+{
+    using nb::bmp::Compression;
+    const bool bitFields = facts.compression == Compression::BitFields;
+    const bool rle = facts.compression == Compression::Rle8 || facts.compression == Compression::Rle4;
+    std::vector<std::uint8_t> info(sizeof(BITMAPINFOHEADER) + (bitFields ? 3 * sizeof(DWORD) : 0) +
+                                   facts.paletteCount * sizeof(RGBQUAD));
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biWidth = facts.width;
+    header->biHeight = facts.bottomUp ? facts.height : -facts.height;
+    header->biPlanes = 1;
+    header->biBitCount = facts.bitCount;
+    header->biCompression = bitFields ? BI_BITFIELDS : BI_RGB;
+    header->biClrUsed = facts.paletteCount;
+    std::uint8_t* next = info.data() + sizeof(BITMAPINFOHEADER);
+    if (bitFields) {
+        std::memcpy(next, facts.masks.data(), 3 * sizeof(DWORD));
+        next += 3 * sizeof(DWORD);
+    }
+    for (std::uint32_t i = 0; i < facts.paletteCount; ++i, next += sizeof(RGBQUAD))
+        std::memcpy(next, &bytes[facts.paletteOffset + i * facts.paletteEntrySize], 3);
+
+    void* bits = nullptr;
+    HBITMAP section = ::CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS,
+                                         &bits, nullptr, 0);
+    if (!section || !bits)
+        return section;
+    const std::size_t size = facts.stride * static_cast<std::size_t>(facts.height);
+    if (rle)
+        nb::bmp::DecodeRlePixels(bytes, facts, {static_cast<std::uint8_t*>(bits), size});
+    else
+        std::memcpy(bits, &bytes[facts.pixelOffset], size);
+    return section;
+}
+
+}  // namespace
 
 void LoadBitmapFile(CBitmap& bitmap, const std::string& path)
 {
     bitmap.DeleteObject();
-    bitmap.Attach(static_cast<HBITMAP>(::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
-                                                    LR_LOADFROMFILE | LR_DEFAULTSIZE | LR_CREATEDIBSECTION)));
+    // Read once and checked before anything is made of it: the platform never sees the file.
+    const std::vector<std::uint8_t> bytes = ReadBitmapBytes(path);
+    nb::bmp::BitmapFileFacts facts;
+    if (bytes.empty() || !nb::bmp::CheckBitmapFile(bytes, &facts).empty())
+        return;
+    bitmap.Attach(CreateSectionFromBytes(bytes, facts));
 }
 
 bool IsLoadableBitmapFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
-    return nb::bmp::CheckBitmapFile(bytes).empty();
+    const std::vector<std::uint8_t> bytes = ReadBitmapBytes(path);
+    return !bytes.empty() && nb::bmp::CheckBitmapFile(bytes).empty();
 }
 
 const MessageMap* CBitmapStatic::GetMessageMap() const

@@ -107,7 +107,11 @@ void CCdEditDlg::LoadTexts()
         return;
     }
     for (std::size_t i = 0; i < std::size(kValueNames); ++i) {
-        result = ReadRegistryString(key.Get(), kValueNames[i], kTextOffered, m_astrValues[i + 1]);
+        const int slot = static_cast<int>(i) + 1;
+        DWORD type = REG_NONE;
+        result = ReadRegistryString(key.Get(), kValueNames[i], kTextOffered, m_astrValues[slot], &type);
+        if (slot >= kSlotText1 && slot < kSlotText1 + 5)
+            m_textStates[slot - kSlotText1].Record(result, type, m_astrValues[slot]);
         if (result != ERROR_SUCCESS)
             ReportRegistryError(m_hWnd, kRegistryError, result, kCaptionMessage, MB_OK);
     }
@@ -221,6 +225,9 @@ void CCdEditDlg::SaveTexts()
     // not TEXT4 and TEXT5: those are left as they are stored.
     const int nTexts = m_bBrowserFound ? 5 : 3;
     for (int i = 0; i < nTexts; ++i) {
+        // A paragraph that could not be shown as it is stored is written only when changed.
+        if (!m_textStates[i].MayWrite(m_astrValues[kSlotText1 + i]))
+            continue;
         result = WriteRegistryString(key.Get(), RegValues::Texts[i], m_astrValues[kSlotText1 + i]);
         if (result != ERROR_SUCCESS) {
             ReportRegistryError(m_hWnd, kRegistryError, result, kCaptionMessage, MB_OK);

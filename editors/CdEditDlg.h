@@ -2,6 +2,7 @@
 // fields in which the administrator changes the texts of Text\CDDlg where they will appear.
 #pragma once
 
+#include "config/RegistryAccess.h"
 #include "controls/BitmapStatic.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
@@ -43,6 +44,8 @@ protected:
     std::array<std::string, 25> m_astrValues;
     bool m_bModified = false;   // an edit field changed since the dialog opened
     bool m_bBrowserFound = false;  // the fields show TEXT4 and TEXT5, not the no-browser text
+    // What was read of TEXT1 to TEXT5: OK never overwrites a paragraph it could not show.
+    std::array<CRegFieldState, 5> m_textStates;
 
 private:
     void LoadTexts();

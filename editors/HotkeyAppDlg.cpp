@@ -38,15 +38,18 @@ void CHotkeyAppDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_HOTKEY_FILE, m_strFile);
 }
 
-void CHotkeyAppDlg::ReadHotkeyValue(const char* name, std::string& value)
+void CHotkeyAppDlg::ReadHotkeyValue(const char* name, std::string& value, CRegFieldState& state)
 {
     CRegKey key;
+    DWORD type = REG_NONE;
     LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton, kRegRead, key);
     if (result != ERROR_SUCCESS) {
+        state.Record(result, type, value);
         ReportRegistryError(m_hWnd, kOpeningRegistry, result, kCaptionMessage, MB_OK);
         return;
     }
-    result = ReadRegistryString(key.Get(), name, kOffered, value);
+    result = ReadRegistryString(key.Get(), name, kOffered, value, &type);
+    state.Record(result, type, value);
     if (result != ERROR_SUCCESS)
         ReportRegistryError(m_hWnd, kQueryingRegistry, result, kCaptionMessage, MB_OK);
 }
@@ -55,8 +58,8 @@ BOOL CHotkeyAppDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     // Each value through its own opening of the key.
-    ReadHotkeyValue(RegValues::DispName, m_strDispName);
-    ReadHotkeyValue(RegValues::File, m_strFile);
+    ReadHotkeyValue(RegValues::DispName, m_strDispName, m_stateDispName);
+    ReadHotkeyValue(RegValues::File, m_strFile, m_stateFile);
     UpdateData(false);
     return TRUE;
 }
@@ -93,8 +96,11 @@ void CHotkeyAppDlg::OnOK()
         ReportRegistryError(m_hWnd, kQueryingRegistry, result, kCaptionMessage, MB_OK);
         return;
     }
-    WriteRegistryString(key.Get(), RegValues::DispName, m_strDispName);
-    WriteRegistryString(key.Get(), RegValues::File, m_strFile);
+    // A value that could not be shown as it is stored is written only when it was changed.
+    if (m_stateDispName.MayWrite(m_strDispName))
+        WriteRegistryString(key.Get(), RegValues::DispName, m_strDispName);
+    if (m_stateFile.MayWrite(m_strFile))
+        WriteRegistryString(key.Get(), RegValues::File, m_strFile);
 }
 
 void CHotkeyAppDlg::OnCancel()

@@ -2,6 +2,7 @@
 // that the keyboard's "Nimbook" button launches.
 #pragma once
 
+#include "config/RegistryAccess.h"
 #include "framework/Dialog.h"
 
 #include <string>
@@ -29,6 +30,10 @@ protected:
     CWnd m_btnCancel;
 
 private:
-    // Reads one value of the hot-key key, reporting a failure in a box owned by the dialog.
-    void ReadHotkeyValue(const char* name, std::string& value);
+    // Reads one value of the hot-key key, reporting a failure in a box owned by the dialog,
+    // and records what was read so that OK never overwrites a value it could not show.
+    void ReadHotkeyValue(const char* name, std::string& value, CRegFieldState& state);
+
+    CRegFieldState m_stateDispName;
+    CRegFieldState m_stateFile;
 };

@@ -135,15 +135,46 @@ BOOL CAnimationDlg::OnInitDialog()
 
 void CAnimationDlg::MoveControl(int id, int x, int y)
 {
-    ::SetWindowPos(GetDlgItem(id), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveControl(id, x, y, 0, 0);
 }
 
 void CAnimationDlg::MoveControl(int id, int x, int y, int cx, int cy)
 {
-    ::SetWindowPos(GetDlgItem(id), nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    // A size of 0 x 0 keeps the control's size.
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (cx == 0 && cy == 0 ? SWP_NOSIZE : 0);
+    if (m_bBatchingMoves)
+        m_pendingMoves.push_back({GetDlgItem(id), x, y, cx, cy, flags});
+    else
+        ::SetWindowPos(GetDlgItem(id), nullptr, x, y, cx, cy, flags);
 }
 
 void CAnimationDlg::LayOutControls()
+{
+    // All moves go to the platform at once, and the window draws nothing until they are done.
+    m_pendingMoves.clear();
+    m_bBatchingMoves = true;
+    AddLayoutMoves();
+    m_bBatchingMoves = false;
+
+    const bool bVisible = ::IsWindowVisible(m_hWnd);
+    if (bVisible)
+        ::SendMessageA(m_hWnd, WM_SETREDRAW, FALSE, 0);
+    HDWP batch = ::BeginDeferWindowPos(static_cast<int>(m_pendingMoves.size()));
+    for (const CControlMove& move : m_pendingMoves)
+        if (batch)
+            batch = ::DeferWindowPos(batch, move.hwnd, nullptr, move.x, move.y, move.cx, move.cy, move.flags);
+    // A batch the platform could not hold is dropped whole: then every move goes on its own.
+    if (!batch || !::EndDeferWindowPos(batch))
+        for (const CControlMove& move : m_pendingMoves)
+            ::SetWindowPos(move.hwnd, nullptr, move.x, move.y, move.cx, move.cy, move.flags);
+    m_pendingMoves.clear();
+    if (bVisible) {
+        ::SendMessageA(m_hWnd, WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+}
+
+void CAnimationDlg::AddLayoutMoves()
 {
     for (size_t i = 0; i < kCategoryIds.size(); ++i)
         MoveControl(kCategoryIds[i], 61, kCategoryY[i], 235, 26);

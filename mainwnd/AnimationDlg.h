@@ -15,6 +15,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 class CAnimationDlg : public CDialog, public CHoverTarget {
 public:
@@ -110,10 +111,12 @@ protected:
 
     // Building the replica (AnimationDlg.cpp).
     void LayOutControls();
+    void AddLayoutMoves();
     void SizeGoText();
     void LoadArtwork();
     void ApplyFonts();
     void SetHoverCodes();
+    // Moves a control, or adds the move to the batch that LayOutControls applies at once.
     void MoveControl(int id, int x, int y);
     void MoveControl(int id, int x, int y, int cx, int cy);
 
@@ -171,6 +174,15 @@ protected:
 
 private:
     CHoverStatistics m_hoverStatistics;
+
+    // The moves of the layout, collected and applied as one deferred move.
+    struct CControlMove {
+        HWND hwnd;
+        int x, y, cx, cy;
+        UINT flags;
+    };
+    std::vector<CControlMove> m_pendingMoves;
+    bool m_bBatchingMoves = false;
 };
 
 // Control ids of the replica's fields, in the order of their numbers.

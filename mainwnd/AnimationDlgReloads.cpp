@@ -34,9 +34,10 @@ void CAnimationDlg::ReloadFieldText(int nField)
     CRegKey key;
     if (OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, kRegRead, key) == ERROR_SUCCESS)
         ReadRegistryString(key.Get(), kFieldValues[nField - 1], kFieldTextOffered, text);
-    // A category label keeps the indent it was given at start-up, as the assistant shows it.
+    // A category label keeps the indent it was given at start-up, as the assistant shows it;
+    // a label that could not be read stays empty.
     const bool bCategory = nField >= 5;
-    if (bCategory && m_nTopLevelIndent > 0)
+    if (bCategory && m_nTopLevelIndent > 0 && !text.empty())
         text.insert(0, static_cast<size_t>(m_nTopLevelIndent), ' ');
     const int id = bCategory ? kCategoryIds[nField - 5] : kWebLinkTextIds[nField - 1];
     ::SetWindowTextA(GetDlgItem(id), text.c_str());

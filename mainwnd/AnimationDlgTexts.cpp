@@ -5,7 +5,7 @@
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
 
-#include <climits>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -44,16 +44,16 @@ enum MainText {
 const char kTitleText[] = "Customization Tool";
 const char kHintText[] = "* Click on the field you want to change. *";
 
-// The number that the text starts with, as the assistant reads its indents: leading blanks
+// Indents outside these bounds are taken as the nearest bound: an absurd value must not
+// fill the labels with millions of blanks.
+constexpr int kMaxIndent = 64;
+
+// The indent that the text starts with, as the assistant reads its indents: leading blanks
 // and a sign are allowed, anything after the digits is ignored, no digits give 0.
-int LeadingNumber(const std::string& text)
+int LeadingIndent(const std::string& text)
 {
-    long value = std::strtol(text.c_str(), nullptr, 10);
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long>(value, 0, kMaxIndent));
 }
 
 }  // namespace
@@ -173,20 +173,20 @@ bool CAnimationDlg::ReadControlSettings()
     }
     std::string text;
     if (read(control.Get(), RegValues::TopLevelIndent, kIndentBytes, text))
-        m_nTopLevelIndent = LeadingNumber(text);
+        m_nTopLevelIndent = LeadingIndent(text);
     if (read(control.Get(), RegValues::SubLevelIndent, kIndentBytes, text))
-        m_nSubLevelIndent = LeadingNumber(text);
+        m_nSubLevelIndent = LeadingIndent(text);
     return bAllRead;
 }
 
 void CAnimationDlg::ApplyIndent(int nCount)
 {
-    if (nCount <= 0)
-        return;
+    nCount = std::clamp(nCount, 0, kMaxIndent);
     // The five category labels and the search label; the web-link texts and the Go text
-    // stay flush.
+    // stay flush. A label that could not be read stays empty.
     for (int i = kButton1; i <= kSearchLabel; ++i)
-        m_strMainText[i].insert(0, static_cast<size_t>(nCount), ' ');
+        if (!m_strMainText[i].empty())
+            m_strMainText[i].insert(0, static_cast<size_t>(nCount), ' ');
 }
 
 void CAnimationDlg::ApplyTexts()

@@ -2,6 +2,7 @@
 // the loading of bitmap files.
 #include "controls/BitmapStatic.h"
 #include "controls/HoverTarget.h"
+#include "tests/support/BitmapCases.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPixels.h"
 
@@ -192,38 +193,38 @@ TEST_F(BitmapStaticTest, HitTestsNearTheLeftEdgeReportTheCodeToAHoverTargetAndAn
     }
 }
 
-TEST(LoadBitmapFileTest, LoadsAtTheFilesSizeAsASectionAndEachLoadReplacesTheLast)
+TEST(LoadBitmapFileTest, LoadsWhatTheCheckAcceptsAtItsSizeAsASectionAndNothingElse)
 {
     CScratchDirectory base;
-    WriteFileBytes(base.Path() + "\\small.bmp", BmpFileBytes(7, 5, PatternAt));
-    WriteFileBytes(base.Path() + "\\large.bmp", BmpFileBytes(37, 23, OtherPatternAt));
-    WriteFileBytes(base.Path() + "\\text.bmp", "not a bitmap at all");
+    const std::string path = base.Path() + "\\case.bmp";
     CBitmap bitmap;
     HBITMAP previous = nullptr;
-    const auto expectLoaded = [&](int w, int h) {
-        ASSERT_TRUE(bitmap);
+    // Each load replaces the last, whether it loads or not; a path that is no file loads nothing.
+    for (const CBitmapCase& c : BitmapCases()) {
+        WriteFileBytes(path, std::string(c.bytes.begin(), c.bytes.end()));
+        LoadBitmapFile(bitmap, path);
+        EXPECT_EQ(c.loads, IsLoadableBitmapFile(path)) << c.name;
+        EXPECT_TRUE(!previous || !::GetObjectType(previous)) << c.name << ": the bitmap before was deleted";
+        previous = bitmap.GetSafeHandle();
+        ASSERT_EQ(c.loads, static_cast<bool>(bitmap)) << c.name;
+        if (!c.loads)
+            continue;
         DIBSECTION section{};
         ASSERT_EQ(static_cast<int>(sizeof(section)), ::GetObjectA(bitmap.GetSafeHandle(), sizeof(section), &section));
-        EXPECT_EQ(w, section.dsBm.bmWidth);
-        EXPECT_EQ(h, section.dsBm.bmHeight);
-        EXPECT_EQ(24, section.dsBm.bmBitsPixel);
-        previous = bitmap.GetSafeHandle();
-    };
-
-    LoadBitmapFile(bitmap, base.Path() + "\\small.bmp");
-    expectLoaded(7, 5);
-    LoadBitmapFile(bitmap, base.Path() + "\\large.bmp");
-    EXPECT_EQ(0u, ::GetObjectType(previous)) << "the first bitmap was deleted";
-    expectLoaded(37, 23);
-
-    // What cannot be loaded leaves no bitmap, not the one before.
-    for (const std::string& path :
-         {std::string(), base.Path() + "\\missing.bmp", base.Path() + "\\text.bmp", base.Path()}) {
-        LoadBitmapFile(bitmap, path);
-        EXPECT_FALSE(bitmap) << "'" << path << "'";
-        EXPECT_EQ(0u, ::GetObjectType(previous)) << "'" << path << "'";
-        LoadBitmapFile(bitmap, base.Path() + "\\small.bmp");
-        expectLoaded(7, 5);
+        EXPECT_EQ(c.width, section.dsBm.bmWidth) << c.name;
+        EXPECT_EQ(c.height, section.dsBm.bmHeight) << c.name;
+        EXPECT_EQ(c.bitCount, section.dsBm.bmBitsPixel) << c.name;
+        CMemoryDC memory(nullptr);
+        CSelectObject select(memory.Get(), bitmap.GetSafeHandle());
+        if (c.topLeft != kAnyColour) {
+            EXPECT_EQ(RGB(c.topLeft >> 16, (c.topLeft >> 8) & 0xFF, c.topLeft & 0xFF), ::GetPixel(memory.Get(), 0, 0))
+                << c.name;
+        }
+    }
+    for (const std::string& other : {std::string(), base.Path() + "\\missing.bmp", base.Path()}) {
+        LoadBitmapFile(bitmap, other);
+        EXPECT_FALSE(bitmap) << "'" << other << "'";
+        EXPECT_FALSE(IsLoadableBitmapFile(other)) << "'" << other << "'";
     }
 }
 

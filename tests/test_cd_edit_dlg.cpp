@@ -5,6 +5,7 @@
 #include "framework/Gdi.h"
 #include "framework/SystemLanguage.h"
 #include "res/resource.h"
+#include "tests/support/BitmapCases.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/PlatformBoxes.h"
 #include "tests/support/TestEnvironment.h"
@@ -252,6 +253,35 @@ TEST_F(CdEditDlgTest, TypingInAFieldThenOkOrEnterStoresTheFieldsShown)
     }
 }
 
+TEST_F(CdEditDlgTest, OkKeepsParagraphsItCouldNotShowUnlessTheyWereChanged)
+{
+    using Stored = std::pair<DWORD, std::string>;
+    const auto stored = [](const char* name) {
+        return Stored{ValueTypeOf(HKEY_LOCAL_MACHINE, kTexts, name), ValueBytesOf(HKEY_LOCAL_MACHINE, kTexts, name)};
+    };
+    const Stored unread{REG_SZ, std::string(5000, 'x') + '\0'};
+    const Stored multi{REG_MULTI_SZ, std::string("a\0b\0\0", 5)};
+    const Stored expandable{REG_EXPAND_SZ, std::string("%TEMP%\\x\0", 9)};
+    for (const char* typedInto : {"TEXT1", "TEXT3"}) {
+        Restore();
+        SetTypedValue(HKEY_LOCAL_MACHINE, kTexts, "TEXT2", unread.first, unread.second);
+        SetTypedValue(HKEY_LOCAL_MACHINE, kTexts, "TEXT3", multi.first, multi.second);
+        SetTypedValue(HKEY_LOCAL_MACHINE, kTexts, "TEXT4", expandable.first, expandable.second);
+        const Stored text5 = stored("TEXT5");
+        EXPECT_EQ(IDOK, Run([&](HWND dlg) {
+            TypeInto(dlg, typedInto == std::string("TEXT1") ? IDC_CD_TEXT1 : IDC_CD_TEXT3, "typed");
+            ClickField(dlg, IDC_CD_OKAY);
+        }));
+        const Stored typed{REG_SZ, std::string("typed", 6)};
+        const Stored text1{REG_SZ, m_stored["TEXT1"] + '\0'};
+        EXPECT_EQ(typedInto == std::string("TEXT1") ? typed : text1, stored("TEXT1"));
+        EXPECT_EQ(unread, stored("TEXT2")) << typedInto;
+        EXPECT_EQ(typedInto == std::string("TEXT3") ? typed : multi, stored("TEXT3"));
+        EXPECT_EQ(expandable, stored("TEXT4")) << typedInto;
+        EXPECT_EQ(text5, stored("TEXT5")) << typedInto;
+    }
+}
+
 TEST_F(CdEditDlgTest, CancelEscapeAndCloseBoxWriteNothing)
 {
     const CDialogDriver::Step dismissals[] = {
@@ -343,7 +373,7 @@ COLORREF TileAt(int x, int y)
 TEST_F(CdEditDlgTest, BackgroundIsThePictureCopiedOnceOrTiledOrTheDefaultColour)
 {
     const std::string file = m_base.Path() + "\\images\\CDBkgd.bmp";
-    const CBmpFile sample(file);
+    const CPixels sample = LoadBitmapPixels(file);
     const COLORREF face = ::GetSysColor(COLOR_3DFACE);
     struct Case {
         const char* name;
@@ -352,13 +382,18 @@ TEST_F(CdEditDlgTest, BackgroundIsThePictureCopiedOnceOrTiledOrTheDefaultColour)
     };
     const Case cases[] = {
         {"the sample, larger than the dialog", ReadFileBytes(file),
-         [&](int x, int y) { return x < sample.Width() && y < sample.Height() ? sample.Pixel(x, y) : CLR_INVALID; }},
+         [&](int x, int y) { return x < sample.width && y < sample.height ? sample.At(x, y) : CLR_INVALID; }},
         {"smaller both ways", BmpFileBytes(70, 45, TileAt), [](int x, int y) { return TileAt(x % 70, y % 45); }},
         {"wider but lower", BmpFileBytes(900, 45, TileAt), [](int x, int y) { return TileAt(x, y % 45); }},
         {"missing", std::nullopt, [&](int, int) { return face; }},
         {"not a picture", std::string("text"), [&](int, int) { return face; }},
     };
-    for (const Case& c : cases) {
+    std::vector<Case> broken(std::begin(cases), std::end(cases));
+    for (const CBitmapCase& bad : BitmapCases())
+        if (!bad.loads)
+            broken.push_back({bad.name.c_str(), std::string(bad.bytes.begin(), bad.bytes.end()),
+                              [&](int, int) { return face; }});
+    for (const Case& c : broken) {
         ::DeleteFileA(file.c_str());
         if (c.bytes)
             WriteFileBytes(file, *c.bytes);

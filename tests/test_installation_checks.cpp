@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -119,34 +120,6 @@ TEST_F(StartupTest, StartupMessageFailuresAreReportedInErrorBoxes)
     ExpectBoxes({Box("Opening Registry: " + SystemText(2), "Error: ", 0)}, m_boxes.m_boxes);
 }
 
-TEST_F(StartupTest, WithoutTheHotkeyUtilityTwoBoxesAndNoExport)
-{
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kHotkey);
-    EXPECT_FALSE(RunStartup());
-    EXPECT_EQ(0u, m_dialogsOpened);
-    ExpectBoxes({Box("Opening Registry: " + SystemText(2), "Message", 0x30), Box(kInstallUtilities, kErrorCaption, 0x10)},
-                m_boxes.m_boxes);
-    EXPECT_FALSE(FileExists(m_base.Path() + "\\Customization"));
-}
-
-TEST_F(StartupTest, AnUnreadableDisplayNameFailsTheUtilityCheck)
-{
-    SetValue(HKEY_LOCAL_MACHINE, kHotkey, "DispName", std::string(256, 'd'));
-    EXPECT_FALSE(RunStartup());
-    ExpectBoxes({Box("Querying Registry: " + SystemText(234), "Message", 0x30), Box(kInstallUtilities, kErrorCaption, 0x10)},
-                m_boxes.m_boxes);
-
-    // 255 characters fit the 256 bytes the check offers; only the editor, which offers 255,
-    // cannot read them.
-    m_boxes.m_boxes.clear();
-    SetValue(HKEY_LOCAL_MACHINE, kHotkey, "DispName", std::string(255, 'd'));
-    EXPECT_FALSE(RunStartup());
-    ASSERT_EQ(1u, m_boxes.m_boxes.size());
-    EXPECT_EQ("Querying Registry: " + SystemText(234), m_boxes.m_boxes[0].text);
-    EXPECT_EQ(0u, m_boxes.m_boxes[0].type);
-    EXPECT_NE(nullptr, m_boxes.m_boxes[0].owner);
-}
-
 TEST_F(StartupTest, ReassignedButtonWarnsAfterTheEditorAndWritesTheShortExport)
 {
     size_t boxesWhileEditorOpen = 99;
@@ -163,73 +136,67 @@ TEST_F(StartupTest, ReassignedButtonWarnsAfterTheEditorAndWritesTheShortExport)
               ReadFileBytes(m_base.ExportFile()));
 }
 
-TEST_F(StartupTest, CancellingTheEditorStillTestsTheStoredCommandLine)
+TEST_F(StartupTest, EachFailedCheckEndsTheRunWithItsBoxes)
 {
-    SetValue(HKEY_LOCAL_MACHINE, kHotkey, "File", "C:\\Windows\\notepad.exe");
-    EXPECT_FALSE(RunStartup());
-    ExpectBoxes({Box(kReassigned, kWarningCaption, 0x30)}, m_boxes.m_boxes);
-    EXPECT_EQ(0u, ReadFileBytes(m_base.ExportFile()).find("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\NBHOTKEY"));
-}
-
-TEST_F(StartupTest, TheAssistantsProgramCountsInAnyCaseAndPosition)
-{
-    for (const char* file : {"c:\\program files\\corvane\\hlx.exe /quiet", "HLX.EXE", "d:\\x\\Hlx.Exe"}) {
+    const RecordedBox reassigned = Box(kReassigned, kWarningCaption, 0x30);
+    const RecordedBox installUtilities = Box(kInstallUtilities, kErrorCaption, 0x10);
+    const std::string noIe4 = ValueOf(HKEY_LOCAL_MACHINE, kMainTexts, "NOIE4");
+    const auto set = [](const std::string& key, const char* name, const std::string& text) {
+        return [=] { SetValue(HKEY_LOCAL_MACHINE, key, name, text); };
+    };
+    enum Export { None, Short, Full };
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;
+        std::vector<RecordedBox> boxes;
+        Export exported;
+    };
+    const Case cases[] = {
+        {"no hot-key utility", [] { DeleteKeyTree(HKEY_LOCAL_MACHINE, kHotkey); },
+         {Box("Opening Registry: " + SystemText(2), "Message", 0x30), installUtilities}, None},
+        {"display name of 256 characters", set(kHotkey, "DispName", std::string(256, 'd')),
+         {Box("Querying Registry: " + SystemText(234), "Message", 0x30), installUtilities}, None},
+        {"another program", set(kHotkey, "File", "C:\\Windows\\notepad.exe"), {reassigned}, Short},
+        {"program in small letters", set(kHotkey, "File", "c:\\program files\\corvane\\hlx.exe /quiet"), {}, Full},
+        {"program alone", set(kHotkey, "File", "HLX.EXE"), {}, Full},
+        {"program in mixed case", set(kHotkey, "File", "d:\\x\\Hlx.Exe"), {}, Full},
+        {"a folder of the name", set(kHotkey, "File", "C:\\HLX\\run.exe"), {reassigned}, Short},
+        {"the name without its dot", set(kHotkey, "File", "HLXEXE"), {reassigned}, Short},
+        {"empty command line", set(kHotkey, "File", ""), {reassigned}, Short},
+        {"no assistant", [] { DeleteValue(HKEY_LOCAL_MACHINE, RegKeys::Assistant, "INI_PATH"); },
+         {Box(kInstallAssistant, kErrorCaption, 0x10)}, None},
+        {"empty assistant path", set(RegKeys::Assistant, "INI_PATH", ""), {}, Full},
+        {"no browser key", [] { DeleteKeyTree(HKEY_LOCAL_MACHINE, kBrowser); },
+         {Box("Opening Registry: " + SystemText(2), "Message", 0x30), Box(noIe4, kWarningCaption, 0x30)}, None},
+        {"no browser version", [] { DeleteValue(HKEY_LOCAL_MACHINE, kBrowser, "Version"); },
+         {Box("Querying Registry: " + SystemText(2), "Message", 0x30), Box(noIe4, kWarningCaption, 0x30)}, None},
+        {"empty browser version", set(kBrowser, "Version", ""), {}, Full},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstallSampleRegistry();
+        ::DeleteFileA(m_base.ExportFile().c_str());
         m_boxes.m_boxes.clear();
-        SetValue(HKEY_LOCAL_MACHINE, kHotkey, "File", file);
+        c.prepare();
         EXPECT_FALSE(RunStartup());
-        EXPECT_TRUE(m_boxes.m_boxes.empty()) << file;
+        ExpectBoxes(c.boxes, m_boxes.m_boxes);
+        const std::string exported = ReadFileBytes(m_base.ExportFile());
+        EXPECT_EQ(c.exported == None, exported.empty());
+        EXPECT_EQ(c.exported == Full, exported.find("Text\\MainDlg") != std::string::npos);
     }
-    for (const char* file : {"C:\\HLX\\run.exe", "HLXEXE", ""}) {
-        m_boxes.m_boxes.clear();
-        SetValue(HKEY_LOCAL_MACHINE, kHotkey, "File", file);
-        EXPECT_FALSE(RunStartup());
-        ExpectBoxes({Box(kReassigned, kWarningCaption, 0x30)}, m_boxes.m_boxes);
-    }
-}
 
-TEST_F(StartupTest, ACommandLineThatCannotBeReadCountsAsReassigned)
-{
-    // The display name naming the assistant's program must not make up for it.
+    // 255 characters fit the 256 bytes the check offers; only the editor, which offers 255,
+    // cannot read them. A command line the editor cannot read counts as reassigned, even with
+    // a display name that names the assistant's program.
+    InstallSampleRegistry();
+    m_boxes.m_boxes.clear();
     SetValue(HKEY_LOCAL_MACHINE, kHotkey, "DispName", "HLX.EXE");
     SetValue(HKEY_LOCAL_MACHINE, kHotkey, "File", "C:\\" + std::string(250, 'x') + "\\HLX.EXE");
     EXPECT_FALSE(RunStartup());
-    ASSERT_EQ(2u, m_boxes.m_boxes.size());  // the editor's read of the long value, then the warning
+    ASSERT_EQ(2u, m_boxes.m_boxes.size());
     EXPECT_EQ("Querying Registry: " + SystemText(234), m_boxes.m_boxes[0].text);
+    EXPECT_NE(nullptr, m_boxes.m_boxes[0].owner);
     EXPECT_EQ(kReassigned, m_boxes.m_boxes[1].text);
-}
-
-TEST_F(StartupTest, MissingIniPathAsksToInstallTheAssistantWithoutARegistryBox)
-{
-    DeleteValue(HKEY_LOCAL_MACHINE, RegKeys::Assistant, "INI_PATH");
-    EXPECT_FALSE(RunStartup());
-    ExpectBoxes({Box(kInstallAssistant, kErrorCaption, 0x10)}, m_boxes.m_boxes);
-    EXPECT_FALSE(FileExists(m_base.Path() + "\\Customization"));
-
-    m_boxes.m_boxes.clear();
-    SetValue(HKEY_LOCAL_MACHINE, RegKeys::Assistant, "INI_PATH", "");
-    EXPECT_FALSE(RunStartup());
-    EXPECT_TRUE(m_boxes.m_boxes.empty()) << "an empty path passes";
-}
-
-TEST_F(StartupTest, WithoutTheBrowserTheNoIe4TextIsShown)
-{
-    const std::string noIe4 = ValueOf(HKEY_LOCAL_MACHINE, kMainTexts, "NOIE4");
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kBrowser);
-    EXPECT_FALSE(RunStartup());
-    ExpectBoxes({Box("Opening Registry: " + SystemText(2), "Message", 0x30), Box(noIe4, kWarningCaption, 0x30)},
-                m_boxes.m_boxes);
-    EXPECT_FALSE(FileExists(m_base.Path() + "\\Customization"));
-
-    m_boxes.m_boxes.clear();
-    SetValue(HKEY_LOCAL_MACHINE, kBrowser, "Other", "x");
-    EXPECT_FALSE(RunStartup());
-    ExpectBoxes({Box("Querying Registry: " + SystemText(2), "Message", 0x30), Box(noIe4, kWarningCaption, 0x30)},
-                m_boxes.m_boxes);
-
-    m_boxes.m_boxes.clear();
-    SetValue(HKEY_LOCAL_MACHINE, kBrowser, "Version", "");
-    EXPECT_FALSE(RunStartup());
-    EXPECT_TRUE(m_boxes.m_boxes.empty()) << "any readable version passes";
 }
 
 TEST_F(StartupTest, TheFirstInstanceHoldsTheMutexUntilItIsDestroyed)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -142,70 +143,34 @@ TEST_F(MainWindowHoverTest, WebLinkHighlightFollowsThePointerFromLinkToLink)
         EXPECT_EQ(HTCLIENT, PointerOnBackground(d, WindowPoint(d, 785, 300)));
         EXPECT_EQ(0, HighlightedWebLink(d));
         EXPECT_EQ(kWhite, ColoursOf(d, IDC_WEBLINK_TEXT3).text);
-    });
-}
-
-TEST_F(MainWindowHoverTest, EveryWebLinkIconAndTextHighlightsItsLink)
-{
-    Check([](HWND d, CAnimationDlg&) {
+        // Every icon and every text highlights its own link.
         for (int i = 0; i < 4; ++i) {
-            SystemHitTest(d, CentreOf(d, kWebLinkIconIds[i]));
-            EXPECT_EQ(i + 1, HighlightedWebLink(d)) << "icon " << i + 1;
-            PointerOnBackground(d, WindowPoint(d, 785, 120));
-            EXPECT_EQ(0, HighlightedWebLink(d));
-            SystemHitTest(d, CentreOf(d, kWebLinkTextIds[i]));
-            EXPECT_EQ(i + 1, HighlightedWebLink(d)) << "text " << i + 1;
+            for (int id : {kWebLinkIconIds[i], kWebLinkTextIds[i]}) {
+                SystemHitTest(d, CentreOf(d, id));
+                EXPECT_EQ(i + 1, HighlightedWebLink(d)) << id;
+                PointerOnBackground(d, WindowPoint(d, 785, 120));
+            }
         }
     });
 }
 
 TEST_F(MainWindowHoverTest, SearchHelpShowsInsideTheSearchAreaAndHidesAtItsStrictBounds)
 {
-    Check([](HWND d, CAnimationDlg&) {
-        auto pointer = [&](int dx, int dy) { PointerOnBackground(d, WindowPoint(d, dx, dy)); };
+    // The pointer's way from the window's top left corner (L, T), and whether the help shows
+    // after each step: x = L + 60 and y = T + 514 or T + 515 change nothing, and from x = L + 375
+    // on nothing shows it, while only the areas left of L + 60 and right of L + 575 hide it.
+    const std::tuple<int, int, bool> way[] = {
+        {61, 430, true},   {60, 430, true},   {59, 430, false},  {60, 430, false}, {375, 430, false},
+        {374, 430, true},  {375, 430, true},  {576, 430, false}, {575, 430, false}, {100, 420, true},
+        {100, 419, false}, {100, 513, true},  {100, 514, true},  {100, 515, true}, {100, 516, false},
+        {100, 515, false}, {100, 514, false},
+    };
+    Check([&](HWND d, CAnimationDlg&) {
         EXPECT_FALSE(SearchHelpShown(d));
-
-        // Left bound: x > L + 60 shows, x < L + 60 hides, x = L + 60 changes nothing.
-        pointer(61, 430);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(60, 430);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(59, 430);
-        EXPECT_FALSE(SearchHelpShown(d));
-        pointer(60, 430);
-        EXPECT_FALSE(SearchHelpShown(d));
-
-        // Right bound: x < L + 375 shows; from L + 375 on, nothing shows it.
-        pointer(375, 430);
-        EXPECT_FALSE(SearchHelpShown(d));
-        pointer(374, 430);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(375, 430);
-        EXPECT_TRUE(SearchHelpShown(d)) << "only the areas left of L + 60 and right of L + 575 hide it";
-        pointer(576, 430);
-        EXPECT_FALSE(SearchHelpShown(d));
-        pointer(575, 430);
-        EXPECT_FALSE(SearchHelpShown(d));
-
-        // Top bound: y > T + 419 shows, y < T + 420 hides.
-        pointer(100, 420);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(100, 419);
-        EXPECT_FALSE(SearchHelpShown(d));
-
-        // Bottom bound: y < T + 514 shows; T + 514 and T + 515 change nothing; y > T + 515 hides.
-        pointer(100, 513);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(100, 514);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(100, 515);
-        EXPECT_TRUE(SearchHelpShown(d));
-        pointer(100, 516);
-        EXPECT_FALSE(SearchHelpShown(d));
-        pointer(100, 515);
-        EXPECT_FALSE(SearchHelpShown(d));
-        pointer(100, 514);
-        EXPECT_FALSE(SearchHelpShown(d));
+        for (const auto& [dx, dy, shown] : way) {
+            PointerOnBackground(d, WindowPoint(d, dx, dy));
+            EXPECT_EQ(shown, SearchHelpShown(d)) << "L + " << dx << ", T + " << dy;
+        }
     });
 }
 
@@ -378,50 +343,28 @@ TEST_F(MainWindowHoverTest, EnterAnswersOnlyWhenTheSearchFieldHoldsText)
     });
 }
 
-TEST_F(MainWindowHoverTest, CloseFieldEndsTheWindowWithOk)
+TEST_F(MainWindowHoverTest, CloseEndsWithOkEscapeWithCancelMinimizeMinimizesAndSubTopicsDoNothing)
 {
-    INT_PTR result = Run([&](HWND d, CAnimationDlg& dlg) {
+    EXPECT_EQ(IDOK, Run([&](HWND d, CAnimationDlg& dlg) {
         SetItemText(d, IDC_SEARCH_EDIT, "typed");
+        m_boxes.m_boxes.clear();
         ClickFieldNow(d, IDC_CLOSE);
         EXPECT_EQ("typed", dlg.m_strSearchText) << "the texts are taken first";
-    });
-    EXPECT_EQ(IDOK, result);
-}
-
-TEST_F(MainWindowHoverTest, EscapeEndsTheWindowWithCancel)
-{
-    INT_PTR result = Run([](HWND d, CAnimationDlg&) { PressKey(d, VK_ESCAPE); });
-    EXPECT_EQ(IDCANCEL, result);
-    EXPECT_TRUE(m_boxes.m_boxes.empty());
-}
-
-TEST_F(MainWindowHoverTest, MinimizeFieldMinimizesTheWindow)
-{
+    }));
+    EXPECT_EQ(IDCANCEL, Run([](HWND d, CAnimationDlg&) { PressKey(d, VK_ESCAPE); }));
     Run([](HWND d, CAnimationDlg& dlg) {
-        EXPECT_FALSE(::IsIconic(d));
+        for (int id : kSubTopicIds)
+            ::SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(d, id)));
+        EXPECT_TRUE(::IsWindowVisible(d));
         ClickFieldNow(d, IDC_MINIMIZE);
-        EXPECT_TRUE(::IsIconic(d));
         WINDOWPLACEMENT placement{};
         placement.length = sizeof(placement);
         ::GetWindowPlacement(d, &placement);
+        EXPECT_TRUE(::IsIconic(d));
         EXPECT_EQ(static_cast<UINT>(SW_SHOWMINIMIZED), placement.showCmd);
         dlg.EndDialog(IDCANCEL);
     });
     EXPECT_TRUE(m_boxes.m_boxes.empty());
-}
-
-TEST_F(MainWindowHoverTest, SubTopicLinesDoNothingWhenClicked)
-{
-    Run([&](HWND d, CAnimationDlg& dlg) {
-        for (int id : kSubTopicIds)
-            ::SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(d, id)));
-        EXPECT_TRUE(::IsWindow(d));
-        EXPECT_TRUE(::IsWindowVisible(d));
-        EXPECT_TRUE(m_boxes.m_boxes.empty());
-        for (int id : kSubTopicIds)
-            EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(d, id)));
-        dlg.EndDialog(IDCANCEL);
-    });
 }
 
 }  // namespace

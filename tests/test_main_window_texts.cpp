@@ -161,6 +161,9 @@ TEST_F(MainWindowTextsTest, TopLevelIndentIndentsTheCategoryAndSearchLabelsOnly)
     };
     const Case cases[] = {
         {"3", "   ", 0}, {nullptr, "", 1}, {"abc", "", 0}, {"0", "", 0}, {"-2", "", 0}, {"4 blanks", "    ", 0},
+        // Taken as the nearest bound of 0 to 64.
+        {"64", std::string(64, ' '), 0}, {"65", std::string(64, ' '), 0}, {"2147483647", std::string(64, ' '), 0},
+        {"-2147483648", "", 0},
     };
     for (const Case& c : cases) {
         m_boxes.m_boxes.clear();
@@ -188,10 +191,10 @@ TEST_F(MainWindowTextsTest, MissingMainTextsKeyGivesOneReportAndEmptyTexts)
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kMainTexts);
     Check([](HWND d, CAnimationDlg& dlg) {
-        // Only the indent's blanks are left of the labels.
+        // Labels that could not be read get no indent.
         for (int id : kCategoryIds)
-            EXPECT_EQ("  ", ItemText(d, id)) << id;
-        EXPECT_EQ("  ", ItemText(d, IDC_SEARCH_LABEL));
+            EXPECT_EQ("", ItemText(d, id)) << id;
+        EXPECT_EQ("", ItemText(d, IDC_SEARCH_LABEL));
         EXPECT_EQ("", ItemText(d, IDC_GO_TEXT));
         for (int id : kWebLinkTextIds)
             EXPECT_EQ("", ItemText(d, id)) << id;
@@ -208,51 +211,6 @@ TEST_F(MainWindowTextsTest, MissingMainTextsKeyGivesOneReportAndEmptyTexts)
     ExpectReports({Opening(ERROR_FILE_NOT_FOUND)});
 }
 
-TEST_F(MainWindowTextsTest, MissingMainTextGivesOneReportForThatTextOnly)
-{
-    DeleteValue(HKEY_LOCAL_MACHINE, kMainTexts, "CLOSE_TIP");
-    Check([](HWND d, CAnimationDlg& dlg) {
-        auto tools = ToolsOf(dlg.m_toolTip.m_hWnd);
-        ASSERT_EQ(2u, tools.size());
-        EXPECT_EQ("", tools[0].second);
-        EXPECT_EQ("Minimize Access Nimbook", tools[1].second);
-        EXPECT_EQ("Access Nimbook II", CWnd::GetWindowText(d));
-    });
-    ExpectReports({RegistryError(ERROR_FILE_NOT_FOUND)});
-}
-
-TEST_F(MainWindowTextsTest, MainTextOf4095CharactersIsTooLongAnd4094Fit)
-{
-    SetValue(HKEY_LOCAL_MACHINE, kMainTexts, "URL2", std::string(4095, 'u'));
-    SetValue(HKEY_LOCAL_MACHINE, kMainTexts, "URL3", std::string(4094, 'v'));
-    Check([](HWND d, CAnimationDlg&) {
-        EXPECT_EQ("", ItemText(d, IDC_WEBLINK_TEXT2));
-        EXPECT_EQ(std::string(4094, 'v'), ItemText(d, IDC_WEBLINK_TEXT3));
-        EXPECT_EQ("Corvane on the Web", ItemText(d, IDC_WEBLINK_TEXT1));
-    });
-    ExpectReports({RegistryError(ERROR_MORE_DATA)});
-}
-
-TEST_F(MainWindowTextsTest, NumberValueIsReadAsItsBytes)
-{
-    SetDwordValue(HKEY_LOCAL_MACHINE, kMainTexts, "GO_TEXT", 0x00216f47);  // "Go!"
-    Check([](HWND d, CAnimationDlg&) { EXPECT_EQ("Go!", ItemText(d, IDC_GO_TEXT)); });
-    ExpectReports({});
-}
-
-TEST_F(MainWindowTextsTest, MissingCategoryKeyGivesOneReportAndTheOthersAreRead)
-{
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, RegKeys::Categories[2]);
-    CAnimationDlg dlg;
-    ExpectReports({Opening(ERROR_FILE_NOT_FOUND)});
-    EXPECT_EQ("", dlg.m_categorySettings[2].m_strInformationSource);
-    EXPECT_EQ("", dlg.m_categorySettings[2].m_strTopic[0]);
-    EXPECT_EQ("Keyboard and Nimbook button", dlg.m_categorySettings[1].m_strTopic[0]);
-    EXPECT_EQ("EXEC", dlg.m_categorySettings[3].m_strInformationSource);
-    EXPECT_EQ("WEB", dlg.m_categorySettings[4].m_strInformationSource);
-    EXPECT_EQ(2, dlg.m_nTopLevelIndent);
-}
-
 TEST_F(MainWindowTextsTest, MissingSearchKeyGivesOneReportAndTheIndentStillApplies)
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kSearch);
@@ -265,17 +223,6 @@ TEST_F(MainWindowTextsTest, MissingSearchKeyGivesOneReportAndTheIndentStillAppli
     ExpectReports({Opening(ERROR_FILE_NOT_FOUND)});
 }
 
-TEST_F(MainWindowTextsTest, MissingControlKeyReportsEachKeyOfTheSettings)
-{
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kControl);
-    CAnimationDlg dlg;
-    // Five categories, four web links, the search key, the control key.
-    ExpectReports(std::vector<std::string>(11, Opening(ERROR_FILE_NOT_FOUND)));
-    EXPECT_EQ(0, dlg.m_nTopLevelIndent);
-    EXPECT_EQ(0, dlg.m_nSubLevelIndent);
-    EXPECT_EQ("Top Ten", dlg.m_strMainText[1]) << "the main texts are read all the same";
-}
-
 TEST_F(MainWindowTextsTest, ValuesLongerThanAcceptedAreReportedAndStayEmpty)
 {
     SetValue(HKEY_LOCAL_MACHINE, RegKeys::Categories[0], "Topic5", std::string(255, 't'));
@@ -286,9 +233,14 @@ TEST_F(MainWindowTextsTest, ValuesLongerThanAcceptedAreReportedAndStayEmpty)
     SetValue(HKEY_LOCAL_MACHINE, kSearch, "InformationSource", std::string(4094, 'i'));
     SetValue(HKEY_LOCAL_MACHINE, kSearch, "SearchHtml", std::string(255, 'h'));
     SetValue(HKEY_LOCAL_MACHINE, kControl, "SubLevelIndent", std::string(256, '1'));
+    SetValue(HKEY_LOCAL_MACHINE, kMainTexts, "URL2", std::string(4095, 'u'));
+    SetValue(HKEY_LOCAL_MACHINE, kMainTexts, "URL3", std::string(4094, 'v'));
+    SetDwordValue(HKEY_LOCAL_MACHINE, kMainTexts, "GO_TEXT", 0x00216f47);  // "Go!": read as its bytes
     CAnimationDlg dlg;
-    ExpectReports({RegistryError(ERROR_MORE_DATA), RegistryError(ERROR_MORE_DATA), RegistryError(ERROR_MORE_DATA),
-                   RegistryError(ERROR_MORE_DATA), RegistryError(ERROR_MORE_DATA)});
+    ExpectReports(std::vector<std::string>(6, RegistryError(ERROR_MORE_DATA)));
+    EXPECT_EQ("", dlg.m_strMainText[9]);
+    EXPECT_EQ(std::string(4094, 'v'), dlg.m_strMainText[10]);
+    EXPECT_EQ("Go!", dlg.m_strMainText[7]);
     EXPECT_EQ("", dlg.m_categorySettings[0].m_strTopic[4]);
     EXPECT_EQ(std::string(254, 's'), dlg.m_categorySettings[0].m_strTopic[5]);
     EXPECT_EQ(std::string(4094, 'l'), dlg.m_categorySettings[1].m_strLaunchableItem) << "kept whole";
@@ -325,6 +277,15 @@ TEST_F(MainWindowTextsTest, ReportsComeInTheOrderOfReading)
     EXPECT_EQ("IOIS", dlg.m_strSearchSource);
     EXPECT_EQ(0, dlg.m_nTopLevelIndent);
     EXPECT_EQ(4, dlg.m_nSubLevelIndent);
+
+    // Without the Control key: one report for each key of the settings, and no indent.
+    InstallSampleRegistry();
+    m_boxes.m_boxes.clear();
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kControl);
+    CAnimationDlg withoutControl;
+    ExpectReports(std::vector<std::string>(11, Opening(ERROR_FILE_NOT_FOUND)));
+    EXPECT_EQ(0, withoutControl.m_nSubLevelIndent);
+    EXPECT_EQ("Top Ten", withoutControl.m_strMainText[1]);
 }
 
 TEST_F(MainWindowTextsTest, ReportsAreShownBeforeTheWindowExists)
@@ -334,7 +295,7 @@ TEST_F(MainWindowTextsTest, ReportsAreShownBeforeTheWindowExists)
     m_boxes.m_onBox = [&](const RecordedBox&) {
         windowExisted = ::FindWindowA(nullptr, "Access Nimbook II") != nullptr;
     };
-    Check([](HWND d, CAnimationDlg&) { EXPECT_EQ("  ", ItemText(d, IDC_SEARCH_LABEL)); });
+    Check([](HWND d, CAnimationDlg&) { EXPECT_EQ("", ItemText(d, IDC_SEARCH_LABEL)); });
     ExpectReports({RegistryError(ERROR_FILE_NOT_FOUND)});
     EXPECT_FALSE(windowExisted);
 }

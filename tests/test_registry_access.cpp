@@ -1,6 +1,5 @@
 // The registry access layer against the real registry: reads, writes and failure reports.
 #include "config/RegistryAccess.h"
-#include "config/RegistrySchema.h"
 #include "tests/support/PlatformBoxes.h"
 #include "tests/support/TestRegistry.h"
 
@@ -10,97 +9,76 @@ namespace {
 
 const char kScratchKey[] = "Software\\Corvane\\RegistryAccessTest";
 
-class RegistryAccessTest : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteKeyTree(HKEY_LOCAL_MACHINE, kScratchKey); }
-    void TearDown() override { DeleteKeyTree(HKEY_LOCAL_MACHINE, kScratchKey); }
-
-    LONG Read(const char* name, DWORD offered, std::string& value)
-    {
-        CRegKey key;
-        LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, kScratchKey, kRegRead, key);
-        return result != ERROR_SUCCESS ? result : ReadRegistryString(key.Get(), name, offered, value);
-    }
-};
-
-TEST_F(RegistryAccessTest, ReadsWithinTheOfferedSizeAndFailsWith234Beyond)
+TEST(RegistryAccessTest, ReadsAnyTypeAsTextWithinTheOfferedSizeAndWritesRegSz)
 {
-    SetValue(HKEY_LOCAL_MACHINE, kScratchKey, "Fits", std::string(255, 'a'));
-    SetValue(HKEY_LOCAL_MACHINE, kScratchKey, "TooLong", std::string(256, 'b'));
-
-    std::string value = "before";
-    EXPECT_EQ(ERROR_SUCCESS, Read("Fits", 256, value));
-    EXPECT_EQ(std::string(255, 'a'), value);
-
-    value = "before";
-    EXPECT_EQ(ERROR_MORE_DATA, Read("TooLong", 256, value));
-    EXPECT_EQ("before", value) << "a failed read leaves the destination as it was";
-
-    // Offering one byte less than the buffer: 254 characters is the longest that reads.
-    EXPECT_EQ(ERROR_MORE_DATA, Read("Fits", 255, value));
-}
-
-TEST_F(RegistryAccessTest, MissingKeyAndValueFailWith2)
-{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kScratchKey);
     CRegKey key;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenRegistryKey(HKEY_LOCAL_MACHINE, kScratchKey, kRegRead, key));
-    SetValue(HKEY_LOCAL_MACHINE, kScratchKey, "Present", "x");
-    std::string value;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, Read("Absent", 256, value));
-    EXPECT_EQ("", value);
-}
-
-TEST_F(RegistryAccessTest, ValueTypeIsNotCheckedAndANumberReadsAsItsBytes)
-{
+    SetValue(HKEY_LOCAL_MACHINE, kScratchKey, "Fits", std::string(255, 'a'));
+    SetValue(HKEY_LOCAL_MACHINE, kScratchKey, "Long", std::string(5000, 'z'));
     SetDwordValue(HKEY_LOCAL_MACHINE, kScratchKey, "Number", 0x00434241);  // bytes 41 42 43 00
-    std::string value;
-    EXPECT_EQ(ERROR_SUCCESS, Read("Number", 256, value));
-    EXPECT_EQ("ABC", value);
-}
+    SetTypedValue(HKEY_LOCAL_MACHINE, kScratchKey, "Expand", REG_EXPAND_SZ, std::string("%x%\0", 4));
+    ASSERT_EQ(ERROR_SUCCESS, OpenRegistryKey(HKEY_LOCAL_MACHINE, kScratchKey, kRegRead, key));
+    struct Case {
+        const char* name;  // names are compared without case
+        DWORD offered;
+        LONG result;
+        std::string value;  // a failed read leaves "before"
+        DWORD type;
+    };
+    const Case cases[] = {
+        {"FITS", 256, ERROR_SUCCESS, std::string(255, 'a'), REG_SZ},
+        {"Fits", 255, ERROR_MORE_DATA, "before", REG_NONE},  // 254 characters is the most in 255 bytes
+        {"Long", 4095, ERROR_MORE_DATA, "before", REG_NONE},
+        {"Absent", 256, ERROR_FILE_NOT_FOUND, "before", REG_NONE},
+        {"Number", 256, ERROR_SUCCESS, "ABC", REG_DWORD},
+        {"Expand", 256, ERROR_SUCCESS, "%x%", REG_EXPAND_SZ},
+    };
+    for (const Case& c : cases) {
+        std::string value = "before";
+        DWORD type = REG_NONE;
+        EXPECT_EQ(c.result, ReadRegistryString(key.Get(), c.name, c.offered, value, &type)) << c.name;
+        EXPECT_EQ(c.value, value) << c.name;
+        EXPECT_EQ(c.type, type) << c.name;
+    }
+    std::string whole;
+    EXPECT_EQ(ERROR_SUCCESS, ReadWholeRegistryString(key.Get(), "Long", whole));
+    EXPECT_EQ(std::string(5000, 'z'), whole);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ReadWholeRegistryString(key.Get(), "Absent", whole));
 
-TEST_F(RegistryAccessTest, NamesAreComparedWithoutCase)
-{
-    SetValue(HKEY_LOCAL_MACHINE, kScratchKey, "Button1", "Top Ten");
-    std::string value;
-    EXPECT_EQ(ERROR_SUCCESS, Read("BUTTON1", 256, value));
-    EXPECT_EQ("Top Ten", value);
-}
-
-TEST_F(RegistryAccessTest, WritesRegSzWithTheTerminatingZero)
-{
-    SetValue(HKEY_LOCAL_MACHINE, kScratchKey, "Other", "x");
-    CRegKey key;
     ASSERT_EQ(ERROR_SUCCESS, OpenRegistryKey(HKEY_LOCAL_MACHINE, kScratchKey, kRegWrite, key));
     ASSERT_EQ(ERROR_SUCCESS, WriteRegistryString(key.Get(), "Text", "C:\\Tools\\app.exe"));
     key.Close();
-
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), ValueTypeOf(HKEY_LOCAL_MACHINE, kScratchKey, "Text"));
-    HKEY raw = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kScratchKey, 0, ViewAccess(HKEY_LOCAL_MACHINE, KEY_READ), &raw));
-    DWORD size = 0;
-    ::RegQueryValueExA(raw, "Text", nullptr, nullptr, nullptr, &size);
-    ::RegCloseKey(raw);
-    EXPECT_EQ(17u, size);
+    EXPECT_EQ(std::string("C:\\Tools\\app.exe") + '\0', ValueBytesOf(HKEY_LOCAL_MACHINE, kScratchKey, "Text"));
+    {
+        CReadOnlyKey readOnly(HKEY_LOCAL_MACHINE, kScratchKey);
+        EXPECT_EQ(ERROR_ACCESS_DENIED, OpenRegistryKey(HKEY_LOCAL_MACHINE, kScratchKey, kRegWrite, key));
+        EXPECT_EQ(ERROR_SUCCESS, OpenRegistryKey(HKEY_LOCAL_MACHINE, kScratchKey, kRegRead, key));
+    }
+    key.Close();
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kScratchKey);
 }
 
-TEST_F(RegistryAccessTest, WholeReadTakesAValueOfAnyLength)
+TEST(RegistryAccessTest, FieldStateLetsOkWriteOnlyWhatCannotBeLost)
 {
-    SetValue(HKEY_LOCAL_MACHINE, kScratchKey, "Long", std::string(5000, 'z'));
-    CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, OpenRegistryKey(HKEY_LOCAL_MACHINE, kScratchKey, kRegRead, key));
-    std::string value;
-    EXPECT_EQ(ERROR_SUCCESS, ReadWholeRegistryString(key.Get(), "Long", value));
-    EXPECT_EQ(std::string(5000, 'z'), value);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ReadWholeRegistryString(key.Get(), "Absent", value));
-}
-
-TEST_F(RegistryAccessTest, ReadOnlyKeySecurityRefusesWritingWith5)
-{
-    SetValue(HKEY_LOCAL_MACHINE, kScratchKey, "Text", "x");
-    CReadOnlyKey readOnly(HKEY_LOCAL_MACHINE, kScratchKey);
-    CRegKey key;
-    EXPECT_EQ(ERROR_ACCESS_DENIED, OpenRegistryKey(HKEY_LOCAL_MACHINE, kScratchKey, kRegWrite, key));
-    EXPECT_EQ(ERROR_SUCCESS, OpenRegistryKey(HKEY_LOCAL_MACHINE, kScratchKey, kRegRead, key));
+    struct Case {
+        LONG result;
+        DWORD type;
+        const char* current;
+        bool mayWrite;
+    };
+    const Case cases[] = {
+        {ERROR_SUCCESS, REG_SZ, "shown", true},          {ERROR_SUCCESS, REG_SZ, "changed", true},
+        {ERROR_MORE_DATA, REG_NONE, "shown", false},     {ERROR_MORE_DATA, REG_NONE, "changed", true},
+        {ERROR_SUCCESS, REG_EXPAND_SZ, "shown", false},  {ERROR_SUCCESS, REG_MULTI_SZ, "changed", true},
+        {ERROR_FILE_NOT_FOUND, REG_NONE, "shown", false},
+    };
+    for (const Case& c : cases) {
+        CRegFieldState state;
+        state.Record(c.result, c.type, "shown");
+        EXPECT_EQ(c.mayWrite, state.MayWrite(c.current)) << c.result << " " << c.type << " " << c.current;
+    }
 }
 
 TEST(RegistryErrorReport, ShowsPrefixAndSystemTextInOneBox)
@@ -108,19 +86,16 @@ TEST(RegistryErrorReport, ShowsPrefixAndSystemTextInOneBox)
     CMessageBoxRecorder boxes;
     HWND owner = ::GetDesktopWindow();
     ReportRegistryError(owner, kOpeningRegistry, ERROR_FILE_NOT_FOUND, kCaptionMessage, MB_OK);
-    ReportRegistryError(nullptr, kQueryingRegistry, ERROR_MORE_DATA, kCaptionMessage, MB_OK | MB_ICONEXCLAMATION);
-    ReportRegistryError(nullptr, kRegistryError, ERROR_ACCESS_DENIED, kCaptionStartupError, MB_OK);
-
-    ASSERT_EQ(3u, boxes.m_boxes.size());
+    ReportRegistryError(nullptr, kRegistryError, ERROR_ACCESS_DENIED, kCaptionStartupError, MB_ICONEXCLAMATION);
+    ASSERT_EQ(2u, boxes.m_boxes.size());
+    EXPECT_FALSE(SystemText(2).empty());
     EXPECT_EQ(owner, boxes.m_boxes[0].owner);
     EXPECT_EQ("Opening Registry: " + SystemText(2), boxes.m_boxes[0].text);
     EXPECT_EQ("Message", boxes.m_boxes[0].caption);
     EXPECT_EQ(0u, boxes.m_boxes[0].type);
-    EXPECT_EQ("Querying Registry: " + SystemText(234), boxes.m_boxes[1].text);
+    EXPECT_EQ("Registry Error: " + SystemText(5), boxes.m_boxes[1].text);
+    EXPECT_EQ("Error: ", boxes.m_boxes[1].caption);
     EXPECT_EQ(0x30u, boxes.m_boxes[1].type);
-    EXPECT_EQ("Registry Error: " + SystemText(5), boxes.m_boxes[2].text);
-    EXPECT_EQ("Error: ", boxes.m_boxes[2].caption);
-    EXPECT_FALSE(SystemText(2).empty());
 }
 
 }  // namespace

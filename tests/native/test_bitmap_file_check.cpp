@@ -1,4 +1,5 @@
 #include "controls/BitmapFileCheck.h"
+#include "tests/support/BitmapCases.h"
 
 #include <gtest/gtest.h>
 
@@ -6,35 +7,40 @@
 
 namespace {
 
-// A 2 x 2 24-bit bottom-up bitmap: 14 + 40 header bytes and two rows of 8 bytes.
-std::vector<std::uint8_t> SmallBitmap()
+TEST(BitmapFileCheck, AcceptsWholeSoundFilesAndNoPrefixOfThem)
 {
-    std::vector<std::uint8_t> file(54 + 16, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            file[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 2);
-    put32(22, 2);
-    file[26] = 1;
-    file[28] = 24;
-    return file;
+    for (const CBitmapCase& c : BitmapCases()) {
+        nb::bmp::BitmapFileFacts facts;
+        const std::string reason = nb::bmp::CheckBitmapFile(c.bytes, &facts);
+        EXPECT_EQ(c.loads, reason.empty()) << c.name << ": " << reason;
+        if (!c.loads || c.name == "bytes after the pixels")
+            continue;
+        EXPECT_EQ(c.width, facts.width) << c.name;
+        EXPECT_EQ(c.height, facts.height) << c.name;
+        EXPECT_EQ(c.bitCount, facts.bitCount) << c.name;
+        // A file cut anywhere is refused.
+        for (std::size_t size = 0; size < c.bytes.size(); ++size)
+            ASSERT_NE("", nb::bmp::CheckBitmapFile({c.bytes.data(), size})) << c.name << " cut at " << size;
+    }
 }
 
-TEST(BitmapFileCheck, AcceptsAWholeBitmapAndRefusesOneCutShort)
+TEST(BitmapFileCheck, UnpacksRleRowsBottomUpWithSkippedPixelsZero)
 {
-    auto file = SmallBitmap();
-    nb::bmp::BitmapFileFacts facts;
-    EXPECT_EQ(nb::bmp::CheckBitmapFile(file, &facts), "");
-    EXPECT_EQ(facts.width, 2);
-    EXPECT_EQ(facts.height, 2);
-    file.pop_back();
-    EXPECT_NE(nb::bmp::CheckBitmapFile(file), "");
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> expected = {
+        {"8 bits, RLE8 with a move and literals", {0, 0, 0, 0, 1, 0, 1, 0}},
+        {"4 bits, RLE4 with literals", {0, 0, 0, 0, 0x10, 0x10, 0, 0}},
+    };
+    for (const auto& [name, rows] : expected) {
+        for (const CBitmapCase& c : BitmapCases()) {
+            if (c.name != name)
+                continue;
+            nb::bmp::BitmapFileFacts facts;
+            ASSERT_EQ("", nb::bmp::CheckBitmapFile(c.bytes, &facts));
+            std::vector<std::uint8_t> unpacked(rows.size(), 0xAA);
+            nb::bmp::DecodeRlePixels(c.bytes, facts, unpacked);
+            EXPECT_EQ(rows, unpacked) << name;
+        }
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "mainwnd/AnimationDlg.h"
 #include "tests/support/PlatformBoxes.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestPixels.h"
 
 #include <windows.h>
 
@@ -61,15 +62,3 @@ CHitTest SystemHitTest(HWND dialog, POINT screen);
 
 // Dispatches the waiting messages as the dialog's own loop would.
 void PumpMessages(HWND dialog);
-
-// Pixels of a picture, top row first, as COLORREF values.
-struct CPixels {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> colours;
-    COLORREF At(int x, int y) const { return colours[static_cast<size_t>(y) * width + x]; }
-};
-// What the window paints into an empty width x height picture (white) on WM_ERASEBKGND.
-CPixels PaintErase(HWND hwnd, int width, int height);
-// The pixels of a .bmp file; empty when it cannot be loaded.
-CPixels LoadBitmapPixels(const std::string& path);

@@ -19,16 +19,6 @@ void Put32(std::string& out, unsigned value)
     Put16(out, value >> 16);
 }
 
-unsigned Get16(const std::string& in, std::size_t at)
-{
-    return static_cast<unsigned char>(in.at(at)) | static_cast<unsigned char>(in.at(at + 1)) << 8;
-}
-
-unsigned Get32(const std::string& in, std::size_t at)
-{
-    return Get16(in, at) | Get16(in, at + 2) << 16;
-}
-
 }  // namespace
 
 std::string BmpFileBytes(int w, int h, const std::function<COLORREF(int x, int y)>& colourAt)
@@ -63,30 +53,6 @@ std::string BmpFileBytes(int w, int h, const std::function<COLORREF(int x, int y
         out += row;
     }
     return out;
-}
-
-CBmpFile::CBmpFile(const std::string& path) : m_bytes(ReadFileBytes(path))
-{
-    if (m_bytes.size() < 54 || m_bytes.compare(0, 2, "BM") != 0)
-        throw std::runtime_error("not a .bmp file: " + path);
-    m_nBitsOffset = Get32(m_bytes, 10);
-    m_nWidth = static_cast<int>(Get32(m_bytes, 18));
-    int height = static_cast<int>(Get32(m_bytes, 22));
-    if (Get16(m_bytes, 28) != 24 || Get32(m_bytes, 30) != BI_RGB)
-        throw std::runtime_error("not an uncompressed 24-bit .bmp file: " + path);
-    m_bBottomUp = height > 0;
-    m_nHeight = height > 0 ? height : -height;
-    m_nStride = (static_cast<std::size_t>(m_nWidth) * 3 + 3) & ~std::size_t{3};
-}
-
-COLORREF CBmpFile::Pixel(int x, int y) const
-{
-    if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight)
-        throw std::out_of_range("pixel outside the bitmap");
-    const std::size_t row = m_bBottomUp ? static_cast<std::size_t>(m_nHeight - 1 - y) : static_cast<std::size_t>(y);
-    const std::size_t at = m_nBitsOffset + row * m_nStride + static_cast<std::size_t>(x) * 3;
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(m_bytes.at(i)); };
-    return RGB(byte(at + 2), byte(at + 1), byte(at));
 }
 
 CDibCanvas::CDibCanvas(int w, int h, COLORREF fill) : m_nWidth(w), m_nHeight(h)
@@ -130,4 +96,46 @@ COLORREF CDibCanvas::Pixel(int x, int y) const
 void CDibCanvas::Save(const std::string& path) const
 {
     WriteFileBytes(path, BmpFileBytes(m_nWidth, m_nHeight, [this](int x, int y) { return Pixel(x, y); }));
+}
+
+namespace {
+
+CPixels PixelsOf(const CDibCanvas& canvas)
+{
+    ::GdiFlush();
+    CPixels pixels;
+    pixels.width = canvas.Width();
+    pixels.height = canvas.Height();
+    pixels.colours.reserve(static_cast<size_t>(pixels.width) * pixels.height);
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x)
+            pixels.colours.push_back(canvas.Pixel(x, y));
+    return pixels;
+}
+
+}  // namespace
+
+CPixels PaintErase(HWND hwnd, int width, int height)
+{
+    CDibCanvas canvas(width, height, RGB(255, 255, 255));
+    ::SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.Dc()), 0);
+    return PixelsOf(canvas);
+}
+
+CPixels LoadBitmapPixels(const std::string& path)
+{
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        ::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!bitmap)
+        return {};
+    BITMAP bm{};
+    ::GetObjectA(bitmap, sizeof(bm), &bm);
+    CDibCanvas canvas(bm.bmWidth, bm.bmHeight, RGB(255, 255, 255));
+    HDC source = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(source, bitmap);
+    ::BitBlt(canvas.Dc(), 0, 0, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY);
+    ::SelectObject(source, old);
+    ::DeleteDC(source);
+    ::DeleteObject(bitmap);
+    return PixelsOf(canvas);
 }

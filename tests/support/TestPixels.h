@@ -11,23 +11,6 @@
 // An uncompressed 24-bit bottom-up .bmp file of w x h pixels, each pixel's colour given.
 std::string BmpFileBytes(int w, int h, const std::function<COLORREF(int x, int y)>& colourAt);
 
-// A 24-bit uncompressed .bmp file read back from its bytes.
-class CBmpFile {
-public:
-    explicit CBmpFile(const std::string& path);
-    int Width() const { return m_nWidth; }
-    int Height() const { return m_nHeight; }
-    COLORREF Pixel(int x, int y) const;
-
-private:
-    std::string m_bytes;
-    int m_nWidth = 0;
-    int m_nHeight = 0;
-    bool m_bBottomUp = true;
-    std::size_t m_nBitsOffset = 0;
-    std::size_t m_nStride = 0;
-};
-
 // A 32-bit top-down device-independent section selected into a memory device context.
 class CDibCanvas {
 public:
@@ -51,3 +34,15 @@ private:
     HGDIOBJ m_hOld = nullptr;
     const DWORD* m_pBits = nullptr;
 };
+
+// Pixels of a picture, top row first, as COLORREF values.
+struct CPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> colours;
+    COLORREF At(int x, int y) const { return colours[static_cast<size_t>(y) * width + x]; }
+};
+// What the window paints into an empty width x height picture (white) on WM_ERASEBKGND.
+CPixels PaintErase(HWND hwnd, int width, int height);
+// The pixels of a .bmp file; empty when it cannot be loaded.
+CPixels LoadBitmapPixels(const std::string& path);

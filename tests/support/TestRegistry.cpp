@@ -108,6 +108,32 @@ DWORD ValueTypeOf(HKEY root, const std::string& path, const std::string& name)
     return type;
 }
 
+void SetTypedValue(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes)
+{
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, ViewAccess(root, KEY_WRITE), nullptr, &key, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create " + path);
+    ::RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                     static_cast<DWORD>(bytes.size()));
+    ::RegCloseKey(key);
+}
+
+std::string ValueBytesOf(HKEY root, const std::string& path, const std::string& name)
+{
+    HKEY key = nullptr;
+    std::string bytes = "<missing>";
+    DWORD size = 0;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, ViewAccess(root, KEY_READ), &key) != ERROR_SUCCESS)
+        return bytes;
+    if (::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+        bytes.assign(size, '\0');
+        ::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(bytes.data()), &size);
+        bytes.resize(size);
+    }
+    ::RegCloseKey(key);
+    return bytes;
+}
+
 namespace {
 
 // Sets a DACL on the key that grants everyone `access`.

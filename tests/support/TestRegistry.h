@@ -25,6 +25,9 @@ void DeleteKeyTree(HKEY root, const std::string& path, RegistryView view = Regis
 std::string ValueOf(HKEY root, const std::string& path, const std::string& name,
                     RegistryView view = RegistryView::Program32);
 DWORD ValueTypeOf(HKEY root, const std::string& path, const std::string& name);
+// A value of any type from its bytes, and a value's bytes as they are stored.
+void SetTypedValue(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes);
+std::string ValueBytesOf(HKEY root, const std::string& path, const std::string& name);
 
 // While it lives, the key can be opened for reading but opening it for writing fails with 5.
 class CReadOnlyKey {
