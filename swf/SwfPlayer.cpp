@@ -53,8 +53,8 @@ void Player::EnterFrame(Clip& clip, int frame, bool runActions, int nesting)
         } else if (c.kind == Command::kRemove) {
             auto it = clip.m_list.find(c.place.depth);
             if (it != clip.m_list.end()) {
+                m_nObjects -= Tally(it->second);
                 clip.m_list.erase(it);
-                --m_nObjects;
                 m_bChanged = true;
             }
         }
@@ -73,7 +73,8 @@ void Player::GotoFrame(Clip& clip, int frame, int nesting)
     // Going back rebuilds the display list from the first frame. The frames passed on the way
     // and the target itself run no actions, so a goto cannot start another.
     if (frame < clip.m_nFrame) {
-        m_nObjects -= clip.m_list.size();
+        for (const auto& [depth, object] : clip.m_list)
+            m_nObjects -= Tally(object);
         clip.m_list.clear();
         clip.m_nFrame = -1;
         m_bChanged = true;
@@ -100,6 +101,7 @@ void Player::Place(Clip& clip, const PlaceCommand& p, int nesting)
     DisplayObject& o = it->second;
     if (p.hasCharacter && (o.characterId != p.characterId || !p.move)) {
         o.characterId = p.characterId;
+        m_nObjects -= Tally(o) - 1;
         o.clip.reset();
         auto kind = m_movie.kinds.find(p.characterId);
         if (kind != m_movie.kinds.end() && kind->second == CharacterKind::kSprite && nesting < kMaxSpriteNesting) {
@@ -150,6 +152,15 @@ void Player::RunActions(Clip& clip, const std::vector<Action>& actions, int nest
             break;
         }
     }
+}
+
+std::size_t Player::Tally(const DisplayObject& object)
+{
+    std::size_t n = 1;
+    if (object.clip)
+        for (const auto& [depth, child] : object.clip->m_list)
+            n += Tally(child);
+    return n;
 }
 
 bool Player::IsAnimating(const Clip& clip) const

@@ -63,6 +63,8 @@ private:
     void RunActions(Clip& clip, const std::vector<Action>& actions, int nesting);
     void StepChildren(Clip& clip, int nesting);
     bool IsAnimating(const Clip& clip) const;
+    // The object and everything below it, as counted against kMaxDisplayObjects.
+    static std::size_t Tally(const DisplayObject& object);
 
     const Movie& m_movie;
     bool m_bLoop;

@@ -78,6 +78,7 @@ void Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
 {
     m_pMovie = &player.GetMovie();
     m_nMasks = 0;
+    m_nEdgesLeft = kMaxEdgesPerRender;
     DrawClip(player.Root(), view, CxForm{}, Target{&canvas, nullptr, nullptr, canvas.width, canvas.height}, 0);
 }
 
@@ -191,6 +192,10 @@ void Renderer::FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx
 
 void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, const Target& t, const Rgba* textColor)
 {
+    // A frame that would draw more edges than the budget stops drawing there.
+    if (shape.edges.size() > m_nEdgesLeft)
+        return;
+    m_nEdgesLeft -= shape.edges.size();
     for (const StyleGroup& g : shape.groups) {
         for (int f = g.fillBegin; f < g.fillEnd; ++f) {
             // Each fill's edges, turned so that the fill lies on their right: its closed outlines.

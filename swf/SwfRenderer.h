@@ -31,6 +31,7 @@ private:
     const Movie* m_pMovie = nullptr;
     Rasterizer m_raster;
     int m_nMasks = 0;
+    std::size_t m_nEdgesLeft = 0;
 };
 
 }  // namespace swf

@@ -22,6 +22,7 @@ inline constexpr std::size_t kMaxDisplayObjects = 20000;         // placements b
 inline constexpr int kMaxActionsPerFrame = 256;                  // timeline actions run per frame
 inline constexpr int kMaxRenderNesting = 24;                     // buttons, sprites, masks
 inline constexpr int kMaxCanvasSide = 8192;                      // render target width and height
+inline constexpr std::size_t kMaxEdgesPerRender = 1u << 20;      // edges drawn per frame; the rest are not
 
 // A refused movie. The message is one line for the user.
 class FormatError : public std::runtime_error {
