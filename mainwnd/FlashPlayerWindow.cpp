@@ -27,7 +27,8 @@ private:
     void SetReadyState(long state);
     void UpdateTimer();
     void OnTimer();
-    void OnPaint();
+    // Draws the whole client area into a device context, through a back buffer.
+    void Draw(HDC hdc);
     void PaintParentBackground(HDC hdc);
     swf::Matrix View(int w, int h) const;
     CFlashState GetState() const;
@@ -72,8 +73,13 @@ LRESULT CFlashPlayerWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_ERASEBKGND:
         return 1;  // painting covers everything, from a back buffer
-    case WM_PAINT:
-        OnPaint();
+    case WM_PAINT: {
+        CPaintDC dc(m_hWnd);
+        Draw(dc.Get());
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        Draw(reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_SIZE:
         m_bLayerValid = false;
@@ -182,9 +188,8 @@ void CFlashPlayerWindow::PaintParentBackground(HDC hdc)
     ::SetViewportOrgEx(hdc, old.x, old.y, nullptr);
 }
 
-void CFlashPlayerWindow::OnPaint()
+void CFlashPlayerWindow::Draw(HDC hdc)
 {
-    CPaintDC dc(m_hWnd);
     RECT rc;
     ::GetClientRect(m_hWnd, &rc);
     const int w = rc.right, h = rc.bottom;
@@ -200,10 +205,10 @@ void CFlashPlayerWindow::OnPaint()
     bi.bmiHeader.biCompression = BI_RGB;
     void* pvBits = nullptr;
     CBitmap back;
-    back.Attach(::CreateDIBSection(dc.Get(), &bi, DIB_RGB_COLORS, &pvBits, nullptr, 0));
+    back.Attach(::CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, &pvBits, nullptr, 0));
     if (!back || !pvBits)
         return;
-    CMemoryDC memory(dc.Get());
+    CMemoryDC memory(hdc);
     CSelectObject select(memory.Get(), back.GetSafeHandle());
 
     if (m_props.IsTransparent()) {
@@ -239,7 +244,7 @@ void CFlashPlayerWindow::OnPaint()
             dst[i] = ch(16) | ch(8) | ch(0);
         }
     }
-    ::BitBlt(dc.Get(), 0, 0, w, h, memory.Get(), 0, 0, SRCCOPY);
+    ::BitBlt(hdc, 0, 0, w, h, memory.Get(), 0, 0, SRCCOPY);
 }
 
 CFlashState CFlashPlayerWindow::GetState() const
