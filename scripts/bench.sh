@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs the main window benchmark (tools/benchmark) under Xvfb, in the
-# X11 test prefix; prints its figures. Extra arguments go to the benchmark (number of runs).
+# Builds everything and runs the main window and band animation benchmarks (tools/benchmark)
+# under Xvfb, in the X11 test prefix, then the SWF core's native benchmark; prints their
+# figures. Extra arguments go to the main window benchmark (number of runs).
 # Do not run it while scripts/test.sh runs: both use the prefix's registry.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -20,7 +21,15 @@ nb_start_wineserver "$prefix" "$NB_XVFB_DISPLAY"
 # Output goes to a file: Wine's helper processes must not hold a pipe open.
 log=$(mktemp "${TMPDIR:-/tmp}/bench.XXXXXX")
 status=0
-DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$bench" "$@" </dev/null >"$log" 2>&1 || status=$?
-grep -v '^[0-9a-f]*:err:\|^[0-9a-f]*:fixme:' "$log" || true
+for program in "$bench" "$NB_BUILD64/bench_animation.exe"; do
+  args=()
+  [ "$program" = "$bench" ] && args=("$@")
+  DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$program" "${args[@]}" </dev/null >"$log" 2>&1 || status=$?
+  grep -v '^[0-9a-f]*:err:\|^[0-9a-f]*:fixme:' "$log" || true
+done
 rm -f "$log"
+
+# The SWF core's figures in the native optimised build (sample and a generated 1 MB movie).
+bash "$NB_ROOT/scripts/build-native.sh" >/dev/null
+"$NB_BUILD_NATIVE/swfbench" "$NB_BUILD64/sample/images/corvane.swf" || status=$?
 exit "$status"
