@@ -40,6 +40,11 @@ private:
     std::unique_ptr<swf::Player> m_player;
     swf::Renderer m_renderer;
     std::unique_ptr<swf::Canvas> m_layer;  // the movie's pixels, premultiplied, over nothing
+    // The back buffer, and what lies under the control, kept while the control keeps its size.
+    CBitmap m_bmpBack;
+    uint32_t* m_pBackBits = nullptr;
+    std::vector<uint32_t> m_background;
+    SIZE m_sizeBack{0, 0};
     bool m_bLayerValid = false;
     bool m_bTimer = false;
     long m_nReadyState = 0;
@@ -83,6 +88,7 @@ LRESULT CFlashPlayerWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SIZE:
         m_bLayerValid = false;
+        m_background.clear();
         return 0;
     case WM_DESTROY:
         if (m_bTimer)
@@ -122,6 +128,7 @@ void CFlashPlayerWindow::LoadMovie(const char* path)
     if (m_movie) {
         m_player = std::make_unique<swf::Player>(*m_movie, m_props.m_bLoop);
         m_player->Advance();  // the first frame shows at once, playing or not
+        m_background.clear();  // a new movie may have a new background colour
         if (!m_props.m_bPlay)
             m_player->Stop();
         SetReadyState(2);
@@ -196,42 +203,56 @@ void CFlashPlayerWindow::Draw(HDC hdc)
     if (w <= 0 || h <= 0 || w > swf::kMaxCanvasSide || h > swf::kMaxCanvasSide)
         return;
 
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;  // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* pvBits = nullptr;
-    CBitmap back;
-    back.Attach(::CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, &pvBits, nullptr, 0));
-    if (!back || !pvBits)
-        return;
     CMemoryDC memory(hdc);
-    CSelectObject select(memory.Get(), back.GetSafeHandle());
-
-    if (m_props.IsTransparent()) {
-        PaintParentBackground(memory.Get());
-    } else {
-        const swf::Rgba bg = m_movie ? m_movie->background : swf::Rgba{255, 255, 255, 255};
-        CGdiObject<HBRUSH> brush;
-        brush.Attach(::CreateSolidBrush(RGB(bg.r, bg.g, bg.b)));
-        ::FillRect(memory.Get(), &rc, brush.GetSafeHandle());
+    if (!m_bmpBack || m_sizeBack.cx != w || m_sizeBack.cy != h) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;  // top-down
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        void* pvBits = nullptr;
+        m_bmpBack.DeleteObject();
+        m_bmpBack.Attach(::CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, &pvBits, nullptr, 0));
+        m_pBackBits = static_cast<uint32_t*>(pvBits);
+        m_sizeBack = {w, h};
+        m_background.clear();
+        if (!m_bmpBack || !m_pBackBits)
+            return;
     }
-    ::GdiFlush();
+    CSelectObject select(memory.Get(), m_bmpBack.GetSafeHandle());
+    const std::size_t count = static_cast<std::size_t>(w) * h;
+    if (m_background.size() != count) {
+        // What shows where the movie is empty: the parent's background in transparent mode
+        // (it does not change under the control), else the movie's background colour.
+        if (m_props.IsTransparent()) {
+            PaintParentBackground(memory.Get());
+        } else {
+            const swf::Rgba bg = m_movie ? m_movie->background : swf::Rgba{255, 255, 255, 255};
+            CGdiObject<HBRUSH> brush;
+            brush.Attach(::CreateSolidBrush(RGB(bg.r, bg.g, bg.b)));
+            ::FillRect(memory.Get(), &rc, brush.GetSafeHandle());
+        }
+        ::GdiFlush();
+        m_background.assign(m_pBackBits, m_pBackBits + count);
+    } else {
+        ::GdiFlush();
+        std::copy(m_background.begin(), m_background.end(), m_pBackBits);
+    }
 
     if (m_player) {
-        if (!m_layer || m_layer->width != w || m_layer->height != h)
-            m_bLayerValid = false;
-        if (!m_bLayerValid) {
-            m_layer = std::make_unique<swf::Canvas>(w, h);
+        if (!m_bLayerValid || m_layer->width != w || m_layer->height != h) {
+            if (!m_layer || m_layer->width != w || m_layer->height != h)
+                m_layer = std::make_unique<swf::Canvas>(w, h);
+            else
+                std::fill(m_layer->pixels.begin(), m_layer->pixels.end(), 0);
             m_renderer.Render(*m_player, *m_layer, View(w, h));
             m_bLayerValid = true;
             ++m_nFramesDrawn;
         }
         // The movie over the background: premultiplied source over an opaque destination.
-        uint32_t* dst = static_cast<uint32_t*>(pvBits);
+        uint32_t* dst = m_pBackBits;
         for (std::size_t i = 0; i < m_layer->pixels.size(); ++i) {
             const uint32_t s = m_layer->pixels[i];
             const uint32_t inv = 255 - (s >> 24);

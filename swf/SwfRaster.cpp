@@ -112,6 +112,7 @@ void Rasterizer::Sweep(int width, int height, bool nonZero, RowFn&& row)
     const int rowFirst = std::max(0, m_edges.front().y0 >> 8);
     const int rowLast = std::min(height - 1, yMax >> 8);
     m_cover.assign(static_cast<std::size_t>(width) + 2, 0);
+    m_run.assign(static_cast<std::size_t>(width) + 2, 0);
     const int32_t right = width * 256;
 
     std::vector<const Edge*> active;
@@ -145,18 +146,23 @@ void Rasterizer::Sweep(int width, int height, bool nonZero, RowFn&& row)
                     m_cover[ia] += xb - xa;
                     continue;
                 }
+                // Partial end pixels directly; the full pixels between as a run, summed per row.
                 m_cover[ia] += 256 - (xa & 255);
-                for (int i2 = ia + 1; i2 < ib; ++i2)
-                    m_cover[i2] += 256;
+                m_run[ia + 1] += 256;
+                m_run[ib] -= 256;
                 m_cover[ib] += xb & 255;
             }
         }
         if (xMax < xMin)
             continue;
-        for (int x = xMin; x <= xMax; ++x)
-            m_cover[x] /= kSubScanlines;
+        int32_t run = 0;
+        for (int x = xMin; x <= xMax; ++x) {
+            run += m_run[x];
+            m_cover[x] = (m_cover[x] + run) / kSubScanlines;
+        }
         row(y, xMin, xMax, m_cover.data());
         std::fill(m_cover.begin() + xMin, m_cover.begin() + xMax + 2, 0);
+        std::fill(m_run.begin() + xMin, m_run.begin() + xMax + 2, 0);
     }
 }
 

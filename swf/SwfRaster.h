@@ -56,7 +56,8 @@ private:
     void Sweep(int width, int height, bool nonZero, RowFn&& row);
 
     std::vector<Edge> m_edges;
-    std::vector<int32_t> m_cover;
+    std::vector<int32_t> m_cover;  // coverage of partly covered pixels, per row
+    std::vector<int32_t> m_run;    // starts (+) and ends (-) of fully covered runs, per row
 };
 
 // Paints.

@@ -35,12 +35,13 @@ double WallMilliseconds()
     return now.QuadPart * 1000.0 / freq.QuadPart;
 }
 
-// Dispatches the window's messages for a while, or until `done` says so.
+// Dispatches the window's messages for a while, or until `done` says so; sleeps in between,
+// so that the time measured is the window's own.
 void Pump(HWND dialog, double ms, const std::function<bool()>& done = {})
 {
     const double end = WallMilliseconds() + ms;
-    while (WallMilliseconds() < end && !(done && done())) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    for (double now = WallMilliseconds(); now < end && !(done && done()); now = WallMilliseconds()) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now) + 1, QS_ALLINPUT);
         PumpMessages(dialog);
     }
 }

@@ -45,8 +45,10 @@ void Measure(const char* name, const std::vector<uint8_t>& file)
     std::unique_ptr<swf::Movie> movie;
     const std::size_t before = g_nLive;
     g_nPeak = g_nLive;
-    for (int i = 0; i < kRuns; ++i)
+    for (int i = 0; i < kRuns; ++i) {
+        movie.reset();
         movie = swf::Movie::Load(file.data(), file.size(), nullptr);
+    }
     const double parse = (Now() - t0) / kRuns;
     const std::size_t peak = g_nPeak - before;
     std::printf("%s: %zu bytes, parse %.3f ms, peak memory while parsing %.1f KB\n", name, file.size(), parse,
