@@ -27,6 +27,9 @@ private:
     void SetReadyState(long state);
     void UpdateTimer();
     void OnTimer();
+    // Renders the current frame into m_layer at the client's size; returns what changed
+    // since the previous rendering (empty when nothing did).
+    RECT RenderLayer(int w, int h);
     // Draws the whole client area into a device context, through a back buffer.
     void Draw(HDC hdc);
     void PaintParentBackground(HDC hdc);
@@ -40,6 +43,7 @@ private:
     std::unique_ptr<swf::Player> m_player;
     swf::Renderer m_renderer;
     std::unique_ptr<swf::Canvas> m_layer;  // the movie's pixels, premultiplied, over nothing
+    std::unique_ptr<swf::Canvas> m_previous;  // the frame before, to find what changed
     // The back buffer, and what lies under the control, kept while the control keeps its size.
     CBitmap m_bmpBack;
     uint32_t* m_pBackBits = nullptr;
@@ -166,10 +170,44 @@ void CFlashPlayerWindow::UpdateTimer()
 void CFlashPlayerWindow::OnTimer()
 {
     if (m_player && m_player->Advance()) {
-        m_bLayerValid = false;
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        RECT rc;
+        ::GetClientRect(m_hWnd, &rc);
+        if (rc.right > 0 && rc.bottom > 0 && rc.right <= swf::kMaxCanvasSide && rc.bottom <= swf::kMaxCanvasSide) {
+            // Only the pixels that changed are painted again.
+            const RECT changed = RenderLayer(rc.right, rc.bottom);
+            if (!::IsRectEmpty(&changed))
+                ::InvalidateRect(m_hWnd, &changed, FALSE);
+        }
     }
     UpdateTimer();
+}
+
+RECT CFlashPlayerWindow::RenderLayer(int w, int h)
+{
+    std::swap(m_layer, m_previous);
+    if (!m_layer || m_layer->width != w || m_layer->height != h)
+        m_layer = std::make_unique<swf::Canvas>(w, h);
+    else
+        std::fill(m_layer->pixels.begin(), m_layer->pixels.end(), 0);
+    m_renderer.Render(*m_player, *m_layer, View(w, h));
+    m_bLayerValid = true;
+    ++m_nFramesDrawn;
+    if (!m_previous || m_previous->width != w || m_previous->height != h)
+        return {0, 0, w, h};
+    RECT changed{w, h, 0, 0};
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* now = &m_layer->pixels[static_cast<std::size_t>(y) * w];
+        const uint32_t* before = &m_previous->pixels[static_cast<std::size_t>(y) * w];
+        for (int x = 0; x < w; ++x) {
+            if (now[x] != before[x]) {
+                changed.left = std::min<LONG>(changed.left, x);
+                changed.right = std::max<LONG>(changed.right, x + 1);
+                changed.top = std::min<LONG>(changed.top, y);
+                changed.bottom = y + 1;
+            }
+        }
+    }
+    return changed.right > changed.left ? changed : RECT{0, 0, 0, 0};
 }
 
 swf::Matrix CFlashPlayerWindow::View(int w, int h) const
@@ -203,6 +241,10 @@ void CFlashPlayerWindow::Draw(HDC hdc)
     if (w <= 0 || h <= 0 || w > swf::kMaxCanvasSide || h > swf::kMaxCanvasSide)
         return;
 
+    // Only what the device context lets through: the changed part, when painting for a frame.
+    RECT clip;
+    if (::GetClipBox(hdc, &clip) == NULLREGION || !::IntersectRect(&clip, &clip, &rc))
+        return;
     CMemoryDC memory(hdc);
     if (!m_bmpBack || m_sizeBack.cx != w || m_sizeBack.cy != h) {
         BITMAPINFO bi{};
@@ -238,34 +280,35 @@ void CFlashPlayerWindow::Draw(HDC hdc)
         m_background.assign(m_pBackBits, m_pBackBits + count);
     } else {
         ::GdiFlush();
-        std::copy(m_background.begin(), m_background.end(), m_pBackBits);
+        for (LONG y = clip.top; y < clip.bottom; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * w;
+            std::copy(m_background.begin() + row + clip.left, m_background.begin() + row + clip.right,
+                      m_pBackBits + row + clip.left);
+        }
     }
 
     if (m_player) {
-        if (!m_bLayerValid || m_layer->width != w || m_layer->height != h) {
-            if (!m_layer || m_layer->width != w || m_layer->height != h)
-                m_layer = std::make_unique<swf::Canvas>(w, h);
-            else
-                std::fill(m_layer->pixels.begin(), m_layer->pixels.end(), 0);
-            m_renderer.Render(*m_player, *m_layer, View(w, h));
-            m_bLayerValid = true;
-            ++m_nFramesDrawn;
-        }
+        if (!m_bLayerValid || m_layer->width != w || m_layer->height != h)
+            RenderLayer(w, h);
         // The movie over the background: premultiplied source over an opaque destination.
-        uint32_t* dst = m_pBackBits;
-        for (std::size_t i = 0; i < m_layer->pixels.size(); ++i) {
-            const uint32_t s = m_layer->pixels[i];
-            const uint32_t inv = 255 - (s >> 24);
-            if (inv == 255)
-                continue;
-            const uint32_t d = dst[i];
-            auto ch = [&](int shift) {
-                return std::min<uint32_t>(255, (s >> shift & 255) + ((d >> shift & 255) * inv + 127) / 255) << shift;
-            };
-            dst[i] = ch(16) | ch(8) | ch(0);
+        for (LONG y = clip.top; y < clip.bottom; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * w;
+            for (std::size_t i = row + clip.left; i < row + clip.right; ++i) {
+                const uint32_t src = m_layer->pixels[i];
+                const uint32_t inv = 255 - (src >> 24);
+                if (inv == 255)
+                    continue;
+                const uint32_t d = m_pBackBits[i];
+                auto ch = [&](int shift) {
+                    return std::min<uint32_t>(255, (src >> shift & 255) + ((d >> shift & 255) * inv + 127) / 255)
+                           << shift;
+                };
+                m_pBackBits[i] = ch(16) | ch(8) | ch(0);
+            }
         }
     }
-    ::BitBlt(hdc, 0, 0, w, h, memory.Get(), 0, 0, SRCCOPY);
+    ::BitBlt(hdc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, memory.Get(), clip.left,
+             clip.top, SRCCOPY);
 }
 
 CFlashState CFlashPlayerWindow::GetState() const
