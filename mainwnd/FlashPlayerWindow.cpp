@@ -173,10 +173,11 @@ void CFlashPlayerWindow::OnTimer()
         RECT rc;
         ::GetClientRect(m_hWnd, &rc);
         if (rc.right > 0 && rc.bottom > 0 && rc.right <= swf::kMaxCanvasSide && rc.bottom <= swf::kMaxCanvasSide) {
-            // Only the pixels that changed are painted again.
+            // A frame that changes no pixel is not painted. One that does is painted whole, so
+            // that the band stays over the siblings it overlaps (the title, with wide fonts).
             const RECT changed = RenderLayer(rc.right, rc.bottom);
             if (!::IsRectEmpty(&changed))
-                ::InvalidateRect(m_hWnd, &changed, FALSE);
+                ::InvalidateRect(m_hWnd, nullptr, FALSE);
         }
     }
     UpdateTimer();
@@ -241,7 +242,7 @@ void CFlashPlayerWindow::Draw(HDC hdc)
     if (w <= 0 || h <= 0 || w > swf::kMaxCanvasSide || h > swf::kMaxCanvasSide)
         return;
 
-    // Only what the device context lets through: the changed part, when painting for a frame.
+    // Only what the device context lets through.
     RECT clip;
     if (::GetClipBox(hdc, &clip) == NULLREGION || !::IntersectRect(&clip, &clip, &rc))
         return;
