@@ -1,5 +1,7 @@
 #include "editors/WelcomeDialogPainting.h"
 
+#include "framework/SystemLanguage.h"
+
 void PaintWelcomeBackground(HWND hwndDialog, HDC hdc, const CBitmap& picture)
 {
     RECT rc;
@@ -37,4 +39,25 @@ HBRUSH WelcomeControlColour(HDC hdc, UINT nCtlColor)
     default:
         return nullptr;
     }
+}
+
+HFONT WelcomeDialogFont(HWND hwndDialog, CFont& font)
+{
+    static const LANGID kEnglishLanguages[] = {
+        0x0409, 0x0809, 0x0C09, 0x1009, 0x1409, 0x1809, 0x1C09,
+        0x2009, 0x2409, 0x2809, 0x2C09, 0x3009, 0x3409,
+    };
+    const LANGID language = SystemDefaultLanguage();
+    for (LANGID english : kEnglishLanguages) {
+        if (language == english) {
+            LOGFONTA logFont{};
+            logFont.lfHeight = 100;  // tenths of a point
+            logFont.lfWeight = FW_NORMAL;
+            lstrcpynA(logFont.lfFaceName, "Arial", LF_FACESIZE);
+            CClientDC dc(hwndDialog);
+            font.CreatePointFontIndirect(logFont, dc.Get());
+            return font.GetSafeHandle();
+        }
+    }
+    return static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
 }

@@ -25,3 +25,7 @@ constexpr UINT CtlColorKindOf(UINT message)
 {
     return message - WM_CTLCOLORMSGBOX;
 }
+
+// The font of the welcome replicas' texts: Arial 10 points on English systems, created into
+// font for the dialog's screen device context; the stock system font on all others.
+HFONT WelcomeDialogFont(HWND hwndDialog, CFont& font);

@@ -166,6 +166,13 @@ protected:
     template <int N>
     void OnClickSubTopicNumber() { OnClickSubTopic(N); }
 
+    // What the window shows again after an editor returns (AnimationDlgReloads.cpp).
+    void ReloadFieldText(int nField);
+    void ReloadArtwork(int nImage);
+    void RedrawAll();
+    // The per-user switch of the assistant's Internet welcome dialog: false when it says hidden.
+    bool IsInternetDialogEnabled();
+
 private:
     CHoverStatistics m_hoverStatistics;
 };

@@ -1,6 +1,11 @@
 // What a click on each field of the main window does, and the window's message map.
 #include "mainwnd/AnimationDlg.h"
 
+#include "editors/CategoryEditDlg.h"
+#include "editors/InternetEditDlg.h"
+#include "editors/SideImageDlg.h"
+#include "editors/UrlIconDlg.h"
+
 #include <iterator>
 
 namespace {
@@ -71,24 +76,43 @@ const MessageMap* CAnimationDlg::GetMessageMap() const
     return &map;
 }
 
-void CAnimationDlg::OnEditField(int)
+// Each editor runs on its own; whatever it returns, the window shows again what it can have changed.
+void CAnimationDlg::OnEditField(int nField)
 {
-    // The category and web-link editor comes here, followed by the reload of the field's text.
+    {
+        CCategoryEditDlg dlg;
+        dlg.m_strFieldNumber = std::to_string(nField);
+        dlg.DoModal();
+    }
+    ReloadFieldText(nField);
 }
 
-void CAnimationDlg::OnClickWebLinkIcon(int)
+void CAnimationDlg::OnClickWebLinkIcon(int nIcon)
 {
-    // The icon exchange comes here, followed by the reload of the icon's pictures.
+    {
+        CUrlIconDlg dlg;
+        dlg.m_strIconNumber = std::to_string(nIcon);
+        dlg.DoModal();
+    }
+    ReloadArtwork(nIcon);
 }
 
 void CAnimationDlg::OnClickLeftImage()
 {
-    // The left-side image replacement comes here, followed by the reload of the picture.
+    {
+        CSideImageDlg dlg;
+        dlg.DoModal();
+    }
+    ReloadArtwork(5);
 }
 
 void CAnimationDlg::OnEditInternetWelcome()
 {
-    // The Internet welcome dialog editor comes here.
+    if (!IsInternetDialogEnabled())
+        return;
+    // None of its texts is shown in this window: nothing to reload.
+    CInternetEditDlg dlg(this);
+    dlg.DoModal();
 }
 
 void CAnimationDlg::OnNonCustomizable()

@@ -73,3 +73,43 @@
 #define IDC_TITLE 1115
 #define IDC_HINT 1116
 #define IDC_EDIT_INTERNET_WELCOME 1122
+
+// Category and web-link editor.
+#define IDD_CATEGORY_EDIT 216
+#define IDC_CATEGORY_BUTTON_TEXT 1105
+#define IDC_CATEGORY_LAUNCHABLE_ITEM 1106
+#define IDC_CATEGORY_SOURCE 1108
+#define IDC_CATEGORY_FIELD_NUMBER 1129
+
+// Internet welcome dialog replica.
+#define IDD_INTERNET_EDIT 148
+#define IDC_INET_TEXT1 1028
+#define IDC_INET_TEXT2 1105
+#define IDC_INET_TEXT3 1106
+#define IDC_INET_TRY_AGAIN 1110
+#define IDC_INET_SHOW_ME 1111
+#define IDC_INET_CANCEL 1112
+#define IDC_INET_NO_SHOW 1113
+#define IDC_INET_OKAY 1117
+#define IDC_INET_HIDDEN_BUTTON 1076
+
+// Web-link icon exchange.
+#define IDD_URL_ICON 222
+#define IDC_ICON_NORMAL 1042
+#define IDC_ICON_HIGHLIGHT 1043
+#define IDC_ICON_NUMBER 1130
+
+// Left-side image replacement: existing picture of slot s at 1135 + 2s, new one at 1136 + 2s.
+#define IDD_SIDE_IMAGE 229
+#define IDC_SIDE_EXISTING1 1137
+#define IDC_SIDE_NEW1 1138
+#define IDC_SIDE_EXISTING2 1139
+#define IDC_SIDE_NEW2 1140
+#define IDC_SIDE_EXISTING3 1141
+#define IDC_SIDE_NEW3 1142
+#define IDC_SIDE_EXISTING4 1143
+#define IDC_SIDE_NEW4 1144
+#define IDC_SIDE_EXISTING5 1145
+#define IDC_SIDE_NEW5 1146
+#define IDC_SIDE_EXISTING6 1147
+#define IDC_SIDE_NEW6 1148

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Builds everything and runs the main window and band animation benchmarks (tools/benchmark)
-# under Xvfb, in the X11 test prefix, then the SWF core's native benchmark; prints their
-# figures. Extra arguments go to the main window benchmark (number of runs).
+# Builds everything and runs the benchmarks (tools/benchmark: the main window, the field
+# editors, the band animation) under Xvfb, in the X11 test prefix, then the SWF core's native
+# benchmark; prints their figures. Extra arguments go to each benchmark (number of runs).
 # Do not run it while scripts/test.sh runs: both use the prefix's registry.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 bash "$NB_ROOT/scripts/build.sh" >/dev/null
 
-bench=$NB_BUILD64/bench_main_window.exe
-[ -f "$bench" ] || { echo "error: $bench was not built" >&2; exit 1; }
+for bench in "$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe" \
+  "$NB_BUILD64/bench_animation.exe"; do
+  [ -f "$bench" ] || { echo "error: $bench was not built" >&2; exit 1; }
+done
 prefix=$NB_BUILD64/wine-x11
 nb_ensure_prefix "$prefix" x11
 
@@ -21,15 +23,14 @@ nb_start_wineserver "$prefix" "$NB_XVFB_DISPLAY"
 # Output goes to a file: Wine's helper processes must not hold a pipe open.
 log=$(mktemp "${TMPDIR:-/tmp}/bench.XXXXXX")
 status=0
-for program in "$bench" "$NB_BUILD64/bench_animation.exe"; do
-  args=()
-  [ "$program" = "$bench" ] && args=("$@")
-  DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$program" "${args[@]}" </dev/null >"$log" 2>&1 || status=$?
+for bench in "$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe" \
+  "$NB_BUILD64/bench_animation.exe"; do
+  DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$bench" "$@" </dev/null >"$log" 2>&1 || status=$?
   grep -v '^[0-9a-f]*:err:\|^[0-9a-f]*:fixme:' "$log" || true
 done
 rm -f "$log"
 
-# The SWF core's figures in the native optimised build (sample and a generated 1 MB movie).
+# The SWF core's figures in the native optimised build (the sample and a generated 1 MB movie).
 bash "$NB_ROOT/scripts/build-native.sh" >/dev/null
 "$NB_BUILD_NATIVE/swfbench" "$NB_BUILD64/sample/images/corvane.swf" || status=$?
 exit "$status"

@@ -8,9 +8,19 @@
 // (SHOT_DIR\NN-kind.bmp) and then answered:
 //   hot-key button application editor (controls 1028, 1029)  -> Cancel (2)
 //   software CD dialog replica (control 1078)                 -> hidden default button 1044
-//   main customization window (control 1007)                  -> its close field 1007
+//   main customization window (control 1007)                  -> the changes below, one at a
+//                                                                time, then its close field 1007
+//   category / web-link editor (control 1108)                 -> a new text, then OK
+//   web-link icon exchange (control 1130)                     -> a new normal icon, then OK
+//   left-side image replacement (control 1137)                -> a new default picture, then OK
+//   Internet welcome dialog replica (control 1117)            -> a new first paragraph, then OK
+//   file-open box (control 1148, cmb13)                       -> the prepared bitmap, then OK
 //   message box                                               -> OK (or Yes, or its only button)
 //   anything else                                             -> WM_CLOSE
+// The main window's changes: category label 3, the target of web link 1, web-link icon 1,
+// the default left-side picture and the Internet welcome text. After each change the main
+// window is shot again; an editor is shot once it shows its change. The new bitmaps are
+// written to SHOT_DIR\art, at the size of the pictures they replace.
 // Clicks are posted as the WM_COMMAND notifications the controls send. A window is answered
 // only while it is enabled (a window under a modal box waits for the box).
 //
@@ -22,6 +32,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -31,6 +42,8 @@ constexpr DWORD kPaintDelayMs = 500;
 // The main window's band animation plays for two seconds before it rests on its last frame.
 constexpr DWORD kMainWindowDelayMs = 3000;
 constexpr DWORD kPollMs = 100;
+// How long a window waits for the window that its action opens before it goes on.
+constexpr ULONGLONG kEditorWaitMs = 10000;
 
 struct CHandle {
     HANDLE m_h = nullptr;
@@ -56,12 +69,20 @@ struct CGdiObject {
 
 struct CTracked {
     HWND m_wnd = nullptr;
-    ULONGLONG m_nFirstSeen = 0;
+    ULONGLONG m_nFirstSeen = 0;  // or the time of its last action, after which it is shot again
     bool m_bShot = false;
     bool m_bAnswered = false;
+    int m_nPhase = 0;            // actions taken so far
+    int m_nOrder = 0;            // when it appeared, counted in windows
+    int m_nAppearedAtAction = 0; // windows that had appeared when it took its last action
+    bool m_bAwaitsWindow = false; // its last action opens a window, which must come and go first
+    ULONGLONG m_nInChargeSince = 0; // when it was last seen back in charge after an action (0: not)
 };
 
-enum class EKind { HotKeyEditor, CdDialog, MainWindow, MessageBox, Other };
+enum class EKind {
+    HotKeyEditor, CdDialog, MainWindow, CategoryEditor, IconExchange, SideImages, InternetEditor, FileOpen,
+    MessageBox, Other
+};
 
 const char* KindName(EKind kind)
 {
@@ -69,6 +90,11 @@ const char* KindName(EKind kind)
     case EKind::HotKeyEditor: return "hotkey-editor";
     case EKind::CdDialog: return "cd-dialog";
     case EKind::MainWindow: return "main-window";
+    case EKind::CategoryEditor: return "category-editor";
+    case EKind::IconExchange: return "icon-exchange";
+    case EKind::SideImages: return "side-images";
+    case EKind::InternetEditor: return "internet-editor";
+    case EKind::FileOpen: return "file-open";
     case EKind::MessageBox: return "message-box";
     case EKind::Other: break;
     }
@@ -111,6 +137,17 @@ EKind KindOf(HWND wnd)
         return EKind::CdDialog;
     if (GetDlgItem(wnd, 1007))
         return EKind::MainWindow;
+    // The file-open box: its file name combo (cmb13) and the label before it (stc3).
+    if (ClassOf(wnd) == "#32770" && GetDlgItem(wnd, 1148) && GetDlgItem(wnd, 1090))
+        return EKind::FileOpen;
+    if (GetDlgItem(wnd, 1108))
+        return EKind::CategoryEditor;
+    if (GetDlgItem(wnd, 1130))
+        return EKind::IconExchange;
+    if (GetDlgItem(wnd, 1137))
+        return EKind::SideImages;
+    if (GetDlgItem(wnd, 1117))
+        return EKind::InternetEditor;
     if (ClassOf(wnd) == "#32770" && GetDlgItem(wnd, 0xFFFF))
         return EKind::MessageBox;
     return EKind::Other;
@@ -250,32 +287,179 @@ BOOL CALLBACK FindButton(HWND ctl, LPARAM lParam)
     return TRUE;
 }
 
-std::string Answer(HWND wnd, EKind kind)
+// The main window's changes, in order: the field clicked for each.
+struct CMainStep {
+    int m_nId;
+    const char* m_pszWhat;
+};
+constexpr CMainStep kMainSteps[] = {
+    {1016, "category label 3"}, {1020, "web link 1"}, {1091, "web-link icon 1"},
+    {1042, "left-side picture"}, {1122, "Edit Internet Welcome"},
+};
+
+// What the walkthrough types and chooses.
+struct CScript {
+    std::string m_strIconFile;  // the new normal icon of web link 1
+    std::string m_strSideFile;  // the new default left-side picture
+    std::string m_strNextFile;  // what the next file-open box gets
+};
+
+struct CAnswer {
+    std::string m_strWhat;
+    bool m_bAgain = false;       // the window takes another action once it has been shot again
+    bool m_bOpensWindow = false; // ... after the window that this action opens has come and gone
+};
+
+bool SetText(HWND dlg, int nId, const std::string& str)
 {
+    HWND ctl = GetDlgItem(dlg, nId);
+    DWORD_PTR nResult = 0;
+    return ctl && SendMessageTimeoutA(ctl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(str.c_str()), SMTO_ABORTIFHUNG,
+                                      2000, &nResult);
+}
+
+// Types a text into an edit field as the keyboard does, replacing what it holds: the replicas
+// count only typing as a change.
+bool TypeText(HWND dlg, int nId, const std::string& str)
+{
+    HWND ctl = GetDlgItem(dlg, nId);
+    DWORD_PTR nResult = 0;
+    if (!ctl || !SendMessageTimeoutA(ctl, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 2000, &nResult))
+        return false;
+    for (char ch : str) {
+        if (!SendMessageTimeoutA(ctl, WM_CHAR, static_cast<unsigned char>(ch), 1, SMTO_ABORTIFHUNG, 2000, &nResult))
+            return false;
+    }
+    return true;
+}
+
+CAnswer Answer(HWND wnd, EKind kind, int nPhase, CScript& script)
+{
+    auto clicked = [&](int nId, bool bAgain) -> CAnswer {
+        return {Click(wnd, nId) ? "clicked " + std::to_string(nId) : "no control " + std::to_string(nId), bAgain,
+                bAgain};
+    };
     switch (kind) {
     case EKind::HotKeyEditor:
-        return Click(wnd, IDCANCEL) ? "clicked Cancel (2)" : "no Cancel button (2)";
+        return {Click(wnd, IDCANCEL) ? "clicked Cancel (2)" : "no Cancel button (2)"};
     case EKind::CdDialog:
-        return Click(wnd, 1044) ? "clicked 1044" : "no control 1044";
+        return clicked(1044, false);
     case EKind::MainWindow:
-        return Click(wnd, 1007) ? "clicked 1007" : "no control 1007";
+        if (nPhase < static_cast<int>(std::size(kMainSteps))) {
+            CAnswer answer = clicked(kMainSteps[nPhase].m_nId, true);
+            answer.m_strWhat += std::string(" (") + kMainSteps[nPhase].m_pszWhat + ")";
+            return answer;
+        }
+        return clicked(1007, false);
+    case EKind::CategoryEditor:
+        if (nPhase == 0) {
+            // Category label 3 gets a new label, web link 1 a new target.
+            const bool bCategory = TextOf(GetDlgItem(wnd, 1129)) == "7";
+            const bool bSet = bCategory ? TypeText(wnd, 1105, "Ask the Expert")
+                                        : TypeText(wnd, 1106, "http://www.corvane.com/nimbook/");
+            return {bSet ? (bCategory ? "typed the label \"Ask the Expert\"" : "typed a new target") : "could not type",
+                    true};
+        }
+        return clicked(IDOK, false);
+    case EKind::IconExchange:
+        if (nPhase == 0) {
+            script.m_strNextFile = script.m_strIconFile;
+            return clicked(1042, true);
+        }
+        return clicked(IDOK, false);
+    case EKind::SideImages:
+        if (nPhase == 0) {
+            script.m_strNextFile = script.m_strSideFile;
+            return clicked(1138, true);
+        }
+        return clicked(IDOK, false);
+    case EKind::InternetEditor:
+        if (nPhase == 0) {
+            const bool bSet = TypeText(wnd, 1028, "Welcome! Access Nimbook now takes you to Corvane on the Web.");
+            return {bSet ? "typed a new first paragraph" : "could not type", true};
+        }
+        return clicked(1117, false);
+    case EKind::FileOpen:
+        if (!SetText(wnd, 1148, script.m_strNextFile))
+            return {"could not type the file name"};
+        return {clicked(IDOK, false).m_strWhat + " with " + script.m_strNextFile};
     case EKind::MessageBox: {
         for (int nId : {IDOK, IDYES}) {
             if (Click(wnd, nId))
-                return "clicked button " + std::to_string(nId);
+                return {"clicked button " + std::to_string(nId)};
         }
         int nId = 0;
         EnumChildWindows(wnd, FindButton, reinterpret_cast<LPARAM>(&nId));
         if (nId != 0 && Click(wnd, nId))
-            return "clicked button " + std::to_string(nId);
+            return {"clicked button " + std::to_string(nId)};
         PostMessageA(wnd, WM_CLOSE, 0, 0);
-        return "no button; posted WM_CLOSE";
+        return {"no button; posted WM_CLOSE"};
     }
     case EKind::Other:
         break;
     }
     PostMessageA(wnd, WM_CLOSE, 0, 0);
-    return "posted WM_CLOSE";
+    return {"posted WM_CLOSE"};
+}
+
+// The size of a bitmap file; 32 x 32 when it cannot be loaded.
+SIZE BitmapSizeOf(const std::string& strPath)
+{
+    SIZE size{32, 32};
+    HANDLE h = LoadImageA(nullptr, strPath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+    if (!h)
+        return size;
+    CGdiObject bitmap(h);
+    BITMAP bm{};
+    if (GetObjectA(bitmap.m_h, sizeof bm, &bm)) {
+        size.cx = bm.bmWidth;
+        size.cy = bm.bmHeight;
+    }
+    return size;
+}
+
+// Writes a new picture the size of the one it replaces: rings in the given colours, easy
+// to tell from the sample artwork.
+bool WriteArt(const std::string& strPath, SIZE size, COLORREF inner, COLORREF outer)
+{
+    const int nWidth = size.cx;
+    const int nHeight = size.cy;
+    const DWORD nStride = (static_cast<DWORD>(nWidth) * 3 + 3) & ~3u;
+    std::vector<unsigned char> bits(static_cast<size_t>(nStride) * nHeight, 0);
+    for (int y = 0; y < nHeight; ++y) {
+        for (int x = 0; x < nWidth; ++x) {
+            const int dx = 2 * x - nWidth;
+            const int dy = 2 * y - nHeight;
+            const int nRing = static_cast<int>((dx * dx + dy * dy) / (nWidth * nWidth / 9 + 1)) % 2;
+            const COLORREF colour = nRing ? outer : inner;
+            unsigned char* p = &bits[static_cast<size_t>(y) * nStride + static_cast<size_t>(x) * 3];
+            p[0] = GetBValue(colour);
+            p[1] = GetGValue(colour);
+            p[2] = GetRValue(colour);
+        }
+    }
+    BITMAPFILEHEADER header{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = nWidth;
+    info.biHeight = nHeight;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    info.biSizeImage = static_cast<DWORD>(bits.size());
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof header + sizeof info;
+    header.bfSize = header.bfOffBits + info.biSizeImage;
+    CHandle file;
+    file.m_h = CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file.m_h == INVALID_HANDLE_VALUE) {
+        file.m_h = nullptr;
+        return false;
+    }
+    DWORD nWritten = 0;
+    return WriteFile(file.m_h, &header, sizeof header, &nWritten, nullptr) &&
+           WriteFile(file.m_h, &info, sizeof info, &nWritten, nullptr) &&
+           WriteFile(file.m_h, bits.data(), info.biSizeImage, &nWritten, nullptr);
 }
 
 std::string Quoted(const std::string& str)
@@ -304,6 +488,18 @@ int main(int argc, char** argv)
     const ULONGLONG nTimeoutMs = (argc > 4 ? std::strtoull(argv[4], nullptr, 10) : 60) * 1000;
     CreateDirectoryA(strShotDir.c_str(), nullptr);
 
+    // The new artwork that the walkthrough installs.
+    CScript script;
+    const std::string strArtDir = strShotDir + "\\art";
+    CreateDirectoryA(strArtDir.c_str(), nullptr);
+    script.m_strIconFile = strArtDir + "\\NewIcon1.bmp";
+    script.m_strSideFile = strArtDir + "\\NewImage0.bmp";
+    if (!WriteArt(script.m_strIconFile, BitmapSizeOf(strInstallDir + "\\images\\Icon1.bmp"), RGB(255, 160, 0),
+                  RGB(0, 90, 200)) ||
+        !WriteArt(script.m_strSideFile, BitmapSizeOf(strInstallDir + "\\images\\Image0.bmp"), RGB(200, 0, 60),
+                  RGB(255, 230, 80)))
+        std::printf("walkthrough: cannot write the new artwork in %s\n", strArtDir.c_str());
+
     // Keep the pointer off the windows: no hover effects in the screenshots.
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 
@@ -325,6 +521,7 @@ int main(int argc, char** argv)
     const ULONGLONG nStart = GetTickCount64();
     std::vector<CTracked> tracked;
     int nShot = 0;
+    int nAppeared = 0;  // windows that have appeared so far
     while (WaitForSingleObject(process.m_h, kPollMs) == WAIT_TIMEOUT) {
         const ULONGLONG nNow = GetTickCount64();
         if (nNow - nStart > nTimeoutMs) {
@@ -339,7 +536,7 @@ int main(int argc, char** argv)
         const std::vector<HWND> wnds = VisibleWindowsOf(pi.dwProcessId);
         std::vector<CTracked> current;
         for (HWND wnd : wnds) {
-            CTracked entry{wnd, nNow, false, false};
+            CTracked entry{wnd, nNow};
             bool bKnown = false;
             for (const CTracked& old : tracked) {
                 if (old.m_wnd == wnd) {
@@ -347,8 +544,10 @@ int main(int argc, char** argv)
                     bKnown = true;
                 }
             }
-            if (!bKnown)
+            if (!bKnown) {
                 std::printf("[%6.2f s] appeared %s\n", (nNow - nStart) / 1000.0, Quoted(TextOf(wnd)).c_str());
+                entry.m_nOrder = ++nAppeared;
+            }
             current.push_back(entry);
         }
         tracked = current;
@@ -358,8 +557,26 @@ int main(int argc, char** argv)
             const DWORD nDelayMs = KindOf(entry.m_wnd) == EKind::MainWindow ? kMainWindowDelayMs : kPaintDelayMs;
             if (entry.m_bShot || nNow - entry.m_nFirstSeen < nDelayMs)
                 continue;
-            entry.m_bShot = true;
             const EKind kind = KindOf(entry.m_wnd);
+            // After an action a window is shot again only when it is back in charge: the window
+            // its action opened has come and gone (or never came), and nothing newer is open.
+            if (entry.m_nPhase > 0) {
+                bool bNewerOpen = false;
+                for (const CTracked& other : tracked)
+                    bNewerOpen = bNewerOpen || other.m_nOrder > entry.m_nAppearedAtAction;
+                const bool bAwaited = !entry.m_bAwaitsWindow || nAppeared > entry.m_nAppearedAtAction ||
+                                      nNow - entry.m_nFirstSeen >= kEditorWaitMs;
+                if (!IsWindowEnabled(entry.m_wnd) || bNewerOpen || !bAwaited) {
+                    entry.m_nInChargeSince = 0;
+                    continue;
+                }
+                // Time to repaint what the closed window uncovered and what its change reloaded.
+                if (!entry.m_nInChargeSince)
+                    entry.m_nInChargeSince = nNow;
+                if (nNow - entry.m_nInChargeSince < kPaintDelayMs)
+                    continue;
+            }
+            entry.m_bShot = true;
             char szName[64];
             std::snprintf(szName, sizeof szName, "%02d-%s", ++nShot, KindName(kind));
             const CShot shot = TakeScreenshot(entry.m_wnd, strShotDir, szName);
@@ -383,8 +600,18 @@ int main(int argc, char** argv)
             pNext->m_bAnswered = true;
             const EKind kind = KindOf(pNext->m_wnd);
             const std::string strTitle = Quoted(TextOf(pNext->m_wnd));
+            const CAnswer answer = Answer(pNext->m_wnd, kind, pNext->m_nPhase, script);
             std::printf("[%6.2f s] %s %s: %s\n", (nNow - nStart) / 1000.0, KindName(kind),
-                        strTitle.c_str(), Answer(pNext->m_wnd, kind).c_str());
+                        strTitle.c_str(), answer.m_strWhat.c_str());
+            if (answer.m_bAgain) {
+                pNext->m_bAnswered = false;
+                pNext->m_bShot = false;
+                pNext->m_nFirstSeen = nNow;
+                pNext->m_nAppearedAtAction = nAppeared;
+                pNext->m_bAwaitsWindow = answer.m_bOpensWindow;
+                pNext->m_nInChargeSince = 0;
+                ++pNext->m_nPhase;
+            }
         }
     }
 

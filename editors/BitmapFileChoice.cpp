@@ -1,0 +1,37 @@
+#include "editors/BitmapFileChoice.h"
+
+#include "controls/BitmapStatic.h"
+#include "framework/CurrentDirectory.h"
+#include "framework/Seams.h"
+
+#include <commdlg.h>
+
+void ShowPreview(HWND hwndPreview, const CBitmap& bitmap)
+{
+    ::SendMessageA(hwndPreview, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.GetSafeHandle()));
+}
+
+void ChooseBitmapFile(CWnd& dialog, std::string& strChosen, CBitmap& bitmap, HWND hwndPreview)
+{
+    // The box may change the current directory, and every path of the program starts from it.
+    CCurrentDirectoryKeeper keeper;
+
+    FileOpenRequest request;
+    request.filter = "Bitmap files (*.bmp)|*.bmp|";
+    request.defaultExt = "bmp";
+    request.initialName = "*.bmp";
+    request.flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
+    std::string path;
+    if (ShowFileOpenBox(request, path)) {
+        // Only a bitmap that the assistant can show may become its artwork.
+        if (IsLoadableBitmapFile(path))
+            strChosen = path;
+        else
+            dialog.MessageBox("This file is not a bitmap that the assistant can show:\n" + path, kImageErrorCaption,
+                              MB_OK);
+    }
+    if (!strChosen.empty()) {
+        LoadBitmapFile(bitmap, strChosen);
+        ShowPreview(hwndPreview, bitmap);
+    }
+}

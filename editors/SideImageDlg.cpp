@@ -1,0 +1,110 @@
+#include "editors/SideImageDlg.h"
+
+#include "controls/BitmapStatic.h"
+#include "editors/BitmapFileChoice.h"
+#include "editors/ImageReplacement.h"
+#include "framework/CurrentDirectory.h"
+#include "framework/DataExchange.h"
+#include "res/resource.h"
+
+#include <iterator>
+
+namespace {
+
+// Slot s shows its existing picture in 1135 + 2s and its new one in 1136 + 2s.
+constexpr int ExistingIdOf(int nSlot) { return IDC_SIDE_EXISTING1 + 2 * (nSlot - 1); }
+constexpr int NewIdOf(int nSlot) { return IDC_SIDE_NEW1 + 2 * (nSlot - 1); }
+
+std::string ImageNameOf(int nSlot)
+{
+    return "image" + std::to_string(nSlot - 1) + ".bmp";
+}
+
+}  // namespace
+
+CSideImageDlg::CSideImageDlg(CWnd* pParent) : CDialog(IDD_SIDE_IMAGE, pParent) {}
+
+const MessageMap* CSideImageDlg::GetMessageMap() const
+{
+    static const MessageMapEntry entries[] = {
+        MapCommand(IDC_SIDE_EXISTING1, STN_CLICKED, &CSideImageDlg::OnClickNothing),
+        MapCommand(IDC_SIDE_NEW1, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<1>),
+        MapCommand(IDC_SIDE_EXISTING2, STN_CLICKED, &CSideImageDlg::OnClickNothing),
+        MapCommand(IDC_SIDE_NEW2, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<2>),
+        MapCommand(IDC_SIDE_EXISTING3, STN_CLICKED, &CSideImageDlg::OnClickNothing),
+        MapCommand(IDC_SIDE_NEW3, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<3>),
+        MapCommand(IDC_SIDE_EXISTING4, STN_CLICKED, &CSideImageDlg::OnClickNothing),
+        MapCommand(IDC_SIDE_NEW4, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<4>),
+        MapCommand(IDC_SIDE_EXISTING5, STN_CLICKED, &CSideImageDlg::OnClickNothing),
+        MapCommand(IDC_SIDE_NEW5, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<5>),
+        MapCommand(IDC_SIDE_EXISTING6, STN_CLICKED, &CSideImageDlg::OnClickNothing),
+        MapCommand(IDC_SIDE_NEW6, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<6>),
+    };
+    static const MessageMap map{CDialog::GetMessageMap(), entries, std::size(entries)};
+    return &map;
+}
+
+void CSideImageDlg::DoDataExchange(CDataExchange* pDX)
+{
+    for (int nSlot = kSlots; nSlot >= 1; --nSlot) {
+        DDX_Control(pDX, NewIdOf(nSlot), m_staticNew[nSlot - 1]);
+        DDX_Control(pDX, ExistingIdOf(nSlot), m_staticExisting[nSlot - 1]);
+    }
+    DDX_Control(pDX, IDOK, m_btnOK);
+    for (int nSlot = 1; nSlot <= kSlots; ++nSlot) {
+        DDX_Text(pDX, ExistingIdOf(nSlot), m_strExistingImageText[nSlot - 1]);
+        DDX_Text(pDX, NewIdOf(nSlot), m_strNewImageFile[nSlot - 1]);
+    }
+}
+
+BOOL CSideImageDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    const std::string base = GetCurrentDirectoryString();
+    for (int nSlot = 1; nSlot <= kSlots; ++nSlot) {
+        LoadBitmapFile(m_bmpExisting[nSlot - 1], base + "\\images\\" + ImageNameOf(nSlot));
+        ShowPreview(m_staticExisting[nSlot - 1].m_hWnd, m_bmpExisting[nSlot - 1]);
+        LoadBitmapFile(m_bmpNew[nSlot - 1], "");  // the new places stay blank
+    }
+    return TRUE;
+}
+
+void CSideImageDlg::OnClickNewImage(int nSlot)
+{
+    ChooseBitmapFile(*this, m_strNewImageFile[nSlot - 1], m_bmpNew[nSlot - 1], m_staticNew[nSlot - 1].m_hWnd);
+}
+
+bool CSideImageDlg::ReplaceImageFile(int nSlot)
+{
+    const bool bKnownSlot = nSlot >= 1 && nSlot <= kSlots;
+    const std::string name = bKnownSlot ? ImageNameOf(nSlot) : std::string();
+    const std::string base = GetCurrentDirectoryString();
+    EnsureBackupDirectory(base);
+    if (!BackupImageFile(base, name))
+        return false;
+    const std::string source = bKnownSlot ? m_strNewImageFile[nSlot - 1] : std::string();
+    if (source.empty())
+        return false;  // nothing chosen for this slot; its backup is made all the same
+    switch (InstallImageFile(base, source, name)) {
+    case InstallResult::NotFound:
+        MessageBox("Cannot find: " + source + "    ", kImageErrorCaption, MB_OK);
+        return true;
+    case InstallResult::Failed:
+        return false;
+    case InstallResult::Installed:
+        break;
+    }
+    return true;
+}
+
+void CSideImageDlg::OnOK()
+{
+    for (int nSlot = 1; nSlot <= kSlots; ++nSlot)
+        ReplaceImageFile(nSlot);
+    CDialog::OnOK();
+}
+
+void CSideImageDlg::OnCancel()
+{
+    CDialog::OnCancel();
+}
