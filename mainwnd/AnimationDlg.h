@@ -147,6 +147,10 @@ protected:
     bool SetPicture(CWnd& picture, const CBitmap& bitmap);
     bool IsFieldHighlighted(HWND hwndControl) const;
 
+    // The animation control's events (AnimationDlgFlash.cpp).
+    LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
+    void OnReadyStateChange(long nReadyState);
+
     // Field clicks (AnimationDlgCommands.cpp).
     void OnEditField(int nField);
     void OnClickWebLinkIcon(int nIcon);

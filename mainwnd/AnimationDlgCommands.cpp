@@ -23,6 +23,8 @@ const MessageMap* CAnimationDlg::GetMessageMap() const
         MapMessage(WM_ERASEBKGND, &CAnimationDlg::OnEraseBkgnd),
         MapMessage(WM_NCHITTEST, &CAnimationDlg::OnNcHitTest),
         MapMessage(WM_ICONERASEBKGND, &CAnimationDlg::OnIconEraseBkgnd),
+        // Events of the animation control.
+        MapMessage(WM_NOTIFY, &CAnimationDlg::OnNotify),
 
         // Web-link texts: fields 1 to 4.
         MapCommand(IDC_WEBLINK_TEXT1, STN_CLICKED, &CAnimationDlg::OnEditFieldNumber<1>),

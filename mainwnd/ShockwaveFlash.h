@@ -1,10 +1,10 @@
 // CShockwaveFlash: the animation control of the main window (control 1102), a child window
-// of the window class named after the Shockwave Flash control's class id. Until a player is
-// attached it only keeps the movie path it was given; it paints nothing, so the window's
-// background shows through it.
+// of the window class named after the Shockwave Flash control's class id. The control is our
+// own SWF player (FlashPlayerWindow.h); this wrapper passes it the movie and the Play call.
 #pragma once
 
 #include "framework/Wnd.h"
+#include "mainwnd/FlashPlayerWindow.h"
 
 #include <string>
 
@@ -19,11 +19,13 @@ class CShockwaveFlash : public CWnd {
 public:
     CShockwaveFlash() = default;
 
-    // The movie that the control plays.
+    // Loads the movie that the control plays (its Movie property).
     void SetMovie(const std::string& path);
     const std::string& GetMovie() const { return m_strMovie; }
     // Starts the movie.
     void Play();
+    // What the control shows and does now.
+    CFlashState GetState() const;
 
 private:
     std::string m_strMovie;

@@ -37,6 +37,8 @@ import os
 import struct
 import sys
 
+import make_swf
+
 # Palette of the assistant.
 NAVY = (0, 17, 40)
 GOLD = (238, 181, 4)
@@ -307,23 +309,6 @@ def internet_background():
     return bg
 
 
-# --- Flash movie -----------------------------------------------------------
-
-def swf_movie():
-    """An uncompressed SWF 4 movie: 240 x 130 pixels, one navy frame."""
-    nbits = 14  # enough for 4800 twips plus the sign bit
-    bits = format(nbits, '05b') + ''.join(format(v, '014b') for v in (0, 240 * 20, 0, 130 * 20))
-    bits += '0' * (-len(bits) % 8)
-    frame = bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
-
-    def tag(code, body=b''):
-        return struct.pack('<H', code << 6 | len(body)) + body
-
-    body = frame + struct.pack('<HH', 12 << 8, 1)          # 12 frames/s, 1 frame
-    body += tag(9, bytes(NAVY)) + tag(1) + tag(0)          # background, show, end
-    return b'FWS' + bytes([4]) + struct.pack('<I', 8 + len(body)) + body
-
-
 def main():
     if len(sys.argv) != 2:
         sys.exit('usage: make_images.py OUTDIR')
@@ -354,7 +339,7 @@ def main():
     save('CDButton.bmp', cd_button(cd))
     save('InetBkgd.bmp', internet_background())
     with open(os.path.join(out, 'corvane.swf'), 'wb') as f:
-        f.write(swf_movie())
+        f.write(make_swf.movie())
 
 
 if __name__ == '__main__':

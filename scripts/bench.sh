@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds everything and runs the benchmarks (tools/benchmark: the main window, the field
-# editors) under Xvfb, in the X11 test prefix; prints their figures. Extra arguments go to
-# each benchmark (number of runs).
+# editors, the band animation) under Xvfb, in the X11 test prefix, then the SWF core's native
+# benchmark; prints their figures. Extra arguments go to each benchmark (number of runs).
 # Do not run it while scripts/test.sh runs: both use the prefix's registry.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 bash "$NB_ROOT/scripts/build.sh" >/dev/null
 
-for bench in "$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe"; do
+for bench in "$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe" \
+  "$NB_BUILD64/bench_animation.exe"; do
   [ -f "$bench" ] || { echo "error: $bench was not built" >&2; exit 1; }
 done
 prefix=$NB_BUILD64/wine-x11
@@ -22,9 +23,14 @@ nb_start_wineserver "$prefix" "$NB_XVFB_DISPLAY"
 # Output goes to a file: Wine's helper processes must not hold a pipe open.
 log=$(mktemp "${TMPDIR:-/tmp}/bench.XXXXXX")
 status=0
-for bench in "$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe"; do
+for bench in "$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe" \
+  "$NB_BUILD64/bench_animation.exe"; do
   DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$bench" "$@" </dev/null >"$log" 2>&1 || status=$?
   grep -v '^[0-9a-f]*:err:\|^[0-9a-f]*:fixme:' "$log" || true
 done
 rm -f "$log"
+
+# The SWF core's figures in the native optimised build (the sample and a generated 1 MB movie).
+bash "$NB_ROOT/scripts/build-native.sh" >/dev/null
+"$NB_BUILD_NATIVE/swfbench" "$NB_BUILD64/sample/images/corvane.swf" || status=$?
 exit "$status"

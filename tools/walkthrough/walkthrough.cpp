@@ -39,6 +39,8 @@
 namespace {
 
 constexpr DWORD kPaintDelayMs = 500;
+// The main window's band animation plays for two seconds before it rests on its last frame.
+constexpr DWORD kMainWindowDelayMs = 3000;
 constexpr DWORD kPollMs = 100;
 // How long a window waits for the window that its action opens before it goes on.
 constexpr ULONGLONG kEditorWaitMs = 10000;
@@ -552,7 +554,8 @@ int main(int argc, char** argv)
 
         // Screenshots of every window that has had time to paint.
         for (CTracked& entry : tracked) {
-            if (entry.m_bShot || nNow - entry.m_nFirstSeen < kPaintDelayMs)
+            const DWORD nDelayMs = KindOf(entry.m_wnd) == EKind::MainWindow ? kMainWindowDelayMs : kPaintDelayMs;
+            if (entry.m_bShot || nNow - entry.m_nFirstSeen < nDelayMs)
                 continue;
             const EKind kind = KindOf(entry.m_wnd);
             // After an action a window is shot again only when it is back in charge: the window

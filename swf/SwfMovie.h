@@ -1,0 +1,132 @@
+// A parsed SWF movie: header, dictionary of characters and the root timeline. Loading parses
+// every tag once; playing and drawing never touch the file again.
+#pragma once
+
+#include "swf/SwfShape.h"
+#include "swf/SwfTypes.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace swf {
+
+// Premultiplied 0xAARRGGBB pixels, rows top to bottom.
+struct Bitmap {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+// Decodes JPEG data (a complete stream, tables included) into opaque pixels. The host
+// implements it with the platform's codec; false for data it cannot decode or that would be
+// larger than `maxPixels`.
+class JpegDecoder {
+public:
+    virtual ~JpegDecoder() = default;
+    virtual bool Decode(const uint8_t* data, std::size_t size, std::size_t maxPixels, Bitmap& out) = 0;
+};
+
+struct Action {
+    enum Op : uint8_t { kStop, kPlay, kGotoFrame, kGotoLabel, kNextFrame, kPrevFrame };
+    Op op;
+    int frame = 0;  // 0-based, for kGotoFrame
+    std::string label;
+};
+
+struct PlaceCommand {
+    int depth = 0;
+    bool move = false;
+    bool hasCharacter = false;
+    uint16_t characterId = 0;
+    bool hasMatrix = false;
+    Matrix matrix;
+    bool hasCxForm = false;
+    CxForm cxform;
+    bool hasRatio = false;
+    uint16_t ratio = 0;
+    bool hasClipDepth = false;
+    int clipDepth = 0;
+};
+
+struct Command {
+    enum Kind : uint8_t { kPlace, kRemove, kActions };
+    Kind kind;
+    PlaceCommand place;  // kPlace; kRemove uses place.depth
+    std::vector<Action> actions;
+};
+
+struct Timeline {
+    std::vector<std::vector<Command>> frames;  // the commands up to each ShowFrame
+    std::map<std::string, int> labels;         // 0-based frame of each label
+};
+
+struct TextGlyph {
+    int index;
+    double x;  // twips from the text's origin
+};
+
+struct TextRun {
+    uint16_t fontId = 0;
+    Rgba color;
+    double y = 0;
+    double height = 0;  // twips
+    std::vector<TextGlyph> glyphs;
+};
+
+struct Text {
+    Matrix matrix;
+    std::vector<TextRun> runs;
+};
+
+struct Font {
+    std::vector<Shape> glyphs;
+    double emSquare = 1024;  // glyph units per text height (20480 in DefineFont3)
+};
+
+struct ButtonRecord {
+    uint16_t characterId;
+    int depth;
+    Matrix matrix;
+    CxForm cxform;
+};
+
+struct Button {
+    std::vector<ButtonRecord> upState;  // by depth
+};
+
+struct Sprite {
+    Timeline timeline;
+};
+
+enum class CharacterKind : uint8_t { kShape, kMorph, kBitmap, kFont, kText, kButton, kSprite };
+
+class Movie {
+public:
+    // Parses a whole file. Throws FormatError for a movie it refuses; `jpeg` may be null
+    // (JPEG bitmaps then stay empty).
+    static std::unique_ptr<Movie> Load(const uint8_t* data, std::size_t size, JpegDecoder* jpeg);
+
+    int version = 0;
+    Rect stage;
+    double frameRate = 12;  // frames per second
+    int frameCount = 0;     // from the header
+    Rgba background{255, 255, 255, 255};
+    Timeline root;
+
+    std::map<uint16_t, CharacterKind> kinds;
+    std::map<uint16_t, Shape> shapes;
+    std::map<uint16_t, MorphShape> morphs;
+    std::map<uint16_t, Bitmap> bitmaps;
+    std::map<uint16_t, Font> fonts;
+    std::map<uint16_t, Text> texts;
+    std::map<uint16_t, Button> buttons;
+    std::map<uint16_t, Sprite> sprites;
+};
+
+// Inflates zlib data into at most `limit` bytes; throws FormatError for corrupt data or more.
+std::vector<uint8_t> Inflate(const uint8_t* data, std::size_t size, std::size_t limit);
+
+}  // namespace swf

@@ -1,0 +1,8 @@
+// On Windows, swfrender decodes JPEG bitmaps with the program's own decoder.
+#include "mainwnd/FlashJpegDecoder.h"
+#include "tools/swfrender/JpegDecoder.h"
+
+std::unique_ptr<swf::JpegDecoder> MakePlatformJpegDecoder()
+{
+    return CreateWicJpegDecoder();
+}

@@ -1,0 +1,117 @@
+// swfbench MOVIE.swf: prints the SWF core's figures for a movie and for a generated 1 MB
+// movie: parse time, peak memory while parsing, and the time to render one frame at
+// 240 x 130 and at 800 x 600. A benchmark: it prints figures and checks nothing.
+#include "swf/SwfPlayer.h"
+#include "swf/SwfRenderer.h"
+#include "tests/native/SwfTestWriter.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <malloc.h>
+#include <new>
+
+namespace {
+
+std::size_t g_nLive = 0;
+std::size_t g_nPeak = 0;
+
+double Now()
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// A movie of about 1 MB: 1500 shapes of 150 straight and curved edges each, all placed.
+swftest::Bytes LargeMovie()
+{
+    using namespace swftest;
+    Bytes tags;
+    for (int id = 1; id <= 1500; ++id) {
+        Edges e;
+        e.Move(100 * (id % 40), 60 * (id % 30), 0, 1);
+        for (int i = 0; i < 75; ++i)
+            e.Line(37 * ((i * 7 + id) % 11) - 180, 29 * ((i * 5 + id) % 13) - 170).Curve(40, -30, -25, 35);
+        tags = tags + Shape(id, {Solid(Rgba(id % 256, 90, 200, 180))}, e.Done()) + PlaceObject2({id, id});
+    }
+    return Movie(tags + ShowFrame(), 800, 600);
+}
+
+void Measure(const char* name, const std::vector<uint8_t>& file)
+{
+    const int kRuns = 20;
+    double t0 = Now();
+    std::unique_ptr<swf::Movie> movie;
+    const std::size_t before = g_nLive;
+    g_nPeak = g_nLive;
+    for (int i = 0; i < kRuns; ++i) {
+        movie.reset();
+        movie = swf::Movie::Load(file.data(), file.size(), nullptr);
+    }
+    const double parse = (Now() - t0) / kRuns;
+    const std::size_t peak = g_nPeak - before;
+    std::printf("%s: %zu bytes, parse %.3f ms, peak memory while parsing %.1f KB\n", name, file.size(), parse,
+                peak / 1024.0);
+    swf::Player player(*movie, false);
+    player.Advance();
+    for (auto [w, h] : {std::pair{240, 130}, std::pair{800, 600}}) {
+        swf::Canvas canvas(w, h);
+        swf::Renderer renderer;
+        const swf::Matrix view = swf::ExactFitView(movie->stage, w, h);
+        const int frames = 50;
+        t0 = Now();
+        for (int i = 0; i < frames; ++i) {
+            std::fill(canvas.pixels.begin(), canvas.pixels.end(), 0);
+            renderer.Render(player, canvas, view);
+        }
+        std::printf("%s: render %d x %d: %.3f ms per frame\n", name, w, h, (Now() - t0) / frames);
+    }
+}
+
+}  // namespace
+
+void* operator new(std::size_t n)
+{
+    void* p = std::malloc(n ? n : 1);
+    if (!p)
+        throw std::bad_alloc();
+    g_nLive += malloc_usable_size(p);
+    g_nPeak = std::max(g_nPeak, g_nLive);
+    return p;
+}
+void operator delete(void* p) noexcept
+{
+    if (p)
+        g_nLive -= malloc_usable_size(p);
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: swfbench MOVIE.swf\n");
+        return 1;
+    }
+    std::ifstream in(argv[1], std::ios::binary);
+    const std::vector<uint8_t> sample((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Measure("sample", sample);
+    Measure("1 MB movie", LargeMovie());
+    // The sample's frames, one after another, as the band plays them.
+    auto movie = swf::Movie::Load(sample.data(), sample.size(), nullptr);
+    swf::Player player(*movie, false);
+    swf::Canvas canvas(240, 130);
+    swf::Renderer renderer;
+    double total = 0;
+    int frames = 0;
+    while (player.Advance() || player.IsAnimating()) {
+        const double t0 = Now();
+        std::fill(canvas.pixels.begin(), canvas.pixels.end(), 0);
+        renderer.Render(player, canvas, swf::ExactFitView(movie->stage, 240, 130));
+        total += Now() - t0;
+        ++frames;
+    }
+    std::printf("sample: %d frames played, %.3f ms per frame at 240 x 130\n", frames, total / std::max(1, frames));
+    return 0;
+}
