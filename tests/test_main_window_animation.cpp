@@ -16,9 +16,9 @@ protected:
     {
         CDibCanvas canvas(240, 130, RGB(1, 2, 3));
         ::SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
-        CBmpFile background(ImagesDirectory() + "\\BkgdNoLg.bmp");
+        const CPixels background = LoadBitmapPixels(ImagesDirectory() + "\\BkgdNoLg.bmp");
         for (POINT p : points)
-            EXPECT_EQ(bSame, background.Pixel(474 + p.x, p.y) == canvas.Pixel(p.x, p.y)) << p.x << "," << p.y;
+            EXPECT_EQ(bSame, background.At(474 + p.x, p.y) == canvas.Pixel(p.x, p.y)) << p.x << "," << p.y;
     }
 };
 
