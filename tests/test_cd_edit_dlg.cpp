@@ -48,16 +48,6 @@ Texts ShownTexts(HWND dlg)
     return shown;
 }
 
-// Types a text into an edit field as the keyboard does, replacing what it holds.
-void TypeInto(HWND dialog, int id, const std::string& text)
-{
-    HWND field = ::GetDlgItem(dialog, id);
-    ::SetFocus(field);
-    ::SendMessageA(field, EM_SETSEL, 0, -1);
-    for (char c : text)
-        ::SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
-}
-
 class CdEditDlgTest : public ::testing::Test {
 protected:
     // The sample installation is imported once; each case starts again from its values of

@@ -36,16 +36,6 @@ const std::function<void(HWND)> kCancels[] = {
 };
 const std::span<const std::function<void(HWND)>> kEscapeAndCloseBox(kCancels, 2);
 
-// Types a text into an edit field as the keyboard does, replacing what it holds (a multi-line
-// field tells no change when its text is merely set).
-void TypeInto(HWND dialog, int id, const std::string& text)
-{
-    HWND field = ::GetDlgItem(dialog, id);
-    ::SendMessageA(field, EM_SETSEL, 0, -1);
-    for (char c : text)
-        ::SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
-}
-
 class FieldEditorTest : public ::testing::Test {
 protected:
     FieldEditorTest() { InstallSampleRegistry(); CopySampleImages(m_base.Path()); }

@@ -154,7 +154,7 @@ TEST_F(MainWindowHoverTest, WebLinkHighlightFollowsThePointerFromLinkToLink)
     });
 }
 
-TEST_F(MainWindowHoverTest, SearchHelpShowsInsideTheSearchAreaAndHidesAtItsStrictBounds)
+TEST_F(MainWindowHoverTest, SearchHelpShowsInsideTheSearchAreaHidesAtItsStrictBoundsAndLetsThePointerThrough)
 {
     // The pointer's way from the window's top left corner (L, T), and whether the help shows
     // after each step: x = L + 60 and y = T + 514 or T + 515 change nothing, and from x = L + 375
@@ -171,12 +171,7 @@ TEST_F(MainWindowHoverTest, SearchHelpShowsInsideTheSearchAreaAndHidesAtItsStric
             PointerOnBackground(d, WindowPoint(d, dx, dy));
             EXPECT_EQ(shown, SearchHelpShown(d)) << "L + " << dx << ", T + " << dy;
         }
-    });
-}
-
-TEST_F(MainWindowHoverTest, ShownSearchHelpLetsThePointerThroughAndShowingResetsTheLinks)
-{
-    Check([](HWND d, CAnimationDlg&) {
+        // Showing the help resets the links.
         SystemHitTest(d, CentreOf(d, IDC_WEBLINK_ICON4));
         EXPECT_EQ(4, HighlightedWebLink(d));
         PointerOnBackground(d, WindowPoint(d, 350, 430));
@@ -205,7 +200,7 @@ TEST_F(MainWindowHoverTest, TopStripDragsTheWindowAndResetsTheLinks)
     });
 }
 
-TEST_F(MainWindowHoverTest, CategoryLabelsChangeNothing)
+TEST_F(MainWindowHoverTest, CategoryLabelsChangeNothingAndTheRestStateClearsSubTopics)
 {
     Check([](HWND d, CAnimationDlg& dlg) {
         SystemHitTest(d, CentreOf(d, IDC_WEBLINK_ICON2));
@@ -221,12 +216,8 @@ TEST_F(MainWindowHoverTest, CategoryLabelsChangeNothing)
         }
         EXPECT_EQ(2, HighlightedWebLink(d));
         EXPECT_EQ(repaints, dlg.GetHoverStatistics().nRepaints);
-    });
-}
 
-TEST_F(MainWindowHoverTest, SubTopicHighlightIsClearedByTheRestState)
-{
-    Check([](HWND d, CAnimationDlg& dlg) {
+        // A sub-topic's highlight is cleared by the rest state.
         dlg.OnSubTopicHover(3);
         EXPECT_TRUE(Highlighted(d, IDC_SUBTOPIC3));
         EXPECT_EQ(kGold, ColoursOf(d, IDC_SUBTOPIC3).text);
@@ -277,9 +268,9 @@ TEST_F(MainWindowHoverTest, OnlyChangedFieldsAreRepainted)
     });
 }
 
-TEST_F(MainWindowHoverTest, MessagesOfTheLoopStyleTheTooltips)
+TEST_F(MainWindowHoverTest, MessagesOfTheLoopStyleTheTooltipsAndTypingIntoTheSearchFieldRaisesNothing)
 {
-    Check([](HWND d, CAnimationDlg& dlg) {
+    Check([&](HWND d, CAnimationDlg& dlg) {
         HWND toolTip = dlg.m_toolTip.m_hWnd;
         ::PostMessageA(d, WM_NULL, 0, 0);
         PumpMessages(d);
@@ -287,12 +278,8 @@ TEST_F(MainWindowHoverTest, MessagesOfTheLoopStyleTheTooltips)
         EXPECT_EQ(RGB(0, 17, 40), static_cast<COLORREF>(::SendMessageA(toolTip, TTM_GETTIPBKCOLOR, 0, 0)));
         EXPECT_EQ(200, ::SendMessageA(toolTip, TTM_GETMAXTIPWIDTH, 0, 0));
         EXPECT_EQ(300, ::SendMessageA(toolTip, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
-    });
-}
 
-TEST_F(MainWindowHoverTest, TypingIntoTheReadOnlySearchFieldRaisesNothing)
-{
-    Check([&](HWND d, CAnimationDlg&) {
+        // Typing into the read-only search field raises nothing.
         HWND search = ::GetDlgItem(d, IDC_SEARCH_EDIT);
         ::SetFocus(search);
         for (char c : std::string("battery")) {
@@ -304,26 +291,7 @@ TEST_F(MainWindowHoverTest, TypingIntoTheReadOnlySearchFieldRaisesNothing)
     });
 }
 
-TEST_F(MainWindowHoverTest, GoSearchLabelAndSearchFieldAnswerThatTheyCannotBeCustomized)
-{
-    Run([&](HWND d, CAnimationDlg& dlg) {
-        for (int id : {IDC_GO_BUTTON, IDC_GO_TEXT, IDC_SEARCH_LABEL}) {
-            m_boxes.m_boxes.clear();
-            ClickFieldNow(d, id);
-            ExpectNonCustomizableBoxes(d, 1);
-        }
-        // Every change of the search field's text.
-        m_boxes.m_boxes.clear();
-        SetItemText(d, IDC_SEARCH_EDIT, "battery");
-        ExpectNonCustomizableBoxes(d, 1);
-        SetItemText(d, IDC_SEARCH_EDIT, "battery life");
-        ExpectNonCustomizableBoxes(d, 2);
-        EXPECT_TRUE(::IsWindow(d)) << "the window goes on";
-        dlg.EndDialog(IDCANCEL);
-    });
-}
-
-TEST_F(MainWindowHoverTest, EnterAnswersOnlyWhenTheSearchFieldHoldsText)
+TEST_F(MainWindowHoverTest, EnterAnswersOnlyWhenTheSearchFieldHoldsTextAsDoGoAndTheSearchLabel)
 {
     Run([&](HWND d, CAnimationDlg& dlg) {
         EXPECT_EQ(MAKELONG(IDC_DEFAULT_BUTTON, DC_HASDEFID), ::SendMessageA(d, DM_GETDEFID, 0, 0));
@@ -332,13 +300,22 @@ TEST_F(MainWindowHoverTest, EnterAnswersOnlyWhenTheSearchFieldHoldsText)
         EXPECT_TRUE(m_boxes.m_boxes.empty()) << "empty search field";
         ClickButtonNow(d, IDC_DEFAULT_BUTTON);
         EXPECT_TRUE(m_boxes.m_boxes.empty());
+        for (int id : {IDC_GO_BUTTON, IDC_GO_TEXT, IDC_SEARCH_LABEL}) {
+            ClickFieldNow(d, id);
+            ExpectNonCustomizableBoxes(d, 1);
+            m_boxes.m_boxes.clear();
+        }
 
+        // Every change of the search field's text answers that it cannot be customized.
         SetItemText(d, IDC_SEARCH_EDIT, "battery");
         ExpectNonCustomizableBoxes(d, 1);
         PressKey(d, VK_RETURN);
         PumpMessages(d);
         ExpectNonCustomizableBoxes(d, 2);
         EXPECT_EQ("battery", dlg.m_strSearchText);
+        SetItemText(d, IDC_SEARCH_EDIT, "battery life");
+        ExpectNonCustomizableBoxes(d, 3);
+        EXPECT_TRUE(::IsWindow(d)) << "the window goes on";
         dlg.EndDialog(IDCANCEL);
     });
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <tuple>
 
 // Readable rectangles in failure messages.
 inline std::ostream& operator<<(std::ostream& out, const RECT& rc)
@@ -28,9 +29,6 @@ RECT Rect(int x, int y, int cx, int cy)
     return {x, y, x + cx, y + cy};
 }
 
-
-
-
 class MainWindowLayoutTest : public CMainWindowTest {
 protected:
     // Runs the window and hands the open dialog to `check`, then closes it.
@@ -46,23 +44,18 @@ protected:
     }
 };
 
-TEST_F(MainWindowLayoutTest, WindowSitsAtTheTopLeftCornerWith800By600Pixels)
+TEST_F(MainWindowLayoutTest, WindowSitsAtTheTopLeftWith800By600PixelsItsIconMovieAndOnlyTheHiddenControlsHidden)
 {
-    Check([](HWND dialog, CAnimationDlg&) {
+    Check([&](HWND d, CAnimationDlg& dlg) {
         RECT rc{};
-        ::GetWindowRect(dialog, &rc);
+        ::GetWindowRect(d, &rc);
         EXPECT_EQ(Rect(0, 0, 800, 600), rc);
-        EXPECT_TRUE(::IsWindowVisible(dialog));
-        const LONG style = ::GetWindowLongA(dialog, GWL_STYLE);
+        EXPECT_TRUE(::IsWindowVisible(d));
+        const LONG style = ::GetWindowLongA(d, GWL_STYLE);
         EXPECT_EQ(0, style & WS_CAPTION) << "no caption bar";
         EXPECT_EQ(WS_POPUP, style & WS_POPUP);
-        EXPECT_TRUE(::GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_STATICEDGE);
-    });
-}
+        EXPECT_TRUE(::GetWindowLongA(d, GWL_EXSTYLE) & WS_EX_STATICEDGE);
 
-TEST_F(MainWindowLayoutTest, HiddenControlsStayHiddenAndTheOthersShow)
-{
-    Check([](HWND d, CAnimationDlg&) {
         for (int id : kSubTopicIds)
             EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(d, id))) << id;
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(d, IDC_SEARCH_HELP)));
@@ -73,6 +66,17 @@ TEST_F(MainWindowLayoutTest, HiddenControlsStayHiddenAndTheOthersShow)
                              IDC_STATIC, IDC_EDIT_INTERNET_WELCOME};
         for (int id : shown)
             EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(d, id))) << id;
+
+        HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+        ASSERT_NE(nullptr, icon);
+        EXPECT_EQ(icon, dlg.m_hIcon);
+        EXPECT_EQ(reinterpret_cast<LRESULT>(icon), ::SendMessageA(d, WM_GETICON, ICON_BIG, 0));
+        EXPECT_EQ(m_base.Path(), dlg.m_szCurrentDir);
+        EXPECT_EQ(m_base.Path() + "\\images\\corvane.swf", dlg.m_flash.GetMovie());
+        char className[64] = {};
+        ::GetClassNameA(::GetDlgItem(d, IDC_ANIMATION), className, sizeof(className));
+        EXPECT_STREQ("{D27CDB6E-AE6D-11CF-96B8-444553540000}", className);
+        EXPECT_EQ(::GetDlgItem(d, IDC_ANIMATION), dlg.m_flash.m_hWnd);
     });
 }
 
@@ -131,32 +135,22 @@ TEST_F(MainWindowLayoutTest, PicturesShowTheirFilesFromTheImagesDirectory)
                 for (int x = 0; x < w; x += 3)
                     ASSERT_EQ(expected.At(x, y), painted.At(x, y)) << file << " at " << x << ", " << y;
         };
+        // Each field with its picture at rest and highlighted; close and minimize keep theirs.
+        std::vector<std::tuple<int, std::string, std::string>> pictures = {
+            {IDC_GO_BUTTON, "gobtn_re.bmp", "gobtn_hi.bmp"}, {IDC_CLOSE, "close.bmp", "close.bmp"},
+            {IDC_MINIMIZE, "minimize.bmp", "minimize.bmp"}};
         for (int i = 0; i < 5; ++i) {
             const std::string n = std::to_string(i + 1);
-            expectPaints(kCategoryIds[i], "L" + n + "Rest.bmp");
-            BitmapStaticOf(d, kCategoryIds[i]).SetHighlight(1);
-            expectPaints(kCategoryIds[i], "L" + n + "High.bmp");
-            BitmapStaticOf(d, kCategoryIds[i]).SetHighlight(0);
+            pictures.emplace_back(kCategoryIds[i], "L" + n + "Rest.bmp", "L" + n + "High.bmp");
+            if (i < 4)
+                pictures.emplace_back(kWebLinkIconIds[i], "Icon" + n + ".bmp", "Icon" + n + "_hi.bmp");
         }
-        for (int i = 0; i < 4; ++i) {
-            const std::string n = std::to_string(i + 1);
-            expectPaints(kWebLinkIconIds[i], "Icon" + n + ".bmp");
-            BitmapStaticOf(d, kWebLinkIconIds[i]).SetHighlight(1);
-            expectPaints(kWebLinkIconIds[i], "Icon" + n + "_hi.bmp");
-            BitmapStaticOf(d, kWebLinkIconIds[i]).SetHighlight(0);
+        for (const auto& [id, rest, high] : pictures) {
+            expectPaints(id, rest);
+            BitmapStaticOf(d, id).SetHighlight(1);
+            expectPaints(id, high);
+            BitmapStaticOf(d, id).SetHighlight(0);
         }
-        expectPaints(IDC_GO_BUTTON, "gobtn_re.bmp");
-        BitmapStaticOf(d, IDC_GO_BUTTON).SetHighlight(1);
-        expectPaints(IDC_GO_BUTTON, "gobtn_hi.bmp");
-        BitmapStaticOf(d, IDC_GO_BUTTON).SetHighlight(0);
-        for (int highlight = 0; highlight < 2; ++highlight) {
-            BitmapStaticOf(d, IDC_CLOSE).SetHighlight(highlight);
-            BitmapStaticOf(d, IDC_MINIMIZE).SetHighlight(highlight);
-            expectPaints(IDC_CLOSE, "close.bmp");
-            expectPaints(IDC_MINIMIZE, "minimize.bmp");
-        }
-        BitmapStaticOf(d, IDC_CLOSE).SetHighlight(0);
-        BitmapStaticOf(d, IDC_MINIMIZE).SetHighlight(0);
 
         // The web-link texts have no pictures: they paint nothing of their own.
         CPixels text = PaintErase(::GetDlgItem(d, IDC_WEBLINK_TEXT2), 20, 20);
@@ -239,22 +233,6 @@ TEST_F(MainWindowLayoutTest, PictureNamesAreFoundWhateverTheirCapitals)
     Check([](HWND, CAnimationDlg& dlg) {
         EXPECT_NE(nullptr, dlg.m_bmpWebLinkIconHigh[1].GetSafeHandle());
         EXPECT_NE(nullptr, dlg.m_bmpLeftImage.GetSafeHandle());
-    });
-}
-
-TEST_F(MainWindowLayoutTest, WindowIconAndAnimationMovieComeFromTheInstallation)
-{
-    Check([&](HWND d, CAnimationDlg& dlg) {
-        HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
-        ASSERT_NE(nullptr, icon);
-        EXPECT_EQ(icon, dlg.m_hIcon);
-        EXPECT_EQ(reinterpret_cast<LRESULT>(icon), ::SendMessageA(d, WM_GETICON, ICON_BIG, 0));
-        EXPECT_EQ(m_base.Path(), dlg.m_szCurrentDir);
-        EXPECT_EQ(m_base.Path() + "\\images\\corvane.swf", dlg.m_flash.GetMovie());
-        char className[64] = {};
-        ::GetClassNameA(::GetDlgItem(d, IDC_ANIMATION), className, sizeof(className));
-        EXPECT_STREQ("{D27CDB6E-AE6D-11CF-96B8-444553540000}", className);
-        EXPECT_EQ(::GetDlgItem(d, IDC_ANIMATION), dlg.m_flash.m_hWnd);
     });
 }
 

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <functional>
 #include <string>
 
@@ -38,15 +36,9 @@ void PressLeftButton(bool bDown)
 }
 
 // The screen's pixels inside a rectangle, read from the screen device context.
-struct CScreenshot {
-    CPixels pixels;
-    BITMAPINFOHEADER header{};
-    std::string bottomUpBits;  // as a .bmp file stores them
-};
-
-CScreenshot CaptureScreen(const RECT& rc)
+CPixels CaptureScreen(const RECT& rc)
 {
-    CScreenshot shot;
+    CPixels shot;
     const int width = rc.right - rc.left;
     const int height = rc.bottom - rc.top;
     HDC screen = ::GetDC(nullptr);
@@ -66,41 +58,18 @@ CScreenshot CaptureScreen(const RECT& rc)
     EXPECT_TRUE(::BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY | CAPTUREBLT));
     ::GdiFlush();
     const auto* bytes = static_cast<const unsigned char*>(bits);
-    shot.header = bmi.bmiHeader;
-    shot.bottomUpBits.assign(reinterpret_cast<const char*>(bytes), bmi.bmiHeader.biSizeImage);
-    shot.pixels.width = width;
-    shot.pixels.height = height;
+    shot.width = width;
+    shot.height = height;
     for (int y = 0; y < height; ++y) {
         const unsigned char* row = bytes + static_cast<size_t>(height - 1 - y) * stride;
         for (int x = 0; x < width; ++x)
-            shot.pixels.colours.push_back(RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
+            shot.colours.push_back(RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
     }
     ::SelectObject(memory, old);
     ::DeleteObject(bitmap);
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
     return shot;
-}
-
-void SaveBitmapFile(const CScreenshot& shot, const std::string& path)
-{
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(shot.bottomUpBits.size());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-    out.write(reinterpret_cast<const char*>(&shot.header), sizeof(shot.header));
-    out.write(shot.bottomUpBits.data(), static_cast<std::streamsize>(shot.bottomUpBits.size()));
-}
-
-// Next to the test program, in the build tree.
-std::string ScreenshotPath()
-{
-    char module[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, module, MAX_PATH);
-    std::string path = module;
-    return path.substr(0, path.find_last_of('\\') + 1) + "main-window.bmp";
 }
 
 // Whether a colour occurs in a rectangle of the screenshot (client coordinates offset by the
@@ -141,10 +110,7 @@ TEST_F(X11MainWindowTest, ScreenShowsTheReplicaAndThePointerHighlightsAWebLink)
         EXPECT_FALSE(BitmapStaticOf(d, IDC_WEBLINK_TEXT1).IsHighlighted());
         EXPECT_GT(dlg.GetHoverStatistics().nWebLinkHovers, 0);
 
-        CScreenshot shot = CaptureScreen(ScreenRectOf(d));
-        const std::string path = ScreenshotPath();
-        SaveBitmapFile(shot, path);
-        std::printf("screenshot: %s\n", path.c_str());
+        const CPixels shot = CaptureScreen(ScreenRectOf(d));
 
         // Screen positions of client points inside the screenshot.
         POINT origin{0, 0};
@@ -162,7 +128,7 @@ TEST_F(X11MainWindowTest, ScreenShowsTheReplicaAndThePointerHighlightsAWebLink)
                 if (::ChildWindowFromPointEx(d, POINT{x, y}, CWP_SKIPINVISIBLE) != d)
                     continue;
                 RECT at = inShot(RECT{x, y, x + 1, y + 1});
-                EXPECT_EQ(background.At(x, y), shot.pixels.At(at.left, at.top)) << "background at " << x << ", " << y;
+                EXPECT_EQ(background.At(x, y), shot.At(at.left, at.top)) << "background at " << x << ", " << y;
                 ++compared;
             }
         }
@@ -172,20 +138,20 @@ TEST_F(X11MainWindowTest, ScreenShowsTheReplicaAndThePointerHighlightsAWebLink)
         RECT text2 = ControlRect(d, IDC_WEBLINK_TEXT2);
         RECT iconRect = ControlRect(d, IDC_WEBLINK_ICON2);
         text2.left = std::max(text2.left, iconRect.right);
-        EXPECT_TRUE(ColourInside(shot.pixels, inShot(text2), kGold)) << "web-link text 2 is gold";
+        EXPECT_TRUE(ColourInside(shot, inShot(text2), kGold)) << "web-link text 2 is gold";
         RECT text1 = ControlRect(d, IDC_WEBLINK_TEXT1);
         text1.left = std::max(text1.left, ControlRect(d, IDC_WEBLINK_ICON1).right);
-        EXPECT_FALSE(ColourInside(shot.pixels, inShot(text1), kGold)) << "web-link text 1 is not";
-        EXPECT_TRUE(ColourInside(shot.pixels, inShot(text1), RGB(255, 255, 255)));
-        EXPECT_TRUE(ColourInside(shot.pixels, inShot(ControlRect(d, IDC_TITLE)), kTitleColour));
-        EXPECT_TRUE(ColourInside(shot.pixels, inShot(ControlRect(d, IDC_HINT)), kHintColour));
+        EXPECT_FALSE(ColourInside(shot, inShot(text1), kGold)) << "web-link text 1 is not";
+        EXPECT_TRUE(ColourInside(shot, inShot(text1), RGB(255, 255, 255)));
+        EXPECT_TRUE(ColourInside(shot, inShot(ControlRect(d, IDC_TITLE)), kTitleColour));
+        EXPECT_TRUE(ColourInside(shot, inShot(ControlRect(d, IDC_HINT)), kHintColour));
 
         // Away to the background right of the links: back to rest.
         ::SetCursorPos(window.left + 785, window.top + 300);
         PumpFor(d, 300);
         EXPECT_FALSE(BitmapStaticOf(d, IDC_WEBLINK_ICON2).IsHighlighted());
-        CScreenshot rest = CaptureScreen(window);
-        EXPECT_FALSE(ColourInside(rest.pixels, inShot(text2), kGold));
+        const CPixels rest = CaptureScreen(window);
+        EXPECT_FALSE(ColourInside(rest, inShot(text2), kGold));
 
         dlg.EndDialog(IDCANCEL);
     });
@@ -205,10 +171,10 @@ TEST_F(X11MainWindowTest, PointerRestingOnTheCloseFieldShowsItsTip)
         ASSERT_TRUE(::IsWindowVisible(toolTip)) << "the tip shows after the initial delay";
         RECT tip = ScreenRectOf(toolTip);
         EXPECT_LE(tip.right - tip.left, 200 + 20) << "at most 200 pixels of text";
-        CScreenshot shot = CaptureScreen(tip);
+        const CPixels shot = CaptureScreen(tip);
         const RECT whole{0, 0, tip.right - tip.left, tip.bottom - tip.top};
-        EXPECT_TRUE(ColourInside(shot.pixels, whole, RGB(0, 17, 40))) << "the tip's background";
-        EXPECT_TRUE(ColourInside(shot.pixels, whole, RGB(255, 255, 255))) << "the tip's text";
+        EXPECT_TRUE(ColourInside(shot, whole, RGB(0, 17, 40))) << "the tip's background";
+        EXPECT_TRUE(ColourInside(shot, whole, RGB(255, 255, 255))) << "the tip's text";
         ::SetCursorPos(1000, 700);
         dlg.EndDialog(IDCANCEL);
     });

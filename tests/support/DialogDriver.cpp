@@ -112,3 +112,12 @@ void ClickFieldNow(HWND dialog, int id)
     ::SendMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
     ::SendMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
 }
+
+void TypeInto(HWND dialog, int id, const std::string& text)
+{
+    HWND field = ::GetDlgItem(dialog, id);
+    ::SetFocus(field);
+    ::SendMessageA(field, EM_SETSEL, 0, -1);
+    for (char c : text)
+        ::SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), 1);
+}

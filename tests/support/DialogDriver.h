@@ -50,3 +50,6 @@ void ClickButtonNow(HWND dialog, int id);
 // the user's is; and the same click handled before the call returns.
 void ClickField(HWND dialog, int id);
 void ClickFieldNow(HWND dialog, int id);
+// Types a text into an edit field as the keyboard does, replacing what it holds (a multi-line
+// field tells no change when its text is merely set).
+void TypeInto(HWND dialog, int id, const std::string& text);
