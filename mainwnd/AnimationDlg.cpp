@@ -41,19 +41,20 @@ constexpr int kGoTextHeight = 30;
 constexpr int kGoButtonY = 452;
 
 // A point font from an otherwise empty LOGFONT, for the window's device context.
-void CreateWindowFont(CFont& font, HWND hwnd, const char* faceName, int nTenthsOfPoint, LONG nWeight)
+void CreateWindowFont(CFont& font, const CClientDC& dc, const char* faceName, int nTenthsOfPoint, LONG nWeight)
 {
     LOGFONTA logFont{};
     logFont.lfHeight = nTenthsOfPoint;
     logFont.lfWeight = nWeight;
     std::strncpy(logFont.lfFaceName, faceName, LF_FACESIZE - 1);
-    CClientDC dc(hwnd);
     font.CreatePointFontIndirect(logFont, dc.Get());
 }
 
+// A control of a hidden window is painted when the window is shown: only a visible one
+// repaints with its new font at once.
 void SetControlFont(HWND hwnd, HFONT font)
 {
-    ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), ::IsWindowVisible(hwnd));
 }
 
 }  // namespace
@@ -159,14 +160,17 @@ void CAnimationDlg::LayOutControls()
     const bool bVisible = ::IsWindowVisible(m_hWnd);
     if (bVisible)
         ::SendMessageA(m_hWnd, WM_SETREDRAW, FALSE, 0);
+    // No move invalidates anything: a hidden window is painted whole when it is shown, a
+    // visible one is redrawn whole below.
     HDWP batch = ::BeginDeferWindowPos(static_cast<int>(m_pendingMoves.size()));
     for (const CControlMove& move : m_pendingMoves)
         if (batch)
-            batch = ::DeferWindowPos(batch, move.hwnd, nullptr, move.x, move.y, move.cx, move.cy, move.flags);
+            batch = ::DeferWindowPos(batch, move.hwnd, nullptr, move.x, move.y, move.cx, move.cy,
+                                     move.flags | SWP_NOREDRAW);
     // A batch the platform could not hold is dropped whole: then every move goes on its own.
     if (!batch || !::EndDeferWindowPos(batch))
         for (const CControlMove& move : m_pendingMoves)
-            ::SetWindowPos(move.hwnd, nullptr, move.x, move.y, move.cx, move.cy, move.flags);
+            ::SetWindowPos(move.hwnd, nullptr, move.x, move.y, move.cx, move.cy, move.flags | SWP_NOREDRAW);
     m_pendingMoves.clear();
     if (bVisible) {
         ::SendMessageA(m_hWnd, WM_SETREDRAW, TRUE, 0);
@@ -257,10 +261,12 @@ void CAnimationDlg::ApplyFonts()
     HFONT title = nullptr;
     HFONT hint = nullptr;
     if (IsWesternLanguage(SystemDefaultLanguage())) {
-        CreateWindowFont(m_fontLine, m_hWnd, "Arial", 100, FW_NORMAL);
-        CreateWindowFont(m_fontCategory, m_hWnd, "Arial", 118, FW_BOLD);
-        CreateWindowFont(m_fontTitle, m_hWnd, "Times", 300, FW_BOLD);
-        CreateWindowFont(m_fontHint, m_hWnd, "Times", 200, FW_BOLD);
+        // One device context serves all four.
+        CClientDC dc(m_hWnd);
+        CreateWindowFont(m_fontLine, dc, "Arial", 100, FW_NORMAL);
+        CreateWindowFont(m_fontCategory, dc, "Arial", 118, FW_BOLD);
+        CreateWindowFont(m_fontTitle, dc, "Times", 300, FW_BOLD);
+        CreateWindowFont(m_fontHint, dc, "Times", 200, FW_BOLD);
         line = m_fontLine.GetSafeHandle();
         category = m_fontCategory.GetSafeHandle();
         title = m_fontTitle.GetSafeHandle();
