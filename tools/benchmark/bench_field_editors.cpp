@@ -15,6 +15,7 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPixels.h"
 #include "tests/support/TestRegistry.h"
+#include "tools/benchmark/BenchTiming.h"
 
 #include <windows.h>
 
@@ -87,30 +88,6 @@ void CountCalls()
     Redirect("kernel32.dll", "CopyFileA", &Copy, g_copy);
     Redirect("kernel32.dll", "MoveFileExA", &Move, g_move);
 }
-
-double Milliseconds(LONGLONG from, LONGLONG to)
-{
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to - from) / static_cast<double>(frequency.QuadPart);
-}
-
-LONGLONG Now()
-{
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now.QuadPart;
-}
-
-struct CFigures {
-    std::vector<double> values;
-    double Median() const
-    {
-        std::vector<double> sorted = values;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted.empty() ? 0 : sorted[sorted.size() / 2];
-    }
-};
 
 // One editor: the field clicked in the main window and what is done in the editor before OK.
 struct CEditor {
