@@ -5,13 +5,26 @@
 HWND CDataExchange::PrepareCtrl(int id)
 {
     m_idLastControl = id;
-    return m_pDlgWnd->GetDlgItem(id);
+    // Each control is looked up once per exchange: finding a child by id asks the window manager.
+    for (const auto& [knownId, hwnd] : m_controls)
+        if (knownId == id)
+            return m_hwndLastControl = hwnd;
+    m_hwndLastControl = m_pDlgWnd->GetDlgItem(id);
+    m_controls.emplace_back(id, m_hwndLastControl);
+    return m_hwndLastControl;
+}
+
+void CDataExchange::RememberCtrl(int id, HWND hwnd)
+{
+    m_controls.emplace_back(id, hwnd);
 }
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 {
     if (!control.m_hWnd)
         control.SubclassWindow(pDX->PrepareCtrl(id));
+    else
+        pDX->RememberCtrl(id, control.m_hWnd);
 }
 
 void DDX_Text(CDataExchange* pDX, int id, std::string& value)
@@ -40,7 +53,7 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nChars)
 {
     if (pDX->Failed())
         return;
-    HWND hwnd = pDX->m_pDlgWnd->GetDlgItem(pDX->m_idLastControl);
+    HWND hwnd = pDX->m_hwndLastControl;
     if (!pDX->m_bSaveAndValidate) {
         ::SendMessageA(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(nChars), 0);
         return;

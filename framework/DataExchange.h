@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class CWnd;
 
@@ -14,13 +16,18 @@ public:
     CWnd* m_pDlgWnd;
     const bool m_bSaveAndValidate;  // true: controls to members, with validation
     int m_idLastControl = 0;        // the control that the last exchange moved
+    HWND m_hwndLastControl = nullptr;
 
+    // The dialog's control with this id, looked up once per exchange.
     HWND PrepareCtrl(int id);
+    // A control already bound to a member: later exchanges of its id need no lookup.
+    void RememberCtrl(int id, HWND hwnd);
     void Fail() { m_bFailed = true; }
     bool Failed() const { return m_bFailed; }
 
 private:
     bool m_bFailed = false;
+    std::vector<std::pair<int, HWND>> m_controls;
 };
 
 // Binds a control object to the dialog's control (subclassing it) the first time.

@@ -2,11 +2,46 @@
 
 #include "framework/Seams.h"
 
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 namespace {
-const char kObjectProperty[] = "CustomizeToolWindowObject";
+
+// Which object each subclassed window belongs to. Kept in the process rather than in a window
+// property: every message looks its object up, and a property lookup is a call into the
+// window manager.
+class CHandleMap {
+public:
+    void Add(HWND hwnd, CWnd* wnd)
+    {
+        std::lock_guard lock(m_mutex);
+        m_objects[hwnd] = wnd;
+    }
+    void Remove(HWND hwnd)
+    {
+        std::lock_guard lock(m_mutex);
+        m_objects.erase(hwnd);
+    }
+    CWnd* Find(HWND hwnd)
+    {
+        std::lock_guard lock(m_mutex);
+        auto found = m_objects.find(hwnd);
+        return found == m_objects.end() ? nullptr : found->second;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::unordered_map<HWND, CWnd*> m_objects;
+};
+
+CHandleMap& HandleMap()
+{
+    static CHandleMap map;
+    return map;
 }
+
+}  // namespace
 
 CWnd::~CWnd()
 {
@@ -19,7 +54,7 @@ bool CWnd::SubclassWindow(HWND hwnd)
     if (m_hWnd || !hwnd || FromHandle(hwnd))
         return false;
     m_hWnd = hwnd;
-    ::SetPropA(hwnd, kObjectProperty, this);
+    HandleMap().Add(hwnd, this);
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticWindowProc)));
     return true;
@@ -36,7 +71,7 @@ HWND CWnd::UnsubclassWindow()
     if (!hwnd)
         return nullptr;
     ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    ::RemovePropA(hwnd, kObjectProperty);
+    HandleMap().Remove(hwnd);
     m_hWnd = nullptr;
     m_pfnSuper = nullptr;
     return hwnd;
@@ -44,7 +79,7 @@ HWND CWnd::UnsubclassWindow()
 
 CWnd* CWnd::FromHandle(HWND hwnd)
 {
-    return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kObjectProperty)) : nullptr;
+    return hwnd ? HandleMap().Find(hwnd) : nullptr;
 }
 
 std::string CWnd::GetWindowText(HWND hwnd)
