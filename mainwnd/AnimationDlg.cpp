@@ -134,19 +134,19 @@ BOOL CAnimationDlg::OnInitDialog()
     return TRUE;
 }
 
-void CAnimationDlg::MoveControl(int id, int x, int y)
+void CAnimationDlg::MoveControl(const CWnd& control, int x, int y)
 {
-    MoveControl(id, x, y, 0, 0);
+    MoveControl(control, x, y, 0, 0);
 }
 
-void CAnimationDlg::MoveControl(int id, int x, int y, int cx, int cy)
+void CAnimationDlg::MoveControl(const CWnd& control, int x, int y, int cx, int cy)
 {
     // A size of 0 x 0 keeps the control's size.
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (cx == 0 && cy == 0 ? SWP_NOSIZE : 0);
     if (m_bBatchingMoves)
-        m_pendingMoves.push_back({GetDlgItem(id), x, y, cx, cy, flags});
+        m_pendingMoves.push_back({control.m_hWnd, x, y, cx, cy, flags});
     else
-        ::SetWindowPos(GetDlgItem(id), nullptr, x, y, cx, cy, flags);
+        ::SetWindowPos(control.m_hWnd, nullptr, x, y, cx, cy, flags);
 }
 
 void CAnimationDlg::LayOutControls()
@@ -180,33 +180,33 @@ void CAnimationDlg::LayOutControls()
 
 void CAnimationDlg::AddLayoutMoves()
 {
-    for (size_t i = 0; i < kCategoryIds.size(); ++i)
-        MoveControl(kCategoryIds[i], 61, kCategoryY[i], 235, 26);
-    MoveControl(IDC_SEARCH_LABEL, 61, 421);
-    MoveControl(IDC_SEARCH_EDIT, 73, 455, 185, 24);
-    MoveControl(IDC_SEARCH_HELP, 77, 517);
+    for (size_t i = 0; i < m_wndCategory.size(); ++i)
+        MoveControl(m_wndCategory[i], 61, kCategoryY[i], 235, 26);
+    MoveControl(m_wndQuickSearch, 61, 421);
+    MoveControl(m_editSearch, 73, 455, 185, 24);
+    MoveControl(m_wndSearchHelp, 77, 517);
     SizeGoText();
-    MoveControl(IDC_LEFT_IMAGE, 230, 100);
-    MoveControl(IDC_CENTER_IMAGE, 302, 130);
+    MoveControl(m_wndLeftImage, 230, 100);
+    MoveControl(m_wndCenterImage, 302, 130);
     // Line 15 keeps its place from the template.
     for (size_t line = 0; line < 14; ++line)
-        MoveControl(kSubTopicIds[line], 303, 131 + 20 * static_cast<int>(line), 273, 22);
-    MoveControl(IDC_ANIMATION, 474, 0, 240, 130);
-    MoveControl(IDC_MINIMIZE, 747, 11);
-    MoveControl(IDC_CLOSE, 768, 11);
-    for (size_t i = 0; i < kWebLinkIconIds.size(); ++i)
-        MoveControl(kWebLinkIconIds[i], 585, kWebLinkIconY[i]);
-    for (size_t i = 0; i < kWebLinkTextIds.size(); ++i)
-        MoveControl(kWebLinkTextIds[i], 665, kWebLinkTextY[i], 105, 85);
+        MoveControl(m_wndSubTopic[line], 303, 131 + 20 * static_cast<int>(line), 273, 22);
+    MoveControl(m_flash, 474, 0, 240, 130);
+    MoveControl(m_wndMinimize, 747, 11);
+    MoveControl(m_wndClose, 768, 11);
+    for (size_t i = 0; i < m_wndWebLinkIcon.size(); ++i)
+        MoveControl(m_wndWebLinkIcon[i], 585, kWebLinkIconY[i]);
+    for (size_t i = 0; i < m_wndWebLinkText.size(); ++i)
+        MoveControl(m_wndWebLinkText[i], 665, kWebLinkTextY[i], 105, 85);
 }
 
 void CAnimationDlg::SizeGoText()
 {
-    const int length = ::GetWindowTextLengthA(GetDlgItem(IDC_GO_TEXT));
+    const int length = ::GetWindowTextLengthA(m_wndGoLabel.m_hWnd);
     for (const CGoSizing& row : kGoSizing) {
         if (length <= row.nMaxLength) {
-            MoveControl(IDC_GO_TEXT, row.x, kGoTextY, row.cx, kGoTextHeight);
-            MoveControl(IDC_GO_BUTTON, row.xButton, kGoButtonY);
+            MoveControl(m_wndGoLabel, row.x, kGoTextY, row.cx, kGoTextHeight);
+            MoveControl(m_wndGoButton, row.xButton, kGoButtonY);
             return;
         }
     }

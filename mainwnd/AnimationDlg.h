@@ -116,9 +116,9 @@ protected:
     void LoadArtwork();
     void ApplyFonts();
     void SetHoverCodes();
-    // Moves a control, or adds the move to the batch that LayOutControls applies at once.
-    void MoveControl(int id, int x, int y);
-    void MoveControl(int id, int x, int y, int cx, int cy);
+    // Moves a bound control, or adds the move to the batch that LayOutControls applies at once.
+    void MoveControl(const CWnd& control, int x, int y);
+    void MoveControl(const CWnd& control, int x, int y, int cx, int cy);
 
     // Texts and settings (AnimationDlgTexts.cpp). Each read returns whether every read
     // succeeded.

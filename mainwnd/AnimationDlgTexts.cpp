@@ -181,7 +181,6 @@ bool CAnimationDlg::ReadControlSettings()
 
 void CAnimationDlg::ApplyIndent(int nCount)
 {
-    nCount = std::clamp(nCount, 0, kMaxIndent);
     // The five category labels and the search label; the web-link texts and the Go text
     // stay flush. A label that could not be read stays empty.
     for (int i = kButton1; i <= kSearchLabel; ++i)
@@ -191,22 +190,22 @@ void CAnimationDlg::ApplyIndent(int nCount)
 
 void CAnimationDlg::ApplyTexts()
 {
-    for (size_t i = 0; i < kCategoryIds.size(); ++i)
-        ::SetWindowTextA(GetDlgItem(kCategoryIds[i]), m_strMainText[kButton1 + i].c_str());
-    ::SetWindowTextA(GetDlgItem(IDC_SEARCH_LABEL), m_strMainText[kSearchLabel].c_str());
-    ::SetWindowTextA(GetDlgItem(IDC_GO_TEXT), m_strMainText[kGoText].c_str());
-    for (size_t i = 0; i < kWebLinkTextIds.size(); ++i)
-        ::SetWindowTextA(GetDlgItem(kWebLinkTextIds[i]), m_strMainText[kUrl1 + i].c_str());
+    for (size_t i = 0; i < m_wndCategory.size(); ++i)
+        m_wndCategory[i].SetWindowText(m_strMainText[kButton1 + i]);
+    m_wndQuickSearch.SetWindowText(m_strMainText[kSearchLabel]);
+    m_wndGoLabel.SetWindowText(m_strMainText[kGoText]);
+    for (size_t i = 0; i < m_wndWebLinkText.size(); ++i)
+        m_wndWebLinkText[i].SetWindowText(m_strMainText[kUrl1 + i]);
 
     m_strInitError = m_strMainText[kInitError];
-    ::SetWindowTextA(GetDlgItem(IDC_SEARCH_HELP), m_strMainText[kSearchTip].c_str());
+    m_wndSearchHelp.SetWindowText(m_strMainText[kSearchTip]);
 
     // Shown when the bound strings are next pushed to the controls.
     m_strTitleText = kTitleText;
     m_strHintText = kHintText;
 
-    m_toolTip.AddTool(GetDlgItem(IDC_CLOSE), m_strMainText[kCloseTip]);
-    m_toolTip.AddTool(GetDlgItem(IDC_MINIMIZE), m_strMainText[kMinimizeTip]);
+    m_toolTip.AddTool(m_wndClose.m_hWnd, m_strMainText[kCloseTip]);
+    m_toolTip.AddTool(m_wndMinimize.m_hWnd, m_strMainText[kMinimizeTip]);
 
     SetWindowText(m_strMainText[kTitle]);
 }
