@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <new>
 #include <vector>
 
 namespace {
@@ -22,28 +21,51 @@ constexpr LONGLONG kLargestBitmapFile = LONGLONG{nb::bmp::kMaxDimension} * nb::b
 
 namespace {
 
-// The file's bytes, read once; empty when it cannot be read or is larger than any bitmap
-// the check accepts.
-std::vector<std::uint8_t> ReadBitmapBytes(const std::string& path)
-{
-    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart > kLargestBitmapFile)
-        return {};
-    std::vector<std::uint8_t> bytes;
-    try {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    } catch (const std::bad_alloc&) {
-        return {};  // too big for this process at the moment: the bitmap stays empty
+// A bitmap file's bytes, read once. A large file (the backgrounds) is seen through a read-only
+// view, whose pages come straight from the file with no buffer to fill first; a small one is
+// read into memory, which costs fewer calls than setting up a view. Empty when the file cannot
+// be read, is empty, or is larger than any bitmap the check accepts. While the file is open no
+// other program may write to it, so its bytes stay as they were checked.
+class CBitmapFileBytes {
+public:
+    explicit CBitmapFileBytes(const std::string& path)
+    {
+        CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER size{};
+        if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
+            size.QuadPart > kLargestBitmapFile)
+            return;
+        const auto nSize = static_cast<std::size_t>(size.QuadPart);
+        if (nSize < kSmallestViewedFile) {
+            m_buffer.resize(nSize);
+            DWORD read = 0;
+            if (::ReadFile(file.Get(), m_buffer.data(), static_cast<DWORD>(nSize), &read, nullptr) && read == nSize)
+                m_bytes = m_buffer;
+            return;
+        }
+        CHandle mapping(::CreateFileMappingA(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+        // A view the process has no room for leaves the bitmap empty.
+        m_pView = mapping ? ::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
+        if (m_pView)
+            m_bytes = {static_cast<const std::uint8_t*>(m_pView), nSize};
     }
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-         read != bytes.size()))
-        return {};
-    return bytes;
-}
+    CBitmapFileBytes(const CBitmapFileBytes&) = delete;
+    CBitmapFileBytes& operator=(const CBitmapFileBytes&) = delete;
+    ~CBitmapFileBytes()
+    {
+        if (m_pView)
+            ::UnmapViewOfFile(m_pView);
+    }
+
+    std::span<const std::uint8_t> Get() const { return m_bytes; }
+
+private:
+    static constexpr std::size_t kSmallestViewedFile = 256 * 1024;
+    std::vector<std::uint8_t> m_buffer;
+    void* m_pView = nullptr;
+    std::span<const std::uint8_t> m_bytes;
+};
 
 // A device-independent section made from checked bytes: the file's size, bit count, masks
 // and palette, with its pixels copied (or unpacked from RLE) from the bytes.
@@ -89,7 +111,8 @@ void LoadBitmapFile(CBitmap& bitmap, const std::string& path)
 {
     bitmap.DeleteObject();
     // Read once and checked before anything is made of it: the platform never sees the file.
-    const std::vector<std::uint8_t> bytes = ReadBitmapBytes(path);
+    const CBitmapFileBytes file(path);
+    const std::span<const std::uint8_t> bytes = file.Get();
     nb::bmp::BitmapFileFacts facts;
     if (bytes.empty() || !nb::bmp::CheckBitmapFile(bytes, &facts).empty())
         return;
@@ -98,8 +121,8 @@ void LoadBitmapFile(CBitmap& bitmap, const std::string& path)
 
 bool IsLoadableBitmapFile(const std::string& path)
 {
-    const std::vector<std::uint8_t> bytes = ReadBitmapBytes(path);
-    return !bytes.empty() && nb::bmp::CheckBitmapFile(bytes).empty();
+    const CBitmapFileBytes file(path);
+    return !file.Get().empty() && nb::bmp::CheckBitmapFile(file.Get()).empty();
 }
 
 const MessageMap* CBitmapStatic::GetMessageMap() const
