@@ -226,42 +226,56 @@ CRegistryCalls Difference(const CRegistryCalls& after, const CRegistryCalls& bef
             after.nCreates - before.nCreates, after.nSets - before.nSets};
 }
 
-// The window runs its init step; WM_INITDIALOG's return marks it initialised.
-LONGLONG g_initialisedAt = 0;
-LRESULT CALLBACK AfterInitDialog(int code, WPARAM wParam, LPARAM lParam)
-{
-    auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
-    if (code == HC_ACTION && call->message == WM_INITDIALOG && !g_initialisedAt)
-        g_initialisedAt = Now();
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
+// The main window timed without hooks, which would make each of its messages dearer: the
+// init step marks it initialised, and the first timer message, which comes only after every
+// paint, marks it painted and closes it.
+class CTimedAnimationDlg : public CAnimationDlg {
+public:
+    explicit CTimedAnimationDlg(LONGLONG start) : m_start(start) {}
+    double m_initialised = 0;
+    double m_painted = 0;
+    std::function<void(HWND, CAnimationDlg&)> m_whileOpen;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        const BOOL result = CAnimationDlg::OnInitDialog();
+        m_initialised = Milliseconds(m_start, Now());
+        s_pOpen = this;
+        ::SetTimer(nullptr, 0, 1, &AfterPainting);
+        return result;
+    }
+
+private:
+    static void CALLBACK AfterPainting(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        ::KillTimer(nullptr, id);
+        CTimedAnimationDlg& dlg = *s_pOpen;
+        ::UpdateWindow(dlg.m_hWnd);
+        dlg.m_painted = Milliseconds(dlg.m_start, Now());
+        if (dlg.m_whileOpen)
+            dlg.m_whileOpen(dlg.m_hWnd, dlg);
+        dlg.EndDialog(IDCANCEL);
+    }
+
+    static inline CTimedAnimationDlg* s_pOpen = nullptr;
+    LONGLONG m_start;
+};
 
 COpening OpenMainWindow(std::function<void(HWND, CAnimationDlg&)> whileOpen = {})
 {
     COpening opening;
-    g_initialisedAt = 0;
-    HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &AfterInitDialog, nullptr, ::GetCurrentThreadId());
-    CDialogDriver driver;
-
     const CRegistryCalls atStart = g_calls;
     const LONGLONG start = Now();
-    CAnimationDlg dlg;
+    CTimedAnimationDlg dlg(start);
     opening.constructed = Milliseconds(start, Now());
     opening.constructionCalls = Difference(g_calls, atStart);
     const CRegistryCalls afterConstruction = g_calls;
-
-    driver.Then([&](HWND dialog) {
-        // Paint messages come before timer messages: the window has painted; make sure.
-        ::UpdateWindow(dialog);
-        opening.painted = Milliseconds(start, Now());
-        opening.openingCalls = Difference(g_calls, afterConstruction);
-        if (whileOpen)
-            whileOpen(dialog, dlg);
-        dlg.EndDialog(IDCANCEL);
-    });
+    dlg.m_whileOpen = std::move(whileOpen);
     dlg.DoModal();
-    opening.initialised = g_initialisedAt ? Milliseconds(start, g_initialisedAt) : 0;
-    ::UnhookWindowsHookEx(hook);
+    opening.openingCalls = Difference(g_calls, afterConstruction);
+    opening.initialised = dlg.m_initialised;
+    opening.painted = dlg.m_painted;
     return opening;
 }
 
