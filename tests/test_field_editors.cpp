@@ -41,13 +41,9 @@ protected:
     FieldEditorTest() { InstallSampleRegistry(); CopySampleImages(m_base.Path()); }
 
     template <class TDialog>
-    INT_PTR Run(TDialog& dlg, CDialogDriver::Step step)
+    INT_PTR Run(TDialog& dlg, const CDialogDriver::Step& step)
     {
-        CDialogDriver driver;
-        driver.Then([&](HWND hwnd) { m_hwnd = hwnd; step(hwnd); });
-        INT_PTR result = dlg.DoModal();
-        EXPECT_TRUE(driver.AllStepsRan());
-        return result;
+        return RunDialog(dlg, [&](HWND hwnd) { step(m_hwnd = hwnd); });
     }
     INT_PTR RunCategory(int nField, CDialogDriver::Step step)
     {

@@ -34,17 +34,10 @@ protected:
     }
 
     // Runs the editor; `step` acts on the open dialog, whose handle lands in m_hwndShown.
-    INT_PTR Run(CDialogDriver::Step step)
+    INT_PTR Run(const CDialogDriver::Step& step)
     {
-        CDialogDriver driver;
-        driver.Then([&](HWND dlg) {
-            m_hwndShown = dlg;
-            step(dlg);
-        });
         CHotkeyAppDlg dlg;
-        INT_PTR result = dlg.DoModal();
-        EXPECT_TRUE(driver.AllStepsRan());
-        return result;
+        return RunDialog(dlg, [&](HWND hwnd) { step(m_hwndShown = hwnd); });
     }
 
     // Every box so far: its text, owned by the dialog, caption "Message", no icon.

@@ -1,5 +1,4 @@
 // The main window's fonts, chosen by the system language.
-#include "mainwnd/WesternLanguage.h"
 #include "res/resource.h"
 #include "tests/support/MainWindowHarness.h"
 
@@ -131,24 +130,6 @@ TEST_F(MainWindowFontsTest, OtherLanguagesGetTheSystemFontButTheHintKeepsTheDial
             ExpectSearchFieldWithSystemFontAndNoMargins(d);
         });
     }
-}
-
-TEST(WesternLanguageTest, ExactlyFiftyFiveIdsFrom0x0406To0x500A)
-{
-    int count = 0;
-    LANGID first = 0;
-    LANGID last = 0;
-    for (unsigned id = 0; id <= 0xFFFF; ++id) {
-        if (!IsWesternLanguage(static_cast<LANGID>(id)))
-            continue;
-        if (count == 0)
-            first = static_cast<LANGID>(id);
-        last = static_cast<LANGID>(id);
-        ++count;
-    }
-    EXPECT_EQ(55, count);
-    EXPECT_EQ(0x0406, first);
-    EXPECT_EQ(0x500A, last);
 }
 
 }  // namespace

@@ -206,10 +206,12 @@ TEST_F(MainWindowLayoutTest, SmallBackgroundIsTiledAndAMissingOneLeavesBlack)
     EXPECT_TRUE(m_boxes.m_boxes.empty()) << "a missing picture is not reported";
 }
 
-TEST_F(MainWindowLayoutTest, MissingPicturesLeaveTheirFieldsEmptyWithoutAMessage)
+TEST_F(MainWindowLayoutTest, MissingPicturesLeaveTheirFieldsEmptyWithoutAMessageAndCapitalsDoNotMatter)
 {
+    const std::string images = ImagesDirectory();
     for (const char* file : {"Image0.bmp", "cntrRest.bmp", "L2Rest.bmp", "Icon3_hi.bmp", "gobtn_re.bmp"})
-        ASSERT_TRUE(::DeleteFileA((ImagesDirectory() + "\\" + file).c_str())) << file;
+        ASSERT_TRUE(::DeleteFileA((images + "\\" + file).c_str())) << file;
+    ASSERT_TRUE(::MoveFileA((images + "\\Icon2_hi.bmp").c_str(), (images + "\\ICON2_HI.BMP").c_str()));
     Check([](HWND d, CAnimationDlg& dlg) {
         EXPECT_EQ(nullptr, dlg.m_bmpLeftImage.GetSafeHandle());
         EXPECT_EQ(0, ::SendDlgItemMessageA(d, IDC_LEFT_IMAGE, STM_GETIMAGE, IMAGE_BITMAP, 0));
@@ -217,23 +219,13 @@ TEST_F(MainWindowLayoutTest, MissingPicturesLeaveTheirFieldsEmptyWithoutAMessage
         EXPECT_EQ(nullptr, dlg.m_bmpCategoryRest[1].GetSafeHandle());
         EXPECT_NE(nullptr, dlg.m_bmpCategoryHigh[1].GetSafeHandle());
         EXPECT_EQ(nullptr, dlg.m_bmpWebLinkIconHigh[2].GetSafeHandle());
+        EXPECT_NE(nullptr, dlg.m_bmpWebLinkIconHigh[1].GetSafeHandle()) << "found in capitals";
         EXPECT_EQ(nullptr, dlg.m_bmpGoRest.GetSafeHandle());
         // An empty picture paints nothing: the field shows what is behind it.
         CPixels painted = PaintErase(::GetDlgItem(d, IDC_CATEGORY2), 40, 20);
         EXPECT_EQ(RGB(255, 255, 255), painted.At(20, 10));
     });
     EXPECT_TRUE(m_boxes.m_boxes.empty());
-}
-
-TEST_F(MainWindowLayoutTest, PictureNamesAreFoundWhateverTheirCapitals)
-{
-    const std::string images = ImagesDirectory();
-    ASSERT_TRUE(::MoveFileA((images + "\\Icon2_hi.bmp").c_str(), (images + "\\ICON2_HI.BMP").c_str()));
-    ASSERT_TRUE(::MoveFileA((images + "\\Image0.bmp").c_str(), (images + "\\image0.bmp").c_str()));
-    Check([](HWND, CAnimationDlg& dlg) {
-        EXPECT_NE(nullptr, dlg.m_bmpWebLinkIconHigh[1].GetSafeHandle());
-        EXPECT_NE(nullptr, dlg.m_bmpLeftImage.GetSafeHandle());
-    });
 }
 
 TEST_F(MainWindowLayoutTest, LongCurrentDirectoryIsKeptWhole)

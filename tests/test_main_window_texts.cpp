@@ -120,33 +120,6 @@ TEST_F(MainWindowTextsTest, EachMainTextLandsInItsControl)
     ExpectReports({});
 }
 
-TEST_F(MainWindowTextsTest, ControlSettingsAreReadAndKept)
-{
-    CAnimationDlg dlg;
-    ExpectReports({});
-    EXPECT_EQ(2, dlg.m_nTopLevelIndent);
-    EXPECT_EQ(4, dlg.m_nSubLevelIndent);
-    EXPECT_EQ("IOIS", dlg.m_categorySettings[0].m_strInformationSource);
-    EXPECT_EQ("Getting started with your Nimbook", dlg.m_categorySettings[0].m_strTopic[0]);
-    EXPECT_EQ("Registering your Nimbook", dlg.m_categorySettings[0].m_strTopic[8]);
-    EXPECT_EQ("EXEC", dlg.m_categorySettings[3].m_strInformationSource);
-    EXPECT_EQ("\"C:\\Program Files\\Corvane\\Access Nimbook II\\Tools\\NBDIAG.EXE\" /menu",
-              dlg.m_categorySettings[3].m_strLaunchableItem);
-    EXPECT_EQ("http://www.corvane.com/support/nimbook/", dlg.m_categorySettings[4].m_strLaunchableItem);
-    EXPECT_EQ("WEB", dlg.m_webLinkSettings[0].m_strInformationSource);
-    EXPECT_EQ("http://www.corvane.com/", dlg.m_webLinkSettings[0].m_strLaunchableItem);
-    EXPECT_EQ("NIMBOOK.CHM", dlg.m_strSearchChm);
-    EXPECT_EQ("search.htm", dlg.m_strSearchHtml);
-    EXPECT_EQ("IOIS", dlg.m_strSearchSource);
-    EXPECT_EQ("Top Ten", dlg.m_strMainText[1]);
-    EXPECT_EQ("Access Nimbook II", dlg.m_strMainText[16]);
-    EXPECT_EQ("", dlg.m_strMainText[0]) << "slot 0 is not used";
-    EXPECT_EQ("", dlg.m_strSearchText);
-    EXPECT_EQ("", dlg.m_strTitleText);
-    EXPECT_TRUE(dlg.m_bNoLogo);
-    EXPECT_EQ(0, dlg.m_nSelectedCategory);
-}
-
 TEST_F(MainWindowTextsTest, TopLevelIndentIndentsTheCategoryAndSearchLabelsOnly)
 {
     struct Case {

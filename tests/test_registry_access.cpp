@@ -81,21 +81,4 @@ TEST(RegistryAccessTest, FieldStateLetsOkWriteOnlyWhatCannotBeLost)
     }
 }
 
-TEST(RegistryErrorReport, ShowsPrefixAndSystemTextInOneBox)
-{
-    CMessageBoxRecorder boxes;
-    HWND owner = ::GetDesktopWindow();
-    ReportRegistryError(owner, kOpeningRegistry, ERROR_FILE_NOT_FOUND, kCaptionMessage, MB_OK);
-    ReportRegistryError(nullptr, kRegistryError, ERROR_ACCESS_DENIED, kCaptionStartupError, MB_ICONEXCLAMATION);
-    ASSERT_EQ(2u, boxes.m_boxes.size());
-    EXPECT_FALSE(SystemText(2).empty());
-    EXPECT_EQ(owner, boxes.m_boxes[0].owner);
-    EXPECT_EQ("Opening Registry: " + SystemText(2), boxes.m_boxes[0].text);
-    EXPECT_EQ("Message", boxes.m_boxes[0].caption);
-    EXPECT_EQ(0u, boxes.m_boxes[0].type);
-    EXPECT_EQ("Registry Error: " + SystemText(5), boxes.m_boxes[1].text);
-    EXPECT_EQ("Error: ", boxes.m_boxes[1].caption);
-    EXPECT_EQ(0x30u, boxes.m_boxes[1].type);
-}
-
 }  // namespace

@@ -63,14 +63,11 @@ protected:
     Capture RunAndCapture()
     {
         Capture capture;
-        CDialogDriver driver;
-        driver.Then([&](HWND dlg) {
-            capture = CaptureDialog(dlg);
-            ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-        });
         CCdEditDlg dlg;
-        dlg.DoModal();
-        EXPECT_TRUE(driver.AllStepsRan());
+        RunDialog(dlg, [&](HWND hwnd) {
+            capture = CaptureDialog(hwnd);
+            ::PostMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+        });
         return capture;
     }
 

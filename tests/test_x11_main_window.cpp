@@ -35,43 +35,6 @@ void PressLeftButton(bool bDown)
     ::SendInput(1, &input, sizeof(input));
 }
 
-// The screen's pixels inside a rectangle, read from the screen device context.
-CPixels CaptureScreen(const RECT& rc)
-{
-    CPixels shot;
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 24;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    const int stride = (width * 3 + 3) & ~3;
-    bmi.bmiHeader.biSizeImage = static_cast<DWORD>(stride * height);
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    EXPECT_TRUE(::BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY | CAPTUREBLT));
-    ::GdiFlush();
-    const auto* bytes = static_cast<const unsigned char*>(bits);
-    shot.width = width;
-    shot.height = height;
-    for (int y = 0; y < height; ++y) {
-        const unsigned char* row = bytes + static_cast<size_t>(height - 1 - y) * stride;
-        for (int x = 0; x < width; ++x)
-            shot.colours.push_back(RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
-    }
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return shot;
-}
-
 // Whether a colour occurs in a rectangle of the screenshot (client coordinates offset by the
 // client area's place on the screen).
 bool ColourInside(const CPixels& shot, const RECT& rc, COLORREF colour)

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
 #include <string>
@@ -34,6 +36,18 @@ private:
     std::deque<Step> m_steps;
     std::deque<std::pair<HWND, Step>> m_pending;
 };
+
+// Runs a dialog modally; `step` acts on it once it is open. Returns the dialog's result.
+template <class TDialog>
+INT_PTR RunDialog(TDialog& dlg, const CDialogDriver::Step& step)
+{
+    CDialogDriver driver;
+    driver.Then(step);
+    INT_PTR result = dlg.DoModal();
+    if (!driver.AllStepsRan())
+        ADD_FAILURE() << "the dialog did not open";
+    return result;
+}
 
 // Step helpers.
 std::string ItemText(HWND dialog, int id);

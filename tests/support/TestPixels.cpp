@@ -98,8 +98,6 @@ void CDibCanvas::Save(const std::string& path) const
     WriteFileBytes(path, BmpFileBytes(m_nWidth, m_nHeight, [this](int x, int y) { return Pixel(x, y); }));
 }
 
-namespace {
-
 CPixels PixelsOf(const CDibCanvas& canvas)
 {
     ::GdiFlush();
@@ -113,7 +111,14 @@ CPixels PixelsOf(const CDibCanvas& canvas)
     return pixels;
 }
 
-}  // namespace
+CPixels CaptureScreen(const RECT& rc)
+{
+    CDibCanvas canvas(rc.right - rc.left, rc.bottom - rc.top, RGB(0, 0, 0));
+    HDC screen = ::GetDC(nullptr);
+    ::BitBlt(canvas.Dc(), 0, 0, canvas.Width(), canvas.Height(), screen, rc.left, rc.top, SRCCOPY | CAPTUREBLT);
+    ::ReleaseDC(nullptr, screen);
+    return PixelsOf(canvas);
+}
 
 CPixels PaintErase(HWND hwnd, int width, int height)
 {

@@ -42,6 +42,10 @@ struct CPixels {
     std::vector<COLORREF> colours;
     COLORREF At(int x, int y) const { return colours[static_cast<size_t>(y) * width + x]; }
 };
+// The pixels of a canvas.
+CPixels PixelsOf(const CDibCanvas& canvas);
+// The screen's pixels inside a rectangle of the screen.
+CPixels CaptureScreen(const RECT& rc);
 // What the window paints into an empty width x height picture (white) on WM_ERASEBKGND.
 CPixels PaintErase(HWND hwnd, int width, int height);
 // The pixels of a .bmp file; empty when it cannot be loaded.
