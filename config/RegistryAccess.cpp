@@ -33,16 +33,18 @@ std::string TextOf(const std::vector<char>& buffer, DWORD size)
 
 }  // namespace
 
-LONG ReadRegistryString(HKEY key, const char* name, DWORD offered, std::string& value, DWORD* pType)
+LONG ReadRegistryString(HKEY key, const char* name, DWORD offered, std::string& value, CRegFieldState* pState)
 {
     std::vector<char> buffer(offered + 1, '\0');
     DWORD size = offered;
     DWORD type = REG_NONE;
     LONG result = ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
-    if (result == ERROR_SUCCESS) {
+    if (result == ERROR_SUCCESS)
         value = TextOf(buffer, size);
-        if (pType)
-            *pType = type;
+    if (pState) {
+        // Text alone gives the value back only when nothing follows its closing zero.
+        const bool bWhole = result == ERROR_SUCCESS && size <= value.size() + 1;
+        pState->Record(bWhole && type == REG_SZ, value);
     }
     return result;
 }

@@ -30,22 +30,26 @@ LONG CreateRegistryKey(HKEY root, const char* path, REGSAM access, CRegKey& key)
 // The access rights with which the program opens a key of that root.
 REGSAM RegistryViewAccess(HKEY root, REGSAM access);
 
+class CRegFieldState;
+
 // Reads a value as a zero-terminated single-byte text, whatever type the registry reports,
 // offering the registry `offered` bytes: a longer value fails with 234 (more data). The text
-// is assigned only on success, and so is the stored type when pType is given. Returns 0 or
-// the system error code.
-LONG ReadRegistryString(HKEY key, const char* name, DWORD offered, std::string& value, DWORD* pType = nullptr);
+// is assigned only on success. When pState is given, it records what was read (see below).
+// Returns 0 or the system error code.
+LONG ReadRegistryString(HKEY key, const char* name, DWORD offered, std::string& value,
+                        CRegFieldState* pState = nullptr);
 
 // What an editor read of one value when it opened. On OK the editor writes the value back
-// only when that cannot destroy anything: the value was read whole as plain text (REG_SZ),
-// or the administrator changed the text it showed. A value that could not be read, or that
-// is stored as another type, otherwise stays as it is, byte for byte.
+// only when that cannot destroy anything: the value was read whole as plain text (REG_SZ
+// holding its text and at most one closing zero), or the administrator changed the text it
+// showed. A value that could not be read, that is stored as another type, or that holds bytes
+// after its text, otherwise stays as it is, byte for byte.
 class CRegFieldState {
 public:
-    // Records the result of the read at opening: its code, the stored type and the text shown.
-    void Record(LONG result, DWORD type, const std::string& shown)
+    // Records what a read at opening gave: whether it was plain text, and the text shown.
+    void Record(bool bPlainText, const std::string& shown)
     {
-        m_bPlainText = result == ERROR_SUCCESS && type == REG_SZ;
+        m_bPlainText = bPlainText;
         m_strShown = shown;
     }
     bool MayWrite(const std::string& current) const { return m_bPlainText || current != m_strShown; }

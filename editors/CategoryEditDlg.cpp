@@ -100,16 +100,12 @@ BOOL CCategoryEditDlg::OnInitDialog()
     {
         CRegKey key;
         OpenRegistryKey(HKEY_LOCAL_MACHINE, ControlKeyOf(m_nField).c_str(), kRegRead, key);
-        DWORD type = REG_NONE;
-        LONG result = ReadRegistryString(key.Get(), RegValues::InformationSource, kOffered, m_strStoredSource, &type);
-        m_sourceState.Record(result, type, m_strStoredSource);
+        ReadRegistryString(key.Get(), RegValues::InformationSource, kOffered, m_strStoredSource, &m_sourceState);
         ::SendMessageA(m_comboSource.m_hWnd, CB_SETCURSEL, static_cast<WPARAM>(PositionOfSource(m_strStoredSource)), 0);
 
         if (m_strStoredSource != kHtmlHelp) {
             SetItemReadOnly(false);
-            type = REG_NONE;
-            result = ReadRegistryString(key.Get(), RegValues::LaunchableItem, kOffered, m_strLaunchableItem, &type);
-            m_itemState.Record(result, type, m_strLaunchableItem);
+            ReadRegistryString(key.Get(), RegValues::LaunchableItem, kOffered, m_strLaunchableItem, &m_itemState);
             m_strSavedLaunchableItem = m_strLaunchableItem;
         } else {
             // HTML help has no target: the stored item means nothing and is shown empty.
@@ -119,17 +115,15 @@ BOOL CCategoryEditDlg::OnInitDialog()
             // A category's HTML help is understood: its item is empty. On a web link the source
             // is not understood, so its unread item must survive an OK.
             if (IsCategory())
-                m_itemState.Record(ERROR_SUCCESS, REG_SZ, "");
+                m_itemState.Record(true, "");
             else
-                m_itemState.Record(ERROR_INVALID_DATA, REG_NONE, "");
+                m_itemState.Record(false, "");
         }
     }
     {
         CRegKey key;
         OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, kRegRead, key);
-        DWORD type = REG_NONE;
-        LONG result = ReadRegistryString(key.Get(), TextValueOf(m_nField), kOffered, m_strButtonText, &type);
-        m_textState.Record(result, type, m_strButtonText);
+        ReadRegistryString(key.Get(), TextValueOf(m_nField), kOffered, m_strButtonText, &m_textState);
     }
     UpdateData(false);
     return TRUE;

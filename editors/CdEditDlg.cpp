@@ -108,10 +108,9 @@ void CCdEditDlg::LoadTexts()
     }
     for (std::size_t i = 0; i < std::size(kValueNames); ++i) {
         const int slot = static_cast<int>(i) + 1;
-        DWORD type = REG_NONE;
-        result = ReadRegistryString(key.Get(), kValueNames[i], kTextOffered, m_astrValues[slot], &type);
-        if (slot >= kSlotText1 && slot < kSlotText1 + 5)
-            m_textStates[slot - kSlotText1].Record(result, type, m_astrValues[slot]);
+        const bool bParagraph = slot >= kSlotText1 && slot < kSlotText1 + 5;
+        result = ReadRegistryString(key.Get(), kValueNames[i], kTextOffered, m_astrValues[slot],
+                                    bParagraph ? &m_textStates[slot - kSlotText1] : nullptr);
         if (result != ERROR_SUCCESS)
             ReportRegistryError(m_hWnd, kRegistryError, result, kCaptionMessage, MB_OK);
     }

@@ -41,15 +41,13 @@ void CHotkeyAppDlg::DoDataExchange(CDataExchange* pDX)
 void CHotkeyAppDlg::ReadHotkeyValue(const char* name, std::string& value, CRegFieldState& state)
 {
     CRegKey key;
-    DWORD type = REG_NONE;
     LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton, kRegRead, key);
     if (result != ERROR_SUCCESS) {
-        state.Record(result, type, value);
+        state.Record(false, value);
         ReportRegistryError(m_hWnd, kOpeningRegistry, result, kCaptionMessage, MB_OK);
         return;
     }
-    result = ReadRegistryString(key.Get(), name, kOffered, value, &type);
-    state.Record(result, type, value);
+    result = ReadRegistryString(key.Get(), name, kOffered, value, &state);
     if (result != ERROR_SUCCESS)
         ReportRegistryError(m_hWnd, kQueryingRegistry, result, kCaptionMessage, MB_OK);
 }

@@ -92,9 +92,8 @@ void CInternetEditDlg::LoadTexts()
             ReportRegistryError(m_hWnd, kOpeningRegistry, result, kCaptionMessage, MB_OK);
         } else {
             for (std::size_t i = 0; i < std::size(kValueNames); ++i) {
-                DWORD type = REG_NONE;
-                result = ReadRegistryString(key.Get(), kValueNames[i], kTextOffered, m_astrValues[i + 1], &type);
-                m_valueStates[i + 1].Record(result, type, m_astrValues[i + 1]);
+                result = ReadRegistryString(key.Get(), kValueNames[i], kTextOffered, m_astrValues[i + 1],
+                                            &m_valueStates[i + 1]);
                 if (result != ERROR_SUCCESS)
                     ReportRegistryError(m_hWnd, kRegistryError, result, kCaptionMessage, MB_OK);
             }

@@ -246,12 +246,13 @@ TEST_F(CdEditDlgTest, OkKeepsParagraphsItCouldNotShowUnlessTheyWereChanged)
     const Stored unread{REG_SZ, std::string(5000, 'x') + '\0'};
     const Stored multi{REG_MULTI_SZ, std::string("a\0b\0\0", 5)};
     const Stored expandable{REG_EXPAND_SZ, std::string("%TEMP%\\x\0", 9)};
+    const Stored trailing{REG_SZ, std::string("shown\0hidden\0", 14)};
     for (const char* typedInto : {"TEXT1", "TEXT3"}) {
         Restore();
         SetTypedValue(HKEY_LOCAL_MACHINE, kTexts, "TEXT2", unread.first, unread.second);
         SetTypedValue(HKEY_LOCAL_MACHINE, kTexts, "TEXT3", multi.first, multi.second);
         SetTypedValue(HKEY_LOCAL_MACHINE, kTexts, "TEXT4", expandable.first, expandable.second);
-        const Stored text5 = stored("TEXT5");
+        SetTypedValue(HKEY_LOCAL_MACHINE, kTexts, "TEXT5", trailing.first, trailing.second);
         EXPECT_EQ(IDOK, Run([&](HWND dlg) {
             TypeInto(dlg, typedInto == std::string("TEXT1") ? IDC_CD_TEXT1 : IDC_CD_TEXT3, "typed");
             ClickField(dlg, IDC_CD_OKAY);
@@ -262,7 +263,7 @@ TEST_F(CdEditDlgTest, OkKeepsParagraphsItCouldNotShowUnlessTheyWereChanged)
         EXPECT_EQ(unread, stored("TEXT2")) << typedInto;
         EXPECT_EQ(typedInto == std::string("TEXT3") ? typed : multi, stored("TEXT3"));
         EXPECT_EQ(expandable, stored("TEXT4")) << typedInto;
-        EXPECT_EQ(text5, stored("TEXT5")) << typedInto;
+        EXPECT_EQ(trailing, stored("TEXT5")) << typedInto;
     }
 }
 

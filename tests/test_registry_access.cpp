@@ -1,6 +1,5 @@
 // The registry access layer against the real registry: reads, writes and failure reports.
 #include "config/RegistryAccess.h"
-#include "tests/support/PlatformBoxes.h"
 #include "tests/support/TestRegistry.h"
 
 #include <gtest/gtest.h>
@@ -18,28 +17,34 @@ TEST(RegistryAccessTest, ReadsAnyTypeAsTextWithinTheOfferedSizeAndWritesRegSz)
     SetValue(HKEY_LOCAL_MACHINE, kScratchKey, "Long", std::string(5000, 'z'));
     SetDwordValue(HKEY_LOCAL_MACHINE, kScratchKey, "Number", 0x00434241);  // bytes 41 42 43 00
     SetTypedValue(HKEY_LOCAL_MACHINE, kScratchKey, "Expand", REG_EXPAND_SZ, std::string("%x%\0", 4));
+    SetTypedValue(HKEY_LOCAL_MACHINE, kScratchKey, "Trailing", REG_SZ, std::string("abc\0def\0", 8));
+    SetTypedValue(HKEY_LOCAL_MACHINE, kScratchKey, "Unterminated", REG_SZ, "abc");
     ASSERT_EQ(ERROR_SUCCESS, OpenRegistryKey(HKEY_LOCAL_MACHINE, kScratchKey, kRegRead, key));
+    // Plain: an editor may write the value back unchanged without losing anything.
     struct Case {
         const char* name;  // names are compared without case
         DWORD offered;
         LONG result;
         std::string value;  // a failed read leaves "before"
-        DWORD type;
+        bool bPlain;
     };
     const Case cases[] = {
-        {"FITS", 256, ERROR_SUCCESS, std::string(255, 'a'), REG_SZ},
-        {"Fits", 255, ERROR_MORE_DATA, "before", REG_NONE},  // 254 characters is the most in 255 bytes
-        {"Long", 4095, ERROR_MORE_DATA, "before", REG_NONE},
-        {"Absent", 256, ERROR_FILE_NOT_FOUND, "before", REG_NONE},
-        {"Number", 256, ERROR_SUCCESS, "ABC", REG_DWORD},
-        {"Expand", 256, ERROR_SUCCESS, "%x%", REG_EXPAND_SZ},
+        {"FITS", 256, ERROR_SUCCESS, std::string(255, 'a'), true},
+        {"Fits", 255, ERROR_MORE_DATA, "before", false},  // 254 characters is the most in 255 bytes
+        {"Long", 4095, ERROR_MORE_DATA, "before", false},
+        {"Absent", 256, ERROR_FILE_NOT_FOUND, "before", false},
+        {"Number", 256, ERROR_SUCCESS, "ABC", false},
+        {"Expand", 256, ERROR_SUCCESS, "%x%", false},
+        {"Trailing", 256, ERROR_SUCCESS, "abc", false},
+        {"Unterminated", 256, ERROR_SUCCESS, "abc", true},
     };
     for (const Case& c : cases) {
         std::string value = "before";
-        DWORD type = REG_NONE;
-        EXPECT_EQ(c.result, ReadRegistryString(key.Get(), c.name, c.offered, value, &type)) << c.name;
+        CRegFieldState state;
+        EXPECT_EQ(c.result, ReadRegistryString(key.Get(), c.name, c.offered, value, &state)) << c.name;
         EXPECT_EQ(c.value, value) << c.name;
-        EXPECT_EQ(c.type, type) << c.name;
+        EXPECT_EQ(c.bPlain, state.MayWrite(value)) << c.name;
+        EXPECT_TRUE(state.MayWrite(value + " changed")) << c.name;
     }
     std::string whole;
     EXPECT_EQ(ERROR_SUCCESS, ReadWholeRegistryString(key.Get(), "Long", whole));
@@ -58,27 +63,6 @@ TEST(RegistryAccessTest, ReadsAnyTypeAsTextWithinTheOfferedSizeAndWritesRegSz)
     }
     key.Close();
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kScratchKey);
-}
-
-TEST(RegistryAccessTest, FieldStateLetsOkWriteOnlyWhatCannotBeLost)
-{
-    struct Case {
-        LONG result;
-        DWORD type;
-        const char* current;
-        bool mayWrite;
-    };
-    const Case cases[] = {
-        {ERROR_SUCCESS, REG_SZ, "shown", true},          {ERROR_SUCCESS, REG_SZ, "changed", true},
-        {ERROR_MORE_DATA, REG_NONE, "shown", false},     {ERROR_MORE_DATA, REG_NONE, "changed", true},
-        {ERROR_SUCCESS, REG_EXPAND_SZ, "shown", false},  {ERROR_SUCCESS, REG_MULTI_SZ, "changed", true},
-        {ERROR_FILE_NOT_FOUND, REG_NONE, "shown", false},
-    };
-    for (const Case& c : cases) {
-        CRegFieldState state;
-        state.Record(c.result, c.type, "shown");
-        EXPECT_EQ(c.mayWrite, state.MayWrite(c.current)) << c.result << " " << c.type << " " << c.current;
-    }
 }
 
 }  // namespace
