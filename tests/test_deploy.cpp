@@ -64,24 +64,10 @@ std::map<std::string, std::string> Snapshot(const std::string& base)
         for (const std::string& name : section.names)
             state[section.header + "\\" + name] = ValueOf(root, section.subkey, name);
     }
-    std::function<void(const std::string&)> addFiles = [&](const std::string& folder) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return;
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == ".." || name == "apply.log")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                addFiles(folder + "\\" + name);
-            else
-                state[folder + "\\" + name] = ReadFileBytes(folder + "\\" + name);
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-    };
-    addFiles(base + "\\images");
-    addFiles(base + "\\Customization");
+    for (const char* folder : {"images", "Customization"})
+        for (const std::string& file : FilesIn(base + "\\" + folder, true))
+            if (file != "apply.log")
+                state[base + "\\" + folder + "\\" + file] = ReadFileBytes(base + "\\" + folder + "\\" + file);
     return state;
 }
 

@@ -50,22 +50,8 @@ protected:
     {
         return FileExists(In(relative)) ? ReadFileBytes(In(relative)) : "<missing>";
     }
-    // The names in a folder, as the file system spells them.
-    std::vector<std::string> Names(const std::string& relative) const
-    {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((In(relative) + "\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.push_back(found.cFileName);
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    // The names of the files in a folder, as the file system spells them.
+    std::vector<std::string> Names(const std::string& relative) const { return FilesIn(In(relative)); }
 
     CScratchDirectory m_base;
     CMessageBoxRecorder m_boxes;

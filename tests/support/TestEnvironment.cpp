@@ -5,11 +5,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <vector>
 #include <stdexcept>
+#include <vector>
 
 std::string WinPath(const std::string& unixPath)
 {
@@ -80,20 +81,35 @@ bool FileExists(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<std::string> FilesIn(const std::string& folder, bool bRecursive)
+{
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        const std::string name = found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files.push_back(name);
+        else if (bRecursive && name != "." && name != "..")
+            for (const std::string& inner : FilesIn(folder + "\\" + name, true))
+                files.push_back(name + "\\" + inner);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 void CopySampleImages(const std::string& directory)
 {
     const std::string images = directory + "\\images";
     ::CreateDirectoryA(images.c_str(), nullptr);
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((SampleImagesDirectory() + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const std::vector<std::string> files = FilesIn(SampleImagesDirectory());
+    if (files.empty())
         throw std::runtime_error("no sample images in " + SampleImagesDirectory());
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ::CopyFileA((SampleImagesDirectory() + "\\" + found.cFileName).c_str(),
-                        (images + "\\" + found.cFileName).c_str(), FALSE);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
+    for (const std::string& name : files)
+        ::CopyFileA((SampleImagesDirectory() + "\\" + name).c_str(), (images + "\\" + name).c_str(), FALSE);
 }
 
 namespace {

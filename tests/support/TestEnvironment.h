@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // A Unix path of the build as Wine sees it (drive Z: is the root of the Unix file system).
 std::string WinPath(const std::string& unixPath);
@@ -21,6 +22,10 @@ void CopySampleImages(const std::string& directory);
 // fail for a moment under load. Throws when it never starts.
 PROCESS_INFORMATION StartProcess(const std::string& commandLine, const std::string& directory = std::string(),
                                  DWORD flags = 0);
+
+// The files below a folder, their paths relative to it as the file system spells them,
+// sorted; with bRecursive also the files of its subfolders ("Backup\\icon1.BAK").
+std::vector<std::string> FilesIn(const std::string& folder, bool bRecursive = false);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
