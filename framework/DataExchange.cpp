@@ -4,7 +4,6 @@
 
 HWND CDataExchange::PrepareCtrl(int id)
 {
-    m_idLastControl = id;
     // Each control is looked up once per exchange: finding a child by id asks the window manager.
     for (const auto& [knownId, hwnd] : m_controls)
         if (knownId == id)

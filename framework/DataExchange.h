@@ -15,8 +15,7 @@ public:
 
     CWnd* m_pDlgWnd;
     const bool m_bSaveAndValidate;  // true: controls to members, with validation
-    int m_idLastControl = 0;        // the control that the last exchange moved
-    HWND m_hwndLastControl = nullptr;
+    HWND m_hwndLastControl = nullptr;  // the control that the last exchange moved
 
     // The dialog's control with this id, looked up once per exchange.
     HWND PrepareCtrl(int id);
