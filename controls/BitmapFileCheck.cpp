@@ -165,8 +165,10 @@ std::string CheckBitmapFile(std::span<const std::uint8_t> bytes, BitmapFileFacts
     f.bottomUp = height > 0;
     if (height < 0)
         height = -height;
-    if (width < 1 || width > kMaxDimension || height < 1 || height > kMaxDimension)
-        return "dimensions out of range";
+    if (width < 1 || height < 1)
+        return "no pixels";
+    if (width > kMaxDimension || height > kMaxDimension)
+        return "wider or higher than " + std::to_string(kMaxDimension) + " pixels, the largest bitmap accepted";
     f.width = static_cast<std::int32_t>(width);
     f.height = static_cast<std::int32_t>(height);
     if (!IsSupportedBitCount(f.bitCount, core))

@@ -6,28 +6,18 @@ namespace nb::reg {
 
 namespace {
 
-// The file split into lines without their line ends; false when a CR stands alone or the
-// last line has no line end (a cut file).
-bool SplitLines(std::string_view bytes, std::vector<std::string_view>& lines, RegReadError& error)
+constexpr std::string_view kHeaderLine = "REGEDIT4";
+constexpr std::string_view kNewerHeaderLine = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kHexTextPrefix = "hex(1):";
+constexpr const char* kHowToSave =
+    "save the keys in the registry editor as \"Win9x/NT4 Registration Files (*.reg)\", or write the file with "
+    "NbCustomize.exe /export";
+
+// Newer registry editors save UTF-16 text, which starts with a byte-order mark and holds zero
+// bytes between the letters.
+bool LooksLikeUtf16(std::string_view line)
 {
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string_view::npos) {
-            error = {static_cast<int>(lines.size()) + 1, "the file ends inside a line"};
-            return false;
-        }
-        std::string_view line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.find('\r') != std::string_view::npos) {
-            error = {static_cast<int>(lines.size()) + 1, "a carriage return inside a line"};
-            return false;
-        }
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return true;
+    return line.starts_with("\xff\xfe") || line.starts_with("\xfe\xff") || line.find('\0') != std::string_view::npos;
 }
 
 // Reads a quoted string starting at pos (at the opening quote); the position after the
@@ -70,50 +60,6 @@ int HexDigit(char c)
     return -1;
 }
 
-// Reads the bytes of a hex(1): list from lines[index] at pos, following continuation lines
-// (a line ending in ",\"); index ends at the list's last line. The text is the bytes before
-// the one terminating zero, which must come last.
-bool ReadHexText(const std::vector<std::string_view>& lines, size_t& index, size_t pos, std::string& text,
-                 std::string& reason)
-{
-    std::string bytes;
-    std::string_view line = lines[index];
-    for (;;) {
-        if (pos + 2 > line.size() || HexDigit(line[pos]) < 0 || HexDigit(line[pos + 1]) < 0) {
-            reason = "two hexadecimal digits were expected";
-            return false;
-        }
-        bytes += static_cast<char>(HexDigit(line[pos]) * 16 + HexDigit(line[pos + 1]));
-        pos += 2;
-        if (pos == line.size())
-            break;
-        if (line[pos] != ',') {
-            reason = "a comma was expected between hexadecimal bytes";
-            return false;
-        }
-        ++pos;
-        if (pos + 1 == line.size() && line[pos] == '\\') {
-            if (index + 1 >= lines.size()) {
-                reason = "the file ends inside a continued line";
-                return false;
-            }
-            line = lines[++index];
-            pos = line.find_first_not_of(' ');
-            if (pos == 0 || pos == std::string_view::npos) {
-                reason = "a continuation line must start with blanks and hold bytes";
-                return false;
-            }
-        }
-    }
-    if (bytes.back() != '\0' || bytes.find('\0') != bytes.size() - 1) {
-        reason = "a hex(1) text must end with its one terminating zero byte";
-        return false;
-    }
-    bytes.pop_back();
-    text = bytes;
-    return true;
-}
-
 bool ReadSectionLine(std::string_view line, std::string& key, std::string& reason)
 {
     if (line.size() < 3 || line.back() != ']') {
@@ -137,75 +83,176 @@ bool ReadSectionLine(std::string_view line, std::string& key, std::string& reaso
 
 }  // namespace
 
+bool CRegFileReader::Fail(std::string reason)
+{
+    m_bFailed = true;
+    m_error = {m_nLine, std::move(reason)};
+    return false;
+}
+
+bool CRegFileReader::Feed(std::string_view bytes)
+{
+    if (m_bFailed)
+        return false;
+    if (bytes.size() > kMaxRegFileBytes - m_nBytes)
+        return Fail("the file is larger than " + std::to_string(kMaxRegFileBytes / (1024 * 1024)) +
+                    " MB, far more than any export holds");
+    m_nBytes += bytes.size();
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        const size_t end = bytes.find('\n', pos);
+        const std::string_view part = bytes.substr(pos, end == std::string_view::npos ? end : end - pos);
+        // A carriage return may stand only right before a line feed.
+        const size_t cr = part.find('\r');
+        const bool bCrBefore = !m_strLine.empty() && m_strLine.back() == '\r';
+        if ((bCrBefore && !part.empty()) || (cr != std::string_view::npos && cr + 1 < part.size()))
+            return FailAtCarriageReturn(m_strLine + std::string(part));
+        if (end == std::string_view::npos) {
+            m_strLine += part;
+            break;
+        }
+        std::string_view line = part;
+        if (!m_strLine.empty()) {
+            m_strLine += part;
+            line = m_strLine;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (!ReadLine(line))
+            return false;
+        m_strLine.clear();
+        ++m_nLine;
+        pos = end + 1;
+    }
+    return true;
+}
+
+bool CRegFileReader::FailAtCarriageReturn(std::string_view line)
+{
+    if (m_nLine > 1)
+        return Fail("a carriage return inside a line");
+    if (LooksLikeUtf16(line))
+        return Fail(std::string("the file is UTF-16 text, not the REGEDIT4 text form: ") + kHowToSave);
+    return Fail("the lines end in carriage returns alone, not in the line feeds of the REGEDIT4 text form: "
+                "save the file again with Windows (CR LF) or Unix (LF) line ends");
+}
+
+bool CRegFileReader::Finish()
+{
+    if (m_bFailed)
+        return false;
+    if (!m_strLine.empty())
+        return Fail("the file ends inside a line");
+    if (m_nLine == 1)
+        return Fail("the file must start with the line REGEDIT4");
+    if (m_bInHexText) {
+        --m_nLine;
+        return Fail("the file ends inside a continued line");
+    }
+    return true;
+}
+
+bool CRegFileReader::ReadLine(std::string_view line)
+{
+    if (m_bInHexText) {
+        const size_t pos = line.find_first_not_of(' ');
+        if (pos == 0 || pos == std::string_view::npos)
+            return Fail("a continuation line must start with blanks and hold bytes");
+        return ReadHexBytes(line, pos);
+    }
+    if (m_nLine == 1) {
+        if (LooksLikeUtf16(line))
+            return Fail(std::string("the file is UTF-16 text, not the REGEDIT4 text form: ") + kHowToSave);
+        if (line == kNewerHeaderLine)
+            return Fail(std::string("the file is in a newer registry editor's form, not REGEDIT4: ") + kHowToSave);
+        if (line != kHeaderLine)
+            return Fail("the file must start with the line REGEDIT4");
+        return true;
+    }
+    if (line.empty())
+        return true;
+    if (line.front() == '[') {
+        RegSection section;
+        section.line = m_nLine;
+        std::string reason;
+        if (!ReadSectionLine(line, section.key, reason))
+            return Fail(reason);
+        m_sections.push_back(std::move(section));
+        return true;
+    }
+    if (line.front() != '"')
+        return Fail("a section line, a value line or an empty line was expected");
+    if (m_sections.empty())
+        return Fail("a value line before the first section");
+    return ReadValueLine(line);
+}
+
+bool CRegFileReader::ReadValueLine(std::string_view line)
+{
+    RegValue value;
+    value.line = m_nLine;
+    std::string reason;
+    std::optional<size_t> pos = ReadQuoted(line, 0, value.name, reason);
+    if (!pos)
+        return Fail(reason);
+    if (value.name.empty())
+        return Fail("a value name must not be empty");
+    if (line.substr(*pos, 1) != "=")
+        return Fail("= was expected after the value name");
+    ++*pos;
+    std::vector<RegValue>& values = m_sections.back().values;
+    if (line.substr(*pos, 1) == "\"") {
+        pos = ReadQuoted(line, *pos, value.text, reason);
+        if (!pos)
+            return Fail(reason);
+        if (*pos != line.size())
+            return Fail("nothing may follow the closing double quote");
+        values.push_back(std::move(value));
+        return true;
+    }
+    if (line.substr(*pos, kHexTextPrefix.size()) != kHexTextPrefix)
+        return Fail("only text values are accepted (a quoted text or hex(1):)");
+    values.push_back(std::move(value));
+    m_strHexBytes.clear();
+    return ReadHexBytes(line, *pos + kHexTextPrefix.size());
+}
+
+// The bytes of a hex(1): list from pos; a line ending in ",\" goes on in the next line. The
+// text is the bytes before the one terminating zero, which must come last.
+bool CRegFileReader::ReadHexBytes(std::string_view line, size_t pos)
+{
+    m_bInHexText = false;
+    for (;;) {
+        if (pos + 2 > line.size() || HexDigit(line[pos]) < 0 || HexDigit(line[pos + 1]) < 0)
+            return Fail("two hexadecimal digits were expected");
+        m_strHexBytes += static_cast<char>(HexDigit(line[pos]) * 16 + HexDigit(line[pos + 1]));
+        pos += 2;
+        if (pos == line.size())
+            break;
+        if (line[pos] != ',')
+            return Fail("a comma was expected between hexadecimal bytes");
+        ++pos;
+        if (pos + 1 == line.size() && line[pos] == '\\') {
+            m_bInHexText = true;
+            return true;
+        }
+    }
+    if (m_strHexBytes.back() != '\0' || m_strHexBytes.find('\0') != m_strHexBytes.size() - 1)
+        return Fail("a hex(1) text must end with its one terminating zero byte");
+    m_strHexBytes.pop_back();
+    m_sections.back().values.back().text = std::move(m_strHexBytes);
+    m_strHexBytes.clear();
+    return true;
+}
+
 bool ReadRegFile(std::string_view bytes, std::vector<RegSection>& sections, RegReadError& error)
 {
-    std::vector<std::string_view> lines;
-    if (!SplitLines(bytes, lines, error))
-        return false;
-    if (lines.empty() || lines[0] != "REGEDIT4") {
-        error = {1, "the file must start with the line REGEDIT4"};
+    CRegFileReader reader;
+    if (!reader.Feed(bytes) || !reader.Finish()) {
+        error = reader.Error();
         return false;
     }
-    std::vector<RegSection> result;
-    for (size_t i = 1; i < lines.size(); ++i) {
-        const std::string_view line = lines[i];
-        const int number = static_cast<int>(i) + 1;
-        std::string reason;
-        if (line.empty())
-            continue;
-        if (line.front() == '[') {
-            RegSection section;
-            section.line = number;
-            if (!ReadSectionLine(line, section.key, reason)) {
-                error = {number, reason};
-                return false;
-            }
-            result.push_back(section);
-            continue;
-        }
-        if (line.front() != '"') {
-            error = {number, "a section line, a value line or an empty line was expected"};
-            return false;
-        }
-        if (result.empty()) {
-            error = {number, "a value line before the first section"};
-            return false;
-        }
-        RegValue value;
-        value.line = number;
-        std::optional<size_t> pos = ReadQuoted(line, 0, value.name, reason);
-        if (pos && value.name.empty()) {
-            reason = "a value name must not be empty";
-            pos.reset();
-        }
-        if (pos && line.substr(*pos, 1) != "=") {
-            reason = "= was expected after the value name";
-            pos.reset();
-        }
-        if (pos) {
-            ++*pos;
-            const std::string_view hexPrefix = "hex(1):";
-            if (line.substr(*pos, 1) == "\"") {
-                pos = ReadQuoted(line, *pos, value.text, reason);
-                if (pos && *pos != line.size()) {
-                    reason = "nothing may follow the closing double quote";
-                    pos.reset();
-                }
-            } else if (line.substr(*pos, hexPrefix.size()) == hexPrefix) {
-                if (!ReadHexText(lines, i, *pos + hexPrefix.size(), value.text, reason))
-                    pos.reset();
-            } else {
-                reason = "only text values are accepted (a quoted text or hex(1):)";
-                pos.reset();
-            }
-        }
-        if (!pos) {
-            error = {static_cast<int>(i) + 1, reason};  // a continued value fails on its own line
-            return false;
-        }
-        result.back().values.push_back(value);
-    }
-    sections = std::move(result);
+    sections = reader.TakeSections();
     return true;
 }
 

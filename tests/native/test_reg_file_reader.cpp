@@ -47,6 +47,40 @@ struct Accepted {
     std::string text;
 };
 
+TEST(RegFileReader, ReadsAFileFedInPiecesAndRefusesOneOverTheCapAtOnce)
+{
+    const std::string file = SampleExport();
+    nb::reg::CRegFileReader reader;
+    for (char c : file)
+        ASSERT_TRUE(reader.Feed(std::string_view(&c, 1)));
+    ASSERT_TRUE(reader.Finish());
+    EXPECT_EQ(16u, reader.TakeSections().size());
+
+    nb::reg::CRegFileReader huge;
+    EXPECT_TRUE(huge.Feed(file));
+    EXPECT_FALSE(huge.Feed(std::string(nb::reg::kMaxRegFileBytes - file.size() + 1, '\n')));
+    EXPECT_EQ("the file is larger than 16 MB, far more than any export holds", huge.Error().reason);
+}
+
+TEST(RegFileReader, AnExportLacksNoSectionAndNoValue)
+{
+    const std::string file = SampleExport();
+    std::vector<CustomizationValue> values;
+    RegReadError error;
+    ASSERT_TRUE(ReadCustomizationFile(file, values, error));
+    EXPECT_EQ("", nb::reg::FindMissingExportParts(values));
+    const std::string mainTexts = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II\\Text\\MainDlg]";
+    const std::pair<size_t, std::string> cuts[] = {
+        {file.find("\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II\\Text\\InternetDlg]") + 1,
+         "lacks sections of the export: [HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II\\Text\\InternetDlg], " + mainTexts},
+        {file.find("\"URL3\"=\"", file.find(mainTexts)), "lacks values of the export: " + mainTexts + " URL3, URL4"},
+    };
+    for (const auto& [at, missing] : cuts) {
+        ASSERT_TRUE(ReadCustomizationFile(file.substr(0, at), values, error)) << error.reason;
+        EXPECT_EQ(missing, nb::reg::FindMissingExportParts(values));
+    }
+}
+
 TEST(RegFileReader, AcceptsEscapesHexTextsAndContinuationLines)
 {
     const Accepted cases[] = {
@@ -77,7 +111,10 @@ TEST(RegFileReader, RefusesEverythingElseWithItsLineNumber)
     const Refused cases[] = {
         {"", 1, "the file must start"},
         {"REGEDIT5\n", 1, "the file must start"},
-        {"Windows Registry Editor Version 5.00\r\n", 1, "the file must start"},
+        {"Windows Registry Editor Version 5.00\r\n", 1, "the file is in a newer registry editor's form, not REGEDIT4"},
+        {std::string("\xff\xfeR\0E\0G\0\r\0\n\0", 12), 1, "the file is UTF-16 text, not the REGEDIT4 text form: save"},
+        {std::string("R\0E\0G\0\n\0", 8), 1, "the file is UTF-16 text"},
+        {"REGEDIT4\r\r[X]\r", 1, "the lines end in carriage returns alone"},
         {kHeader + "\"Button1\"=\"cut", 4, "the file ends inside a line"},
         {kHeader + "\"Button1\"=\"x\"\r\r\n", 4, "a carriage return"},
         {"REGEDIT4\n\"Button1\"=\"x\"\n", 2, "a value line before"},
