@@ -34,19 +34,46 @@ CCommandLine ParseCommandLine(const wchar_t* commandLine)
         args.push_back(Narrow(argv[i]));
     ::LocalFree(argv);
 
+    return ReadCommandArguments(args);
+}
+
+CCommandLine ReadCommandArguments(const std::vector<std::string>& args)
+{
+    // The switches may come in any order; anything not understood makes the line invalid.
     CCommandLine command;
     if (args.empty())
         return command;
-    if (::lstrcmpiA(args[0].c_str(), "/export") == 0) {
-        command.kind = args.size() == 1 ? CommandKind::Export : CommandKind::Invalid;
-    } else if (::lstrcmpiA(args[0].c_str(), "/apply") == 0) {
-        command.kind = CommandKind::Invalid;
-        if (args.size() >= 2 && !args[1].empty() && args[1][0] != '/') {
-            command.strFolder = args[1];
-            command.bCheck = args.size() == 3 && ::lstrcmpiA(args[2].c_str(), "/check") == 0;
-            if (args.size() == 2 || command.bCheck)
-                command.kind = CommandKind::Apply;
+    CCommandLine invalid;
+    invalid.kind = CommandKind::Invalid;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const char* arg = args[i].c_str();
+        CommandKind kind = CommandKind::Invalid;
+        if (::lstrcmpiA(arg, "/check") == 0) {
+            if (command.bCheck)
+                return invalid;
+            command.bCheck = true;
+            continue;
+        }
+        if (::lstrcmpiA(arg, "/export") == 0)
+            kind = CommandKind::Export;
+        else if (::lstrcmpiA(arg, "/apply") == 0)
+            kind = CommandKind::Apply;
+        else if (::lstrcmpiA(arg, "/restore") == 0)
+            kind = CommandKind::Restore;
+        else if (::lstrcmpiA(arg, "/?") == 0)
+            kind = CommandKind::Usage;
+        if (kind == CommandKind::Invalid || command.kind != CommandKind::None)
+            return invalid;
+        command.kind = kind;
+        if (kind == CommandKind::Apply) {
+            if (i + 1 >= args.size() || args[i + 1].empty() || args[i + 1][0] == '/')
+                return invalid;
+            command.strFolder = args[++i];
         }
     }
+    // Only /apply and /restore can merely check.
+    if (command.kind == CommandKind::None ||
+        (command.bCheck && command.kind != CommandKind::Apply && command.kind != CommandKind::Restore))
+        return invalid;
     return command;
 }

@@ -1,10 +1,11 @@
-// The commands for scripts and deployment (/export, /apply): no window, a report on the
+// The commands for scripts and deployment (/export, /apply, /restore): no window, a report on the
 // console, and the result in the exit status.
 #include "app/CustomizeApp.h"
 
 #include "app/ConsoleOutput.h"
 #include "export/CustomizationApply.h"
 #include "export/CustomizationExport.h"
+#include "export/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/WinHandles.h"
 
@@ -14,9 +15,15 @@
 namespace {
 
 constexpr const char* kUsage[] = {
-    "usage: NbCustomize.exe /export",
-    "       NbCustomize.exe /apply FOLDER [/check]",
+    "usage: NbCustomize.exe [/export | /apply FOLDER [/check] | /restore [/check] | /?]",
+    "  (nothing)      run the customization tool",
+    "  /export        write Customization\\HLXCM.REG from the registry",
+    "  /apply FOLDER  apply a customization folder (its HLXCM.REG and images)",
+    "  /restore       put back the values and images as they were before the first change",
+    "  /check         with /apply or /restore: validate and list the changes, change nothing",
+    "  /?             show this text",
     "Run it with the assistant's installation folder as the current folder.",
+    "Exit status: 0 done, 1 refused (nothing changed), 2 failed part-way (everything put back).",
 };
 
 // Appends the lines to Customization\apply.log of the installation, after a line that says
@@ -45,10 +52,10 @@ void AppendApplyLog(const std::string& base, const std::string& heading, const s
 int CCustomizeApp::RunCommand(const CCommandLine& command)
 {
     CConsoleOutput console;
-    if (command.kind == CommandKind::Invalid) {
+    if (command.kind == CommandKind::Invalid || command.kind == CommandKind::Usage) {
         for (const char* line : kUsage)
             console.WriteLine(line);
-        return 1;
+        return command.kind == CommandKind::Usage ? 0 : 1;
     }
     if (command.kind == CommandKind::Export) {
         std::string path;
@@ -69,9 +76,12 @@ int CCustomizeApp::RunCommand(const CCommandLine& command)
     if (!CreateInstanceMutex(kInstanceMutexName)) {
         report("refused: the customization tool is running on this machine; close it first");
         report("refused: nothing was changed");
+    } else if (command.kind == CommandKind::Restore) {
+        status = RestoreFactorySnapshot(base, command.bCheck, report);
     } else {
         status = ApplyCustomizationFolder(base, command.strFolder, command.bCheck, report);
     }
-    AppendApplyLog(base, "/apply " + command.strFolder + (command.bCheck ? " /check" : ""), lines);
+    const std::string heading = command.kind == CommandKind::Restore ? "/restore" : "/apply " + command.strFolder;
+    AppendApplyLog(base, heading + (command.bCheck ? " /check" : ""), lines);
     return static_cast<int>(status);
 }

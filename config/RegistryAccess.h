@@ -53,6 +53,7 @@ public:
         m_strShown = shown;
     }
     bool MayWrite(const std::string& current) const { return m_bPlainText || current != m_strShown; }
+    bool IsChanged(const std::string& current) const { return current != m_strShown; }
 
 private:
     bool m_bPlainText = false;

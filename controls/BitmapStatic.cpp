@@ -121,8 +121,15 @@ void LoadBitmapFile(CBitmap& bitmap, const std::string& path)
 
 bool IsLoadableBitmapFile(const std::string& path)
 {
+    return BitmapFileProblem(path).empty();
+}
+
+std::string BitmapFileProblem(const std::string& path)
+{
     const CBitmapFileBytes file(path);
-    return !file.Get().empty() && nb::bmp::CheckBitmapFile(file.Get()).empty();
+    if (file.Get().empty())
+        return "empty, unreadable, or larger than any bitmap accepted";
+    return nb::bmp::CheckBitmapFile(file.Get());
 }
 
 const MessageMap* CBitmapStatic::GetMessageMap() const

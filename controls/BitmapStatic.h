@@ -15,6 +15,8 @@ void LoadBitmapFile(CBitmap& bitmap, const std::string& path);
 // True when the file at path is a whole bitmap file that passes the bitmap file check: the
 // test an image must pass before it may become the assistant's artwork.
 bool IsLoadableBitmapFile(const std::string& path);
+// Why the file at path is not such a bitmap; empty when it is.
+std::string BitmapFileProblem(const std::string& path);
 
 class CBitmapStatic : public CWnd {
 public:

@@ -1,6 +1,8 @@
 #include "editors/CategoryEditDlg.h"
 
 #include "config/RegistrySchema.h"
+#include "export/FactorySnapshot.h"
+#include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"
 
@@ -148,6 +150,7 @@ void CCategoryEditDlg::OnOK()
     CDialog::OnOK();
     if (m_nField < 1 || m_nField > 9)
         return;
+    KeepFactorySnapshot(GetCurrentDirectoryString());
 
     CRegKey texts;
     LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, kRegWrite, texts);

@@ -2,6 +2,7 @@
 
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
+#include "export/FactorySnapshot.h"
 #include "editors/WelcomeDialogPainting.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
@@ -207,6 +208,7 @@ void CCdEditDlg::SaveTexts()
     if (!m_bModified)
         return;
     UpdateData(true);
+    KeepFactorySnapshot(GetCurrentDirectoryString());
 
     CRegKey key;
     LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::CdDialogTexts, kRegWrite, key);

@@ -2,6 +2,7 @@
 
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
+#include "export/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "framework/Gdi.h"
@@ -87,6 +88,9 @@ void CHotkeyAppDlg::OnBrowse()
 void CHotkeyAppDlg::OnOK()
 {
     CDialog::OnOK();
+    // The editor runs at every start; only a real change of the button is the installation's.
+    if (m_stateDispName.IsChanged(m_strDispName) || m_stateFile.IsChanged(m_strFile))
+        KeepFactorySnapshot(GetCurrentDirectoryString());
 
     CRegKey key;
     LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton, kRegWrite, key);

@@ -1,6 +1,7 @@
 #include "editors/InternetEditDlg.h"
 
 #include "config/RegistrySchema.h"
+#include "export/FactorySnapshot.h"
 #include "controls/BitmapStatic.h"
 #include "editors/WelcomeDialogPainting.h"
 #include "framework/CurrentDirectory.h"
@@ -168,6 +169,7 @@ void CInternetEditDlg::SaveTexts()
     if (!m_bModified)
         return;
     UpdateData(true);
+    KeepFactorySnapshot(GetCurrentDirectoryString());
 
     CRegKey key;
     LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::InternetDialogTexts, kRegWrite, key);

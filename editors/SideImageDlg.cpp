@@ -3,6 +3,7 @@
 #include "controls/BitmapStatic.h"
 #include "editors/BitmapFileChoice.h"
 #include "editors/ImageReplacement.h"
+#include "export/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"
@@ -79,6 +80,7 @@ bool CSideImageDlg::ReplaceImageFile(int nSlot)
     const bool bKnownSlot = nSlot >= 1 && nSlot <= kSlots;
     const std::string name = bKnownSlot ? ImageNameOf(nSlot) : std::string();
     const std::string base = GetCurrentDirectoryString();
+    KeepFactorySnapshot(base);
     EnsureBackupDirectory(base);
     if (!BackupImageFile(base, name))
         return false;

@@ -3,6 +3,7 @@
 #include "controls/BitmapStatic.h"
 #include "editors/BitmapFileChoice.h"
 #include "editors/ImageReplacement.h"
+#include "export/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"
@@ -66,6 +67,7 @@ bool CUrlIconDlg::ReplaceIconFiles(int nIcon)
         highlight = "icon" + std::to_string(nIcon) + "_hi.bmp";
     }
     const std::string base = GetCurrentDirectoryString();
+    KeepFactorySnapshot(base);
     EnsureBackupDirectory(base);
     // Both icons are backed up before either is replaced.
     if (!BackupImageFile(base, normal) || !BackupImageFile(base, highlight))

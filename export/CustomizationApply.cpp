@@ -5,6 +5,8 @@
 #include "controls/BitmapStatic.h"
 #include "editors/ImageReplacement.h"
 #include "export/CustomizationFile.h"
+#include "export/CustomizationFolder.h"
+#include "export/FactorySnapshot.h"
 #include "export/FileSnapshot.h"
 
 #include <windows.h>
@@ -18,19 +20,6 @@ namespace {
 
 using nb::layout::ExportSection;
 using nb::layout::Root;
-
-// The artwork that the image editors replace; nothing else may come with a customization.
-constexpr std::array<const char*, 14> kArtworkNames = {
-    "icon1.bmp", "icon1_hi.bmp", "icon2.bmp", "icon2_hi.bmp", "icon3.bmp", "icon3_hi.bmp", "icon4.bmp",
-    "icon4_hi.bmp", "image0.bmp", "image1.bmp", "image2.bmp", "image3.bmp", "image4.bmp", "image5.bmp"};
-constexpr const char* kRegistryFile = "HLXCM.REG";
-constexpr const char* kLogFile = "apply.log";
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // Every file below folder, with its path.
 void ListFiles(const std::string& folder, std::vector<std::string>& files)
@@ -46,7 +35,7 @@ void ListFiles(const std::string& folder, std::vector<std::string>& files)
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             ListFiles(folder + "\\" + name, files);
         else
-            files.push_back(Lower(folder + "\\" + name));
+            files.push_back(LowerCase(folder + "\\" + name));
     } while (::FindNextFileA(search, &found));
     ::FindClose(search);
 }
@@ -126,17 +115,12 @@ private:
 
 std::string CApplyRun::Validate(ApplyPlan& plan)
 {
-    std::string bytes;
-    const std::string file = m_strFolder + "\\" + kRegistryFile;
-    if (!ReadWholeFile(file, bytes))
-        return "cannot read " + file;
     std::vector<nb::reg::CustomizationValue> values;
-    nb::reg::RegReadError error;
-    if (!nb::reg::ReadCustomizationFile(bytes, values, error))
-        return std::string(kRegistryFile) + " line " + std::to_string(error.line) + ": " + error.reason;
-    std::string failure = ValidateValues(values, plan);
+    std::string failure = ReadCustomizationRegFile(m_strFolder, values);
     if (failure.empty())
         failure = ValidateImages(plan);
+    if (failure.empty())
+        failure = ValidateValues(values, plan);
     return failure;
 }
 
@@ -171,7 +155,7 @@ void CApplyRun::WarnAboutMissingFile(const nb::reg::CustomizationValue& value)
         if (!value.text.empty() && value.text[0] == '"') {
             path = value.text.substr(1, value.text.find('"', 1) - 1);
         } else {
-            size_t exe = Lower(value.text).find(".exe");
+            size_t exe = LowerCase(value.text).find(".exe");
             path = value.text.substr(0, exe == std::string::npos ? std::string::npos : exe + 4);
         }
     }
@@ -181,27 +165,16 @@ void CApplyRun::WarnAboutMissingFile(const nb::reg::CustomizationValue& value)
 
 std::string CApplyRun::ValidateImages(ApplyPlan& plan)
 {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = ::FindFirstFileA((m_strFolder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return "cannot read the folder " + m_strFolder;
     std::vector<std::string> names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
-
+    const std::string failure = ListCustomizationImages(m_strFolder, names);
+    if (!failure.empty())
+        return failure;
     for (const std::string& name : names) {
-        const std::string lower = Lower(name);
-        if (lower == Lower(kRegistryFile) || lower == kLogFile)
-            continue;
-        if (std::find(kArtworkNames.begin(), kArtworkNames.end(), lower) == kArtworkNames.end())
-            return "not one of the assistant's images: " + name;
+        const std::string lower = LowerCase(name);
         const std::string source = m_strFolder + "\\" + name;
-        if (!IsLoadableBitmapFile(source))
-            return "not a valid bitmap: " + name;
+        const std::string problem = BitmapFileProblem(source);
+        if (!problem.empty())
+            return "not a valid bitmap: " + name + " (" + problem + ")";
         std::string newBytes, oldBytes;
         if (!ReadWholeFile(source, newBytes))
             return "cannot read " + source;
@@ -333,8 +306,21 @@ ApplyStatus ApplyCustomizationFolder(const std::string& base, const std::string&
         report("valid: " + Counts(plan) + " would change");
         return ApplyStatus::Applied;
     }
-    if (!run.Apply(plan))
+    // The installation's first change keeps its factory state first; a run that is rolled
+    // back leaves no trace, not even that snapshot.
+    const bool bHadSnapshot = ::GetFileAttributesA(FactorySnapshotPath(base).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::string snapshotFailure =
+        plan.values.empty() && plan.images.empty() ? std::string() : KeepFactorySnapshot(base);
+    if (!snapshotFailure.empty()) {
+        report("refused: " + snapshotFailure);
+        report("refused: nothing was changed");
+        return ApplyStatus::Refused;
+    }
+    if (!run.Apply(plan)) {
+        if (!bHadSnapshot)
+            ::DeleteFileA(FactorySnapshotPath(base).c_str());
         return ApplyStatus::RolledBack;
+    }
     report("applied: " + Counts(plan) + " changed");
     return ApplyStatus::Applied;
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -49,6 +50,20 @@ CommandResult RunProgram(const std::string& arguments, const std::string& direct
     return result;
 }
 
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    return text.replace(text.find(from), from.size(), to);
+}
+
+// The sample installation's export with three values changed.
+std::string CustomizedExport()
+{
+    std::string file = ReadFileBytes(TestDataFile("sample-export.reg"));
+    file = Replaced(file, "\"TopLevelIndent\"=\"2\"", "\"TopLevelIndent\"=\"3\"");
+    file = Replaced(file, "\"Button1\"=\"Top Ten\"", "\"Button1\"=\"Our \\\"Top\\\" C:\\\\Ten\"");
+    return Replaced(file, "\"URL4\"=\"Software Updates\"", "\"URL4\"=hex(1):41,0d,0a,42,00");
+}
+
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
@@ -62,7 +77,9 @@ std::map<std::string, std::string> Snapshot(const std::string& base)
     for (const auto& section : nb::layout::ExportSections()) {
         HKEY root = section.root == nb::layout::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
         for (const std::string& name : section.names)
-            state[section.header + "\\" + name] = ValueOf(root, section.subkey, name);
+            for (RegistryView view : {RegistryView::Program32, RegistryView::Native64})
+                state[section.header + "\\" + name + (view == RegistryView::Native64 ? " (64)" : "")] =
+                    ValueOf(root, section.subkey, name, view);
     }
     for (const char* folder : {"images", "Customization"})
         for (const std::string& file : FilesIn(base + "\\" + folder, true))
@@ -80,11 +97,7 @@ protected:
         ::CreateDirectoryA(m_folder.c_str(), nullptr);
         // A customization folder as a reference machine leaves it: a changed label with a
         // quote and a folder path, a text with a line break, and one replaced icon.
-        WriteFileBytes(m_folder + "\\HLXCM.REG",
-                       "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II\\Control]\n"
-                       "\"TopLevelIndent\"=\"3\"\n\n"
-                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II\\Text\\MainDlg]\n"
-                       "\"Button1\"=\"Our \\\"Top\\\" C:\\\\Ten\"\n\"URL4\"=hex(1):41,0d,0a,42,00\n");
+        WriteFileBytes(m_folder + "\\HLXCM.REG", CustomizedExport());
         ::CopyFileA((SampleImagesDirectory() + "\\Icon2.bmp").c_str(), (m_folder + "\\ICON1.BMP").c_str(), FALSE);
     }
 
@@ -159,49 +172,124 @@ TEST_F(DeployTest, ReferenceCustomizationAppliedToAFreshInstallationGivesTheSame
 struct Refusal {
     const char* what;
     std::function<void(const std::string& folder)> spoil;
-    const char* line;  // the refusal's reason as the output shows it
+    std::string line;  // the refusal's reason as the output shows it (its start)
+    std::string folder = std::string();  // another folder to apply instead of the spoiled copy
 };
+
+// A bitmap file's headers for a picture of that size, without its pixels.
+std::string BitmapHeaders(int width, int height)
+{
+    std::string bytes(54, '\0');
+    auto put = [&bytes](size_t at, DWORD value, int size) {
+        for (int i = 0; i < size; ++i)
+            bytes[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put(2, 54, 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, static_cast<DWORD>(width), 4);
+    put(22, static_cast<DWORD>(height), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    return bytes;
+}
 
 TEST_F(DeployTest, RefusalsChangeNothing)
 {
     const std::string file = ReadFileBytes(m_folder + "\\HLXCM.REG");
+    const std::string last = std::to_string(std::count(file.begin(), file.end(), '\n'));
+    const std::string next = std::to_string(std::count(file.begin(), file.end(), '\n') + 1);
+    const std::string mainTexts = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II\\Text\\MainDlg]";
     auto withFile = [](const std::string& text) {
         return [text](const std::string& folder) { WriteFileBytes(folder + "\\HLXCM.REG", text); };
     };
+    auto withFolder = [](const char* name) {
+        return [name](const std::string& folder) { ::CreateDirectoryA((folder + "\\" + name).c_str(), nullptr); };
+    };
+    std::string utf16 = "\xff\xfe";
+    for (char c : std::string("Windows Registry Editor Version 5.00\r\n"))
+        utf16 += std::string{c, '\0'};
+    std::string crOnly = file;
+    std::replace(crOnly.begin(), crOnly.end(), '\n', '\r');
+    const std::string longFolder = m_target.Path() + "\\" + std::string(300, 'a');
     const Refusal cases[] = {
-        {"truncated file", withFile(file.substr(0, file.size() - 5)), "refused: HLXCM.REG line 8: the file ends inside a line"},
+        {"truncated file", withFile(file.substr(0, file.size() - 5)), "refused: HLXCM.REG line " + last + ": the file ends inside a line\r\n"},
+        {"header only", withFile("REGEDIT4\n"), "refused: HLXCM.REG lacks sections of the export: "
+                                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\NBHOTKEY\\8001], [HKEY_CURRENT_USER"},
+        {"cut at a line end", withFile(file.substr(0, file.rfind("\"URL3\""))),
+         "refused: HLXCM.REG lacks values of the export: " + mainTexts + " URL3, URL4\r\n"},
+        {"UTF-16 file", withFile(utf16), "refused: HLXCM.REG line 1: the file is UTF-16 text, not the REGEDIT4 text "
+                                          "form: save the keys in the registry editor as \"Win9x/NT4 Registration Files (*.reg)\""},
+        {"CR-only file", withFile(crOnly), "refused: HLXCM.REG line 1: the lines end in carriage returns alone"},
+        {"50 MB of empty lines", withFile(file + std::string(50 * 1024 * 1024, '\n')),
+         "refused: HLXCM.REG is larger than 16 MB, far more than any export holds\r\n"},
         {"injected key", withFile(file + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\n"),
-         "refused: HLXCM.REG line 9: the key is not one of the customization's keys"},
+         "refused: HLXCM.REG line " + next + ": the key is not one of the customization's keys"},
         {"DWORD value", withFile(file + "\"URL1\"=dword:00000001\n"),
-         "refused: HLXCM.REG line 9: only text values are accepted"},
+         "refused: HLXCM.REG line " + next + ": only text values are accepted"},
         {"unknown value name", withFile(file + "\"INI_PATH\"=\"C:\\\\x\"\n"),
-         "refused: HLXCM.REG line 9: the value is not one of the customization's values: INI_PATH"},
+         "refused: HLXCM.REG line " + next + ": the value is not one of the customization's values: INI_PATH\r\n"},
         {"non-bitmap image", [](const std::string& folder) { WriteFileBytes(folder + "\\image2.bmp", "BM not really"); },
-         "refused: not a valid bitmap: image2.bmp"},
+         "refused: not a valid bitmap: image2.bmp ("},
+        {"9000 x 9000 bitmap", [](const std::string& folder) { WriteFileBytes(folder + "\\image2.bmp", BitmapHeaders(9000, 9000)); },
+         "refused: not a valid bitmap: image2.bmp (wider or higher than 8192 pixels, the largest bitmap accepted)\r\n"},
         {"unknown image name",
          [](const std::string& folder) {
              ::CopyFileA((folder + "\\ICON1.BMP").c_str(), (folder + "\\BkgdLogo.bmp").c_str(), FALSE);
          },
          "refused: not one of the assistant's images: BkgdLogo.bmp"},
+        {"folder named like an image", withFolder("icon3.bmp"), "refused: a folder other than Backup: icon3.bmp\r\n"},
+        {"other subfolder", withFolder("Pictures"), "refused: a folder other than Backup: Pictures\r\n"},
+        {"names differing in case", [](const std::string&) {},
+         "refused: two names differ only in case: ICON2.BMP and icon2.bmp\r\n", WinPath(NB_CASE_CLASH_DIR)},
+        {"over-long folder path", [](const std::string&) {}, "refused: cannot read " + longFolder + "\\HLXCM.REG: ", longFolder},
         {"tool running", [](const std::string&) {}, "refused: the customization tool is running on this machine"},
     };
     const auto before = Snapshot(m_target.Path());
     for (const Refusal& refusal : cases) {
         CScratchDirectory reference;
-        const std::string folder = reference.Path() + "\\Customization";
+        std::string folder = reference.Path() + "\\Customization";
         ::CreateDirectoryA(folder.c_str(), nullptr);
         WriteFileBytes(folder + "\\HLXCM.REG", file);
         ::CopyFileA((m_folder + "\\ICON1.BMP").c_str(), (folder + "\\ICON1.BMP").c_str(), FALSE);
         refusal.spoil(folder);
+        if (!refusal.folder.empty())
+            folder = refusal.folder;
         CHandle mutex(std::string(refusal.what) == "tool running" ? ::CreateMutexA(nullptr, TRUE, "Mutex_Access_Nimbook")
                                                                    : nullptr);
 
-        CommandResult result = RunProgram("/apply \"" + folder + "\"", m_target.Path());
-        EXPECT_EQ(1u, result.exitCode) << refusal.what;
-        EXPECT_EQ(0u, result.output.find(refusal.line)) << refusal.what << ": " << result.output;
-        EXPECT_TRUE(Contains(result.output, "\r\nrefused: nothing was changed\r\n")) << refusal.what;
+        for (const char* check : {"", " /check"}) {
+            CommandResult result = RunProgram("/apply \"" + folder + "\"" + check, m_target.Path());
+            EXPECT_EQ(1u, result.exitCode) << refusal.what << check;
+            EXPECT_EQ(0u, result.output.find(refusal.line)) << refusal.what << check << ": " << result.output;
+            EXPECT_TRUE(Contains(result.output, "\r\nrefused: nothing was changed\r\n")) << refusal.what;
+            EXPECT_NE(refusal.line.size(), result.output.find("\r\n")) << refusal.what << ": a reason is given";
+        }
         EXPECT_EQ(before, Snapshot(m_target.Path())) << refusal.what;
     }
+}
+
+TEST_F(DeployTest, SwitchesInAnyOrderAndTheUsageForAnythingElse)
+{
+    const std::string folder = "\"" + m_folder + "\"";
+    CommandResult usage = RunProgram("/?", m_target.Path());
+    EXPECT_EQ(0u, usage.exitCode);
+    EXPECT_EQ(0u, usage.output.find("usage: NbCustomize.exe [/export | /apply FOLDER [/check] | /restore [/check] | /?]\r\n"))
+        << usage.output;
+    EXPECT_TRUE(Contains(usage.output, "\r\n  /restore       put back")) << usage.output;
+    const auto before = Snapshot(m_target.Path());
+    EXPECT_EQ(0u, RunProgram("/check /apply " + folder, m_target.Path()).exitCode);
+    const std::string lines[] = {"/apply", "/check", "/apply " + folder + " /check /check", "/export /check",
+                                 "/restore " + folder, folder, "/frobnicate", "/export /export", "/apply /check " + folder,
+                                 "-?"};
+    for (const std::string& line : lines) {
+        CommandResult result = RunProgram(line, m_target.Path());
+        EXPECT_EQ(1u, result.exitCode) << line;
+        EXPECT_EQ(usage.output, result.output) << line;
+    }
+    EXPECT_EQ(before, Snapshot(m_target.Path()));
 }
 
 TEST_F(DeployTest, AFailurePartWayPutsEverythingBack)
@@ -232,6 +320,100 @@ TEST_F(DeployTest, AFailurePartWayPutsEverythingBack)
             << deniedKey.output;
     }
     EXPECT_EQ(before, Snapshot(m_target.Path()));
+}
+
+TEST_F(DeployTest, RestorePutsBackWhatTheFirstChangeFound)
+{
+    const std::string base = m_target.Path();
+    const std::string snapshot = base + "\\Customization\\Backup\\Original\\HLXCM.REG";
+    CommandResult none = RunProgram("/restore", base);
+    EXPECT_EQ(1u, none.exitCode);
+    EXPECT_EQ("refused: there is nothing to restore: the tool has changed nothing of this installation (" + snapshot +
+                  " does not exist)\r\n",
+              none.output);
+
+    // The registry and the images as shipped, and the export they give.
+    ASSERT_EQ(0u, RunProgram("/export", base).exitCode);
+    const std::string exportBefore = ReadFileBytes(m_target.ExportFile());
+    auto shipped = [&] {
+        auto state = Snapshot(base);
+        std::erase_if(state, [&](const auto& entry) { return entry.first.starts_with(base + "\\Customization"); });
+        return state;
+    };
+    const auto before = shipped();
+
+    ASSERT_EQ(0u, RunProgram("/apply \"" + m_folder + "\"", base).exitCode);
+    EXPECT_EQ(ReadFileBytes(TestDataFile("sample-export.reg")), ReadFileBytes(snapshot));
+    WriteFileBytes(m_folder + "\\HLXCM.REG", Replaced(CustomizedExport(), "\"Button2\"=\"Features and Functions\"",
+                                                    "\"Button2\"=\"Second\""));
+    ASSERT_EQ(0u, RunProgram("/apply \"" + m_folder + "\"", base).exitCode);
+    EXPECT_EQ(ReadFileBytes(TestDataFile("sample-export.reg")), ReadFileBytes(snapshot)) << "kept once";
+
+    const auto customized = Snapshot(base);
+    CommandResult check = RunProgram("/restore /check", base);
+    EXPECT_EQ(0u, check.exitCode);
+    EXPECT_TRUE(Contains(check.output, "would set [HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II\\Text\\"
+                                       "MainDlg] \"Button1\": \"Our \"Top\" C:\\Ten\" -> \"Top Ten\"\r\n"))
+        << check.output;
+    EXPECT_TRUE(Contains(check.output, "valid: 4 value(s) and 1 image(s) would change\r\n")) << check.output;
+    {
+        CHandle locked(::CreateFileA((base + "\\images\\Icon1.bmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+        CommandResult failed = RunProgram("/restore", base);
+        EXPECT_EQ(2u, failed.exitCode) << failed.output;
+        EXPECT_TRUE(Contains(failed.output, "rolled back: every value and image is as it was before\r\n"));
+    }
+    {
+        CHandle mutex(::CreateMutexA(nullptr, TRUE, "Mutex_Access_Nimbook"));
+        EXPECT_EQ(1u, RunProgram("/restore", base).exitCode);
+    }
+    EXPECT_EQ(customized, Snapshot(base)) << "checked, rolled back or refused: nothing changed";
+
+    CommandResult restored = RunProgram("/restore", base);
+    EXPECT_EQ(0u, restored.exitCode) << restored.output;
+    EXPECT_TRUE(Contains(restored.output, "applied: 4 value(s) and 1 image(s) changed\r\n")) << restored.output;
+    EXPECT_EQ(before, shipped());
+    ASSERT_EQ(0u, RunProgram("/export", base).exitCode);
+    EXPECT_EQ(exportBefore, ReadFileBytes(m_target.ExportFile()));
+    EXPECT_TRUE(Contains(ReadFileBytes(base + "\\Customization\\apply.log"), " /restore\r\n" + restored.output));
+}
+
+// Both builds' program files as an inventory tool reads them: the version resource, the
+// manifest's supported systems beside its elevation, and the dialogs still inside.
+TEST(ProgramFile, BothBuildsCarryTheVersionAndTheManifest)
+{
+    for (const std::string& path : {WinPath(NB_EXE_PATH), WinPath(NB_RELEASE_PATH)}) {
+        DWORD handle = 0;
+        std::string info(::GetFileVersionInfoSizeA(path.c_str(), &handle), '\0');
+        ASSERT_FALSE(info.empty()) << path;
+        ASSERT_TRUE(::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+        std::string shown;
+        for (const char* name : {"CompanyName", "FileDescription", "FileVersion", "OriginalFilename", "ProductName",
+                                 "ProductVersion"}) {
+            char* text = nullptr;
+            UINT length = 0;
+            ::VerQueryValueA(info.data(), ("\\StringFileInfo\\040904B0\\" + std::string(name)).c_str(),
+                             reinterpret_cast<void**>(&text), &length);
+            shown += std::string(name) + "=" + (text ? text : "") + "|";
+        }
+        EXPECT_EQ("CompanyName=Corvane Computer Corporation|FileDescription=Access Nimbook Customization|FileVersion=" NB_VERSION
+                  "|OriginalFilename=NbCustomize.exe|ProductName=Access Nimbook II|ProductVersion=" NB_VERSION "|",
+                  shown);
+
+        HMODULE file = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_TRUE(file) << path;
+        HRSRC manifest = ::FindResourceA(file, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+        ASSERT_TRUE(manifest);
+        const std::string text(static_cast<const char*>(::LockResource(::LoadResource(file, manifest))),
+                               ::SizeofResource(file, manifest));
+        EXPECT_TRUE(Contains(text, "level=\"requireAdministrator\""));
+        for (const char* system : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                                   "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                                   "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+            EXPECT_TRUE(Contains(text, std::string("<supportedOS Id=\"{") + system + "}\"/>")) << system;
+        EXPECT_TRUE(::FindResourceA(file, MAKEINTRESOURCEA(205), MAKEINTRESOURCEA(5))) << "the main window's template";
+        ::FreeLibrary(file);
+    }
 }
 
 }  // namespace

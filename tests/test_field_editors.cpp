@@ -3,6 +3,8 @@
 // and the boxes their failures show.
 #include "config/RegistrySchema.h"
 #include "editors/CategoryEditDlg.h"
+#include "editors/CdEditDlg.h"
+#include "editors/HotkeyAppDlg.h"
 #include "editors/InternetEditDlg.h"
 #include "editors/SideImageDlg.h"
 #include "editors/UrlIconDlg.h"
@@ -299,6 +301,61 @@ TEST_F(FieldEditorTest, ImageEditorsRefuseNonBitmapsAndTouchNoFileUntilOk)
         EXPECT_FALSE(FileExists(m_base.Path() + "\\Customization\\Backup\\image2.BAK"));
     }
     EXPECT_TRUE(image2 == ReadFileBytes(elsewhere + "\\Image2.bmp"));
+}
+
+struct FirstChange {
+    const char* what;
+    std::function<void()> change;  // changes something through the editor
+};
+
+TEST_F(FieldEditorTest, TheFirstChangeOfEachKindKeepsTheFactoryValuesOnce)
+{
+    const std::string snapshot = m_base.Path() + "\\Customization\\Backup\\Original\\HLXCM.REG";
+    const std::string factory = ReadFileBytes(TestDataFile("sample-export.reg"));
+    int n = 0;
+    auto typed = [&n] { return "changed " + std::to_string(++n); };
+    const FirstChange kinds[] = {
+        {"category editor", [&] {
+             RunCategory(5, [&](HWND dlg) { SetItemText(dlg, IDC_CATEGORY_BUTTON_TEXT, typed()); ClickButton(dlg, IDOK); });
+         }},
+        {"CD replica", [&] {
+             CCdEditDlg dlg;
+             Run(dlg, [&](HWND dlg) { TypeInto(dlg, IDC_CD_TEXT1, typed()); ClickField(dlg, IDC_CD_OKAY); });
+         }},
+        {"Internet replica", [&] {
+             CInternetEditDlg dlg;
+             Run(dlg, [&](HWND dlg) { TypeInto(dlg, IDC_INET_TEXT1, typed()); ClickButton(dlg, IDC_INET_OKAY); });
+         }},
+        {"hot-key editor", [&] {
+             CHotkeyAppDlg dlg;
+             Run(dlg, [&](HWND dlg) { SetItemText(dlg, IDC_HOTKEY_DISPNAME, typed()); ClickButton(dlg, IDOK); });
+         }},
+        {"icon exchange", [&] {
+             CUrlIconDlg dlg;
+             dlg.m_strIconNumber = "1";
+             Run(dlg, [](HWND dlg) { ClickButton(dlg, IDOK); });
+             SetValue(kLM, kMainTexts, "URL1", typed());  // so that a second snapshot would differ
+         }},
+        {"side image", [&] {
+             CSideImageDlg dlg;
+             Run(dlg, [](HWND dlg) { ClickButton(dlg, IDOK); });
+             SetValue(kLM, kMainTexts, "URL1", typed());
+         }},
+    };
+    for (const FirstChange& kind : kinds) {
+        InstallSampleRegistry();
+        ::DeleteFileA(snapshot.c_str());
+        kind.change();
+        EXPECT_EQ(factory, ReadFileBytes(snapshot)) << kind.what;
+        kind.change();
+        EXPECT_EQ(factory, ReadFileBytes(snapshot)) << kind.what << ": written once";
+    }
+
+    // The hot-key editor closes on every start: unchanged, it keeps nothing.
+    ::DeleteFileA(snapshot.c_str());
+    CHotkeyAppDlg hotkey;
+    Run(hotkey, [](HWND dlg) { ClickButton(dlg, IDOK); });
+    EXPECT_FALSE(FileExists(snapshot));
 }
 
 }  // namespace

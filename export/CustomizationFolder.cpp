@@ -1,0 +1,112 @@
+#include "export/CustomizationFolder.h"
+
+#include "config/RegistryAccess.h"
+#include "framework/WinHandles.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr const char* kLogFile = "apply.log";
+constexpr const char* kBackupFolder = "backup";
+constexpr DWORD kReadPiece = 64 * 1024;
+
+}  // namespace
+
+std::string SystemReason(unsigned long code)
+{
+    std::string text = SystemErrorText(static_cast<LONG>(code));
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+std::string LowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string ListCustomizationImages(const std::string& folder, std::vector<std::string>& images)
+{
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return "cannot read the folder " + folder + ": " + SystemReason(::GetLastError());
+    std::vector<std::pair<std::string, bool>> entries;  // name, is a folder
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            entries.emplace_back(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) {
+                  return std::make_pair(LowerCase(a.first), a.first) < std::make_pair(LowerCase(b.first), b.first);
+              });
+
+    // On a share that tells capitals apart, two such names are two files that the assistant's
+    // file system would take for one.
+    for (size_t i = 1; i < entries.size(); ++i)
+        if (LowerCase(entries[i - 1].first) == LowerCase(entries[i].first))
+            return "two names differ only in case: " + entries[i - 1].first + " and " + entries[i].first;
+
+    std::vector<std::string> result;
+    for (const auto& [name, bFolder] : entries) {
+        const std::string lower = LowerCase(name);
+        if (bFolder) {
+            if (lower != kBackupFolder)
+                return "a folder other than Backup: " + name;
+            continue;
+        }
+        if (lower == LowerCase(kCustomizationRegFile) || lower == kLogFile)
+            continue;
+        if (std::find(kArtworkNames.begin(), kArtworkNames.end(), lower) == kArtworkNames.end())
+            return "not one of the assistant's images: " + name;
+        result.push_back(name);
+    }
+    images = std::move(result);
+    return std::string();
+}
+
+std::string ReadCustomizationRegFile(const std::string& folder, std::vector<nb::reg::CustomizationValue>& values)
+{
+    const std::string path = folder + "\\" + kCustomizationRegFile;
+    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        return "cannot read " + path + ": " + SystemReason(::GetLastError());
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.Get(), &size) && static_cast<unsigned long long>(size.QuadPart) > nb::reg::kMaxRegFileBytes)
+        return std::string(kCustomizationRegFile) + " is larger than " +
+               std::to_string(nb::reg::kMaxRegFileBytes / (1024 * 1024)) + " MB, far more than any export holds";
+    nb::reg::CRegFileReader reader;
+    std::string piece(kReadPiece, '\0');
+    bool bRead = true;
+    for (;;) {
+        DWORD nRead = 0;
+        if (!::ReadFile(file.Get(), piece.data(), kReadPiece, &nRead, nullptr))
+            return "cannot read " + path + ": " + SystemReason(::GetLastError());
+        if (nRead == 0)
+            break;
+        if (!reader.Feed(std::string_view(piece.data(), nRead))) {
+            bRead = false;
+            break;
+        }
+    }
+    std::vector<nb::reg::RegSection> sections;
+    nb::reg::RegReadError error;
+    if (bRead && reader.Finish()) {
+        sections = reader.TakeSections();
+        if (nb::reg::ReadCustomizationSections(sections, values, error)) {
+            const std::string missing = nb::reg::FindMissingExportParts(values);
+            return missing.empty() ? std::string() : std::string(kCustomizationRegFile) + " " + missing;
+        }
+    } else {
+        error = reader.Error();
+    }
+    return std::string(kCustomizationRegFile) + " line " + std::to_string(error.line) + ": " + error.reason;
+}
