@@ -1,6 +1,7 @@
 #include "mainwnd/FlashPlayerWindow.h"
 
 #include "framework/Gdi.h"
+#include "framework/WinHandles.h"
 #include "mainwnd/FlashJpegDecoder.h"
 #include "mainwnd/FlashProperties.h"
 #include "swf/SwfPlayer.h"
@@ -8,14 +9,27 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <new>
 
 namespace {
 
 constexpr UINT_PTR kFrameTimer = 1;
+
+// The movie file's bytes, read through the system rather than the library's streams, whose
+// locale machinery would more than double the size of the program.
+bool ReadMovieFile(const char* path, std::vector<uint8_t>& data)
+{
+    CHandle file(::CreateFileA(path ? path : "", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7fffffff)
+        return false;
+    data.resize(static_cast<size_t>(size.QuadPart));
+    DWORD nRead = 0;
+    return data.empty() ||
+           (::ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &nRead, nullptr) && nRead == data.size());
+}
 
 class CFlashPlayerWindow {
 public:
@@ -115,19 +129,17 @@ void CFlashPlayerWindow::LoadMovie(const char* path)
     m_nFramesDrawn = 0;
     SetReadyState(1);
     // A movie that is missing or refused shows nothing and says nothing.
-    std::ifstream file(path ? path : "", std::ios::binary);
-    if (file) {
+    try {
         std::vector<uint8_t> data;
-        try {
-            data.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        if (ReadMovieFile(path, data)) {
             if (!m_jpeg)
                 m_jpeg = CreateWicJpegDecoder();
             m_movie = swf::Movie::Load(data.data(), data.size(), m_jpeg.get());
-        } catch (const swf::FormatError&) {
-            m_movie.reset();
-        } catch (const std::bad_alloc&) {
-            m_movie.reset();
         }
+    } catch (const swf::FormatError&) {
+        m_movie.reset();
+    } catch (const std::bad_alloc&) {
+        m_movie.reset();
     }
     if (m_movie) {
         m_player = std::make_unique<swf::Player>(*m_movie, m_props.m_bLoop);
