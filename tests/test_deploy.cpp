@@ -239,7 +239,7 @@ TEST_F(DeployTest, RefusalsChangeNothing)
          [](const std::string& folder) {
              ::CopyFileA((folder + "\\ICON1.BMP").c_str(), (folder + "\\BkgdLogo.bmp").c_str(), FALSE);
          },
-         "refused: not one of the assistant's images: BkgdLogo.bmp"},
+         "refused: not one of the assistant's images: BkgdLogo.bmp\r\n"},
         {"folder named like an image", withFolder("icon3.bmp"), "refused: a folder other than Backup: icon3.bmp\r\n"},
         {"other subfolder", withFolder("Pictures"), "refused: a folder other than Backup: Pictures\r\n"},
         {"names differing in case", [](const std::string&) {},
