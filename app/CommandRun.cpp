@@ -3,8 +3,8 @@
 #include "app/CustomizeApp.h"
 
 #include "app/ConsoleOutput.h"
-#include "export/CustomizationApply.h"
-#include "export/CustomizationExport.h"
+#include "customization/CustomizationApply.h"
+#include "customization/CustomizationExport.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/WinHandles.h"
 

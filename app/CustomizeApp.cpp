@@ -4,7 +4,7 @@
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
 #include "editors/CdEditDlg.h"
-#include "export/CustomizationExport.h"
+#include "customization/CustomizationExport.h"
 #include "framework/Seams.h"
 #include "mainwnd/AnimationDlg.h"
 

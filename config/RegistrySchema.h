@@ -1,6 +1,6 @@
 // Registry keys and value names of the assistant, its hot-key utility and the browser.
 // Value names are compared by the registry without regard to case.
-// Plain constants: the portable export layout (export/ExportLayout.*) uses them too.
+// Plain constants: the portable export layout (formats/ExportLayout.*) uses them too.
 #pragma once
 
 #ifdef _WIN32

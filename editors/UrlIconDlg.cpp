@@ -1,8 +1,8 @@
 #include "editors/UrlIconDlg.h"
 
-#include "controls/BitmapStatic.h"
+#include "framework/BitmapFile.h"
 #include "editors/BitmapFileChoice.h"
-#include "editors/ImageReplacement.h"
+#include "customization/ImageReplacement.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"

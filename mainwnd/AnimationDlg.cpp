@@ -2,6 +2,7 @@
 // the window opens, the pixel layout, the artwork and the fonts.
 #include "mainwnd/AnimationDlg.h"
 
+#include "framework/BitmapFile.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "framework/SystemLanguage.h"

@@ -8,7 +8,7 @@
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
 #include "framework/ToolTipCtrl.h"
-#include "mainwnd/ShockwaveFlash.h"
+#include "flash/ShockwaveFlash.h"
 #include "res/resource.h"
 
 #include <windows.h>

@@ -4,7 +4,7 @@
 
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
-#include "controls/BitmapStatic.h"
+#include "framework/BitmapFile.h"
 #include "framework/CurrentDirectory.h"
 
 #include <algorithm>

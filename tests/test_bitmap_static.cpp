@@ -2,6 +2,7 @@
 // the loading of bitmap files.
 #include "controls/BitmapStatic.h"
 #include "controls/HoverTarget.h"
+#include "framework/BitmapFile.h"
 #include "tests/support/BitmapCases.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPixels.h"

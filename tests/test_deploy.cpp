@@ -2,7 +2,7 @@
 // build): /export and /apply in their own processes, the registry view both builds use, the
 // round trip from a reference installation, refusals that change nothing and roll-backs.
 #include "config/RegistrySchema.h"
-#include "export/ExportLayout.h"
+#include "formats/ExportLayout.h"
 #include "framework/WinHandles.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestRegistry.h"

@@ -1,6 +1,6 @@
 // The export file: its bytes, the per-user switches, unreadable values, and safe writing.
 #include "config/RegistrySchema.h"
-#include "export/CustomizationExport.h"
+#include "customization/CustomizationExport.h"
 #include "tests/support/PlatformBoxes.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestRegistry.h"

@@ -1,7 +1,7 @@
 // Clicks on the replica's fields open the right editor with the right number, and what an
 // editor changed shows at once in the replica, in the registry and in the export.
 #include "config/RegistrySchema.h"
-#include "export/CustomizationExport.h"
+#include "customization/CustomizationExport.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/TestPixels.h"
 #include "tests/support/TestRegistry.h"

@@ -1,6 +1,6 @@
 // Replacing the assistant's artwork on a real scratch installation: backups, the kept
 // original, the installed copies, the stop rules and what a failure leaves behind.
-#include "editors/ImageReplacement.h"
+#include "customization/ImageReplacement.h"
 #include "editors/SideImageDlg.h"
 #include "editors/UrlIconDlg.h"
 #include "framework/WinHandles.h"

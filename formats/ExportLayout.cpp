@@ -1,4 +1,4 @@
-#include "export/ExportLayout.h"
+#include "formats/ExportLayout.h"
 
 #include "config/RegistrySchema.h"
 

@@ -1,11 +1,11 @@
-#include "export/CustomizationApply.h"
+#include "customization/CustomizationApply.h"
 
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
-#include "controls/BitmapStatic.h"
-#include "editors/ImageReplacement.h"
-#include "export/CustomizationFile.h"
-#include "export/FileSnapshot.h"
+#include "framework/BitmapFile.h"
+#include "customization/ImageReplacement.h"
+#include "formats/CustomizationFile.h"
+#include "customization/FileSnapshot.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
-#include "mainwnd/FlashPlayerWindow.h"
+#include "flash/FlashPlayerWindow.h"
 
 #include "framework/Gdi.h"
-#include "mainwnd/FlashJpegDecoder.h"
-#include "mainwnd/FlashProperties.h"
+#include "flash/FlashJpegDecoder.h"
+#include "flash/FlashProperties.h"
 #include "swf/SwfPlayer.h"
 #include "swf/SwfRenderer.h"
 

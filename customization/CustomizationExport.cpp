@@ -1,7 +1,7 @@
-#include "export/CustomizationExport.h"
+#include "customization/CustomizationExport.h"
 
 #include "config/RegistryAccess.h"
-#include "export/ExportLayout.h"
+#include "formats/ExportLayout.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/Seams.h"
 #include "framework/WinHandles.h"
