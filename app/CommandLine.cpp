@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "formats/TextCase.h"
 #include "framework/WinHandles.h"
 
 #include <windows.h>
@@ -37,13 +38,13 @@ CCommandLine ParseCommandLine(const wchar_t* commandLine)
     CCommandLine command;
     if (args.empty())
         return command;
-    if (::lstrcmpiA(args[0].c_str(), "/export") == 0) {
+    if (nb::EqualNoCase(args[0], "/export")) {
         command.kind = args.size() == 1 ? CommandKind::Export : CommandKind::Invalid;
-    } else if (::lstrcmpiA(args[0].c_str(), "/apply") == 0) {
+    } else if (nb::EqualNoCase(args[0], "/apply")) {
         command.kind = CommandKind::Invalid;
         if (args.size() >= 2 && !args[1].empty() && args[1][0] != '/') {
             command.strFolder = args[1];
-            command.bCheck = args.size() == 3 && ::lstrcmpiA(args[2].c_str(), "/check") == 0;
+            command.bCheck = args.size() == 3 && nb::EqualNoCase(args[2], "/check");
             if (args.size() == 2 || command.bCheck)
                 command.kind = CommandKind::Apply;
         }

@@ -5,6 +5,7 @@
 #include "app/ConsoleOutput.h"
 #include "customization/CustomizationApply.h"
 #include "customization/CustomizationExport.h"
+#include "customization/CustomizationFolder.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/WinHandles.h"
 
@@ -24,7 +25,7 @@ constexpr const char* kUsage[] = {
 void AppendApplyLog(const std::string& base, const std::string& heading, const std::vector<std::string>& lines)
 {
     ::CreateDirectoryA((base + "\\Customization").c_str(), nullptr);
-    CHandle log(::CreateFileA((base + "\\Customization\\apply.log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+    CHandle log(::CreateFileA((base + "\\Customization\\" + kApplyLogName).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!log)
         return;

@@ -4,9 +4,8 @@
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
 #include "editors/HotkeyAppDlg.h"
+#include "formats/TextCase.h"
 
-#include <algorithm>
-#include <cctype>
 #include <memory>
 
 namespace {
@@ -74,9 +73,7 @@ bool CCustomizeApp::IsHotkeyButtonReassigned()
     // the assistant.
     std::string file;
     ReadRegistryString(key.Get(), RegValues::File, 256, file);
-    std::transform(file.begin(), file.end(), file.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return file.find("HLX.EXE") == std::string::npos;
+    return !nb::ContainsNoCase(file, "HLX.EXE");
 }
 
 LONG CCustomizeApp::QueryAssistantIniPath()

@@ -1,16 +1,18 @@
 #include "customization/CustomizationApply.h"
 
+#include "config/ArtworkNames.h"
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
-#include "framework/BitmapFile.h"
+#include "customization/CustomizationFolder.h"
+#include "customization/FileSnapshot.h"
 #include "customization/ImageReplacement.h"
 #include "formats/CustomizationFile.h"
-#include "customization/FileSnapshot.h"
+#include "formats/TextCase.h"
+#include "framework/BitmapFile.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <vector>
 
@@ -19,18 +21,7 @@ namespace {
 using nb::layout::ExportSection;
 using nb::layout::Root;
 
-// The artwork that the image editors replace; nothing else may come with a customization.
-constexpr std::array<const char*, 14> kArtworkNames = {
-    "icon1.bmp", "icon1_hi.bmp", "icon2.bmp", "icon2_hi.bmp", "icon3.bmp", "icon3_hi.bmp", "icon4.bmp",
-    "icon4_hi.bmp", "image0.bmp", "image1.bmp", "image2.bmp", "image3.bmp", "image4.bmp", "image5.bmp"};
-constexpr const char* kRegistryFile = "HLXCM.REG";
-constexpr const char* kLogFile = "apply.log";
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
+using nb::LowerCase;
 
 // Every file below folder, with its path.
 void ListFiles(const std::string& folder, std::vector<std::string>& files)
@@ -46,7 +37,7 @@ void ListFiles(const std::string& folder, std::vector<std::string>& files)
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             ListFiles(folder + "\\" + name, files);
         else
-            files.push_back(Lower(folder + "\\" + name));
+            files.push_back(LowerCase(folder + "\\" + name));
     } while (::FindNextFileA(search, &found));
     ::FindClose(search);
 }
@@ -127,13 +118,13 @@ private:
 std::string CApplyRun::Validate(ApplyPlan& plan)
 {
     std::string bytes;
-    const std::string file = m_strFolder + "\\" + kRegistryFile;
+    const std::string file = m_strFolder + "\\" + kExportFileName;
     if (!ReadWholeFile(file, bytes))
         return "cannot read " + file;
     std::vector<nb::reg::CustomizationValue> values;
     nb::reg::RegReadError error;
     if (!nb::reg::ReadCustomizationFile(bytes, values, error))
-        return std::string(kRegistryFile) + " line " + std::to_string(error.line) + ": " + error.reason;
+        return std::string(kExportFileName) + " line " + std::to_string(error.line) + ": " + error.reason;
     std::string failure = ValidateValues(values, plan);
     if (failure.empty())
         failure = ValidateImages(plan);
@@ -171,7 +162,7 @@ void CApplyRun::WarnAboutMissingFile(const nb::reg::CustomizationValue& value)
         if (!value.text.empty() && value.text[0] == '"') {
             path = value.text.substr(1, value.text.find('"', 1) - 1);
         } else {
-            size_t exe = Lower(value.text).find(".exe");
+            size_t exe = LowerCase(value.text).find(".exe");
             path = value.text.substr(0, exe == std::string::npos ? std::string::npos : exe + 4);
         }
     }
@@ -191,13 +182,15 @@ std::string CApplyRun::ValidateImages(ApplyPlan& plan)
             names.push_back(found.cFileName);
     } while (::FindNextFileA(search, &found));
     ::FindClose(search);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return LowerCase(a) < LowerCase(b); });
 
+    // The artwork that the image editors replace; nothing else may come with a customization.
+    const std::vector<std::string> artwork = ReplaceableArtworkNames();
     for (const std::string& name : names) {
-        const std::string lower = Lower(name);
-        if (lower == Lower(kRegistryFile) || lower == kLogFile)
+        const std::string lower = LowerCase(name);
+        if (lower == LowerCase(kExportFileName) || lower == kApplyLogName)
             continue;
-        if (std::find(kArtworkNames.begin(), kArtworkNames.end(), lower) == kArtworkNames.end())
+        if (std::find(artwork.begin(), artwork.end(), lower) == artwork.end())
             return "not one of the assistant's images: " + name;
         const std::string source = m_strFolder + "\\" + name;
         if (!IsLoadableBitmapFile(source))

@@ -1,8 +1,9 @@
 #include "editors/SideImageDlg.h"
 
-#include "framework/BitmapFile.h"
-#include "editors/BitmapFileChoice.h"
+#include "config/ArtworkNames.h"
 #include "customization/ImageReplacement.h"
+#include "editors/BitmapFileChoice.h"
+#include "framework/BitmapFile.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"
@@ -15,9 +16,10 @@ namespace {
 constexpr int ExistingIdOf(int nSlot) { return IDC_SIDE_EXISTING1 + 2 * (nSlot - 1); }
 constexpr int NewIdOf(int nSlot) { return IDC_SIDE_NEW1 + 2 * (nSlot - 1); }
 
+// Slot s replaces left-side picture s - 1.
 std::string ImageNameOf(int nSlot)
 {
-    return "image" + std::to_string(nSlot - 1) + ".bmp";
+    return SideImageName(nSlot - 1);
 }
 
 }  // namespace

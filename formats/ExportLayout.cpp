@@ -1,6 +1,7 @@
 #include "formats/ExportLayout.h"
 
 #include "config/RegistrySchema.h"
+#include "formats/TextCase.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,51 +10,55 @@ namespace nb::layout {
 
 namespace {
 
-const std::string kMachineRoot = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II";
+// A key's header as the export file spells it: the root's full name, then the path below it
+// with its first part in capitals ("SOFTWARE"), as the registry editor writes it.
+std::string HeaderOf(Root root, std::string_view subkey)
+{
+    const std::size_t firstEnd = std::min(subkey.find('\\'), subkey.size());
+    std::string header = root == Root::CurrentUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\";
+    for (char c : subkey.substr(0, firstEnd))
+        header += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    header += subkey.substr(firstEnd);
+    return header;
+}
+
+ExportSection MakeSection(Root root, const char* subkey, std::vector<std::string> names, bool bFixedTrue = false)
+{
+    return {HeaderOf(root, subkey), root, subkey, std::move(names), bFixedTrue};
+}
 
 std::vector<ExportSection> MakeSections()
 {
-    const std::string control = kMachineRoot + "\\Control\\";
     std::vector<std::string> categoryValues{RegValues::InformationSource};
     categoryValues.insert(categoryValues.end(), RegValues::Topics.begin(), RegValues::Topics.end());
     categoryValues.push_back(RegValues::LaunchableItem);
     categoryValues.push_back(RegValues::MaxSubTopicNum);
     const std::vector<std::string> switches{RegValues::ShowCdDialog, RegValues::ShowInetDialog};
+    std::vector<std::string> mainTexts(RegValues::Buttons.begin(), RegValues::Buttons.end());
+    mainTexts.insert(mainTexts.end(), RegValues::Urls.begin(), RegValues::Urls.end());
 
     std::vector<ExportSection> sections{
-        {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\NBHOTKEY\\8001", Root::LocalMachine, RegKeys::HotkeyButton,
-         {RegValues::DispName, RegValues::File}, false},
-        {"HKEY_CURRENT_USER\\SOFTWARE\\Corvane\\Access Nimbook II", Root::CurrentUser, RegKeys::UserAssistant,
-         switches, true},
-        {kMachineRoot, Root::LocalMachine, RegKeys::Assistant, switches, true},
-        {kMachineRoot + "\\Control", Root::LocalMachine, RegKeys::Control,
-         {RegValues::HelpFile, RegValues::TopLevelIndent, RegValues::SubLevelIndent, RegValues::UseAnimations},
-         false}};
-    for (size_t i = 0; i < RegKeys::Categories.size(); ++i)
-        sections.push_back({control + RegKeys::CategorySubkeys[i], Root::LocalMachine, RegKeys::Categories[i],
-                            categoryValues, false});
-    for (size_t i = 0; i < RegKeys::WebLinks.size(); ++i)
-        sections.push_back({control + RegKeys::WebLinkSubkeys[i], Root::LocalMachine, RegKeys::WebLinks[i],
-                            {RegValues::InformationSource, RegValues::LaunchableItem}, false});
-    sections.push_back({kMachineRoot + "\\Text\\CDDlg", Root::LocalMachine, RegKeys::CdDialogTexts,
-                        {"TEXT1", "TEXT2", "TEXT3", "TEXT4", "TEXT5"}, false});
-    sections.push_back({kMachineRoot + "\\Text\\InternetDlg", Root::LocalMachine, RegKeys::InternetDialogTexts,
-                        {"TEXT1", "TEXT2", "TEXT3", RegValues::ShowMe, RegValues::TryAgain, RegValues::Cancel},
-                        false});
-    sections.push_back({kMachineRoot + "\\Text\\MainDlg", Root::LocalMachine, RegKeys::MainTexts,
-                        {"Button1", "Button2", "Button3", "Button4", "Button5", "URL1", "URL2", "URL3", "URL4"},
-                        false});
+        MakeSection(Root::LocalMachine, RegKeys::HotkeyButton, {RegValues::DispName, RegValues::File}),
+        MakeSection(Root::CurrentUser, RegKeys::UserAssistant, switches, true),
+        MakeSection(Root::LocalMachine, RegKeys::Assistant, switches, true),
+        MakeSection(Root::LocalMachine, RegKeys::Control,
+                    {RegValues::HelpFile, RegValues::TopLevelIndent, RegValues::SubLevelIndent,
+                     RegValues::UseAnimations})};
+    for (const char* category : RegKeys::Categories)
+        sections.push_back(MakeSection(Root::LocalMachine, category, categoryValues));
+    for (const char* webLink : RegKeys::WebLinks)
+        sections.push_back(
+            MakeSection(Root::LocalMachine, webLink, {RegValues::InformationSource, RegValues::LaunchableItem}));
+    sections.push_back(MakeSection(Root::LocalMachine, RegKeys::CdDialogTexts,
+                                   {RegValues::Texts.begin(), RegValues::Texts.end()}));
+    sections.push_back(MakeSection(Root::LocalMachine, RegKeys::InternetDialogTexts,
+                                   {RegValues::Texts[0], RegValues::Texts[1], RegValues::Texts[2], RegValues::ShowMe,
+                                    RegValues::TryAgain, RegValues::Cancel}));
+    sections.push_back(MakeSection(Root::LocalMachine, RegKeys::MainTexts, mainTexts));
     return sections;
 }
 
 }  // namespace
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
-}
 
 const std::vector<ExportSection>& ExportSections()
 {

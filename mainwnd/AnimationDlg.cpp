@@ -2,6 +2,7 @@
 // the window opens, the pixel layout, the artwork and the fonts.
 #include "mainwnd/AnimationDlg.h"
 
+#include "config/ArtworkNames.h"
 #include "framework/BitmapFile.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
@@ -219,7 +220,7 @@ void CAnimationDlg::LoadArtwork()
 
     LoadBitmapFile(m_bmpBackground, images + (m_bNoLogo ? "BkgdNoLg.bmp" : "BkgdLogo.bmp"));
 
-    LoadBitmapFile(m_bmpLeftImage, images + "Image0.bmp");
+    LoadBitmapFile(m_bmpLeftImage, images + SideImageName(0));
     ::SendMessageA(m_wndLeftImage.m_hWnd, STM_SETIMAGE, IMAGE_BITMAP,
                    reinterpret_cast<LPARAM>(m_bmpLeftImage.GetSafeHandle()));
     LoadBitmapFile(m_bmpCenterRest, images + "cntrRest.bmp");
@@ -233,9 +234,9 @@ void CAnimationDlg::LoadArtwork()
         m_wndCategory[i].SetBitmaps(&m_bmpCategoryRest[i], &m_bmpCategoryHigh[i]);
     }
     for (size_t i = 0; i < m_wndWebLinkIcon.size(); ++i) {
-        const std::string number = std::to_string(i + 1);
-        LoadBitmapFile(m_bmpWebLinkIcon[i], images + "Icon" + number + ".bmp");
-        LoadBitmapFile(m_bmpWebLinkIconHigh[i], images + "Icon" + number + "_hi.bmp");
+        const int nIcon = static_cast<int>(i) + 1;
+        LoadBitmapFile(m_bmpWebLinkIcon[i], images + WebLinkIconName(nIcon));
+        LoadBitmapFile(m_bmpWebLinkIconHigh[i], images + WebLinkHighlightName(nIcon));
         m_wndWebLinkIcon[i].SetBitmaps(&m_bmpWebLinkIcon[i], &m_bmpWebLinkIconHigh[i]);
     }
     // The web-link texts are text only.
