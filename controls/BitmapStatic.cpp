@@ -1,7 +1,5 @@
 #include "controls/BitmapStatic.h"
 
-#include "controls/HoverTarget.h"
-
 #include <windowsx.h>
 
 #include <algorithm>
@@ -29,10 +27,19 @@ void CBitmapStatic::SetBitmaps(CBitmap* pNormal, CBitmap* pHighlight)
     m_pBitmapHighlight = pHighlight;
 }
 
-void CBitmapStatic::SetHighlight(int bHighlight)
+bool CBitmapStatic::SetHighlight(bool bHighlight)
 {
-    m_bHighlighted = static_cast<unsigned char>(bHighlight) != 0;
+    if (m_bHighlighted == bHighlight)
+        return false;
+    m_bHighlighted = bHighlight;
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    return true;
+}
+
+void CBitmapStatic::SetTextColours(COLORREF crNormal, COLORREF crHighlight)
+{
+    m_crText = crNormal;
+    m_crHighlightText = crHighlight;
 }
 
 LRESULT CBitmapStatic::OnEraseBkgnd(WPARAM wParam, LPARAM lParam)
@@ -76,15 +83,7 @@ LRESULT CBitmapStatic::OnNcHitTest(WPARAM wParam, LPARAM lParam)
 {
     RECT rc;
     ::GetWindowRect(m_hWnd, &rc);
-    const int x = GET_X_LPARAM(lParam);
-    auto* target = dynamic_cast<CHoverTarget*>(m_pHoverTarget);
-    if (x < rc.left + kHoverReach && target) {
-        if (m_nHoverCode > 200)
-            target->OnWebLinkHover(m_nHoverCode - 200);
-        else if (m_nHoverCode > 100)
-            target->OnCategoryHover(m_nHoverCode - 100);
-        else
-            target->OnSubTopicHover(m_nHoverCode);
-    }
+    if (GET_X_LPARAM(lParam) < rc.left + kHoverReach && m_onHover)
+        m_onHover();
     return Default(WM_NCHITTEST, wParam, lParam);
 }

@@ -132,7 +132,7 @@ BOOL CAnimationDlg::OnInitDialog()
     SizeGoText();
 
     FillSubTopicLines(1);
-    SetHoverCodes();
+    ConnectFields();
     return TRUE;
 }
 
@@ -296,23 +296,4 @@ void CAnimationDlg::ApplyFonts()
 
     SetControlFont(m_editSearch.m_hWnd, static_cast<HFONT>(::GetStockObject(SYSTEM_FONT)));
     ::SendMessageA(m_editSearch.m_hWnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
-}
-
-void CAnimationDlg::SetHoverCodes()
-{
-    for (size_t i = 0; i < m_wndSubTopic.size(); ++i) {
-        m_wndSubTopic[i].m_nHoverCode = 1 + static_cast<int>(i);
-        m_wndSubTopic[i].m_pHoverTarget = this;
-    }
-    for (size_t i = 0; i < m_wndCategory.size(); ++i) {
-        m_wndCategory[i].m_nHoverCode = 101 + static_cast<int>(i);
-        m_wndCategory[i].m_pHoverTarget = this;
-    }
-    // A web link's text and icon report the same code.
-    for (size_t i = 0; i < m_wndWebLinkText.size(); ++i) {
-        m_wndWebLinkText[i].m_nHoverCode = 201 + static_cast<int>(i);
-        m_wndWebLinkText[i].m_pHoverTarget = this;
-        m_wndWebLinkIcon[i].m_nHoverCode = 201 + static_cast<int>(i);
-        m_wndWebLinkIcon[i].m_pHoverTarget = this;
-    }
 }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "controls/BitmapStatic.h"
-#include "controls/HoverTarget.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
 #include "framework/ToolTipCtrl.h"
@@ -17,7 +16,7 @@
 #include <string>
 #include <vector>
 
-class CAnimationDlg : public CDialog, public CHoverTarget {
+class CAnimationDlg : public CDialog {
 public:
     // Reads the registry; its failures are reported before the window exists.
     explicit CAnimationDlg(CWnd* pParent = nullptr);
@@ -44,10 +43,10 @@ public:
     };
     const CHoverStatistics& GetHoverStatistics() const { return m_hoverStatistics; }
 
-    // Hover reports of the bitmap controls.
-    void OnSubTopicHover(int nLine) override;
-    void OnCategoryHover(int nCategory) override;
-    void OnWebLinkHover(int nWebLink) override;
+    // What the pointer over a field of each kind does (1 is the first line, label or link).
+    void OnSubTopicHover(int nLine);
+    void OnCategoryHover(int nCategory);
+    void OnWebLinkHover(int nWebLink);
 
     // Feeds and styles the tooltips of the close and minimize fields.
     bool PreTranslateMessage(MSG* pMsg) override;
@@ -115,7 +114,10 @@ protected:
     void SizeGoText();
     void LoadArtwork();
     void ApplyFonts();
-    void SetHoverCodes();
+    // Gives the fields their text colours and their hover handlers.
+    void ConnectFields();
+    template <size_t N>
+    void ConnectHover(std::array<CBitmapStatic, N>& fields, void (CAnimationDlg::*onHover)(int));
     // Moves a bound control, or adds the move to the batch that LayOutControls applies at once.
     void MoveControl(const CWnd& control, int x, int y);
     void MoveControl(const CWnd& control, int x, int y, int cx, int cy);
@@ -141,11 +143,10 @@ protected:
     void ShowSearchHelp();
     void HideSearchHelp();
     void HighlightWebLink(int nWebLink);
-    // Sets a field's highlight, repainting it only when the flag changes.
+    // Sets a field's highlight; the field repaints only when its state changes.
     void SetFieldHighlight(CBitmapStatic& field, bool bHighlight);
     // Shows a bitmap in a picture static, repainting it only when the picture changes.
     bool SetPicture(CWnd& picture, const CBitmap& bitmap);
-    bool IsFieldHighlighted(HWND hwndControl) const;
 
     // The animation control's events (AnimationDlgFlash.cpp).
     LRESULT OnNotify(WPARAM wParam, LPARAM lParam);

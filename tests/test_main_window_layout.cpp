@@ -147,9 +147,9 @@ TEST_F(MainWindowLayoutTest, PicturesShowTheirFilesFromTheImagesDirectory)
         }
         for (const auto& [id, rest, high] : pictures) {
             expectPaints(id, rest);
-            BitmapStaticOf(d, id).SetHighlight(1);
+            BitmapStaticOf(d, id).SetHighlight(true);
             expectPaints(id, high);
-            BitmapStaticOf(d, id).SetHighlight(0);
+            BitmapStaticOf(d, id).SetHighlight(false);
         }
 
         // The web-link texts have no pictures: they paint nothing of their own.
