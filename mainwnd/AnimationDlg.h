@@ -162,13 +162,6 @@ protected:
     void OnClickClose();
     void OnClickMinimize();
     void OnClickSubTopic(int nLine);
-    // The command table routes each field to these, with its number.
-    template <int N>
-    void OnEditFieldNumber() { OnEditField(N); }
-    template <int N>
-    void OnClickWebLinkIconNumber() { OnClickWebLinkIcon(N); }
-    template <int N>
-    void OnClickSubTopicNumber() { OnClickSubTopic(N); }
 
     // What the window shows again after an editor returns (AnimationDlgReloads.cpp).
     void ReloadFieldText(int nField);
