@@ -1,8 +1,7 @@
-// The commands for scripts and deployment (/export, /apply): no window, a report on the
-// console, and the result in the exit status.
-#include "app/CustomizeApp.h"
+#include "app/ConsoleCommands.h"
 
 #include "app/ConsoleOutput.h"
+#include "app/InstanceMutex.h"
 #include "customization/CustomizationApply.h"
 #include "customization/CustomizationExport.h"
 #include "customization/CustomizationFolder.h"
@@ -43,7 +42,7 @@ void AppendApplyLog(const std::string& base, const std::string& heading, const s
 
 }  // namespace
 
-int CCustomizeApp::RunCommand(const CCommandLine& command)
+int RunConsoleCommand(const CCommandLine& command)
 {
     CConsoleOutput console;
     if (command.kind == CommandKind::Invalid) {
@@ -67,7 +66,8 @@ int CCustomizeApp::RunCommand(const CCommandLine& command)
     ApplyStatus status = ApplyStatus::Refused;
     // The tool's window must not change the same values meanwhile; holding the mutex also
     // keeps the tool from starting until the deployment is done.
-    if (!CreateInstanceMutex(kInstanceMutexName)) {
+    const CInstanceMutex mutex;
+    if (!mutex.IsFirstInstance()) {
         report("refused: the customization tool is running on this machine; close it first");
         report("refused: nothing was changed");
     } else {
