@@ -160,8 +160,8 @@ void CCdEditDlg::SetupFonts()
         m_font.CreatePointFontIndirect(logFont, dc.Get());
         font = m_font.GetSafeHandle();
     } else {
-        m_pFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
-        font = m_pFont;
+        m_hFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+        font = m_hFont;
     }
     for (int id : {IDC_CD_NOTICE, IDC_CD_OKAY, IDC_CD_NO_SHOW})
         ::SendMessageA(GetDlgItem(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);

@@ -66,7 +66,7 @@ CAnimationDlg::CAnimationDlg(CWnd* pParent) : CDialog(IDD_ANIMATION, pParent)
     // The template's animation control needs its window class before the window is made.
     RegisterShockwaveFlashClass();
     m_nSelectedCategory = 0;
-    m_bNoLogo = TRUE;
+    m_bNoLogo = true;
     ReadMainTexts();
     ReadControlSettings();
     m_strSearchText.clear();
@@ -115,7 +115,7 @@ BOOL CAnimationDlg::OnInitDialog()
     // Binds the controls; the title, the hint and the sub-topic lines lose their template texts.
     CDialog::OnInitDialog();
 
-    m_szCurrentDir = GetCurrentDirectoryString();
+    m_strCurrentDir = GetCurrentDirectoryString();
 
     m_toolTip.Create(m_hWnd);
     m_toolTip.Activate(true);
@@ -123,7 +123,7 @@ BOOL CAnimationDlg::OnInitDialog()
     ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, kWindowWidth, kWindowHeight, SWP_NOCOPYBITS);
     LayOutControls();
     LoadArtwork();
-    m_flash.SetMovie(m_szCurrentDir + "\\images\\corvane.swf");
+    m_flash.SetMovie(m_strCurrentDir + "\\images\\corvane.swf");
 
     ApplyIndent(m_nTopLevelIndent);
     ApplyFonts();
@@ -274,8 +274,8 @@ void CAnimationDlg::ApplyFonts()
         title = m_fontTitle.GetSafeHandle();
         hint = m_fontHint.GetSafeHandle();
     } else {
-        m_pSystemFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
-        line = category = title = m_pSystemFont;
+        m_hSystemFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+        line = category = title = m_hSystemFont;
     }
 
     for (const CBitmapStatic& subTopic : m_wndSubTopic)

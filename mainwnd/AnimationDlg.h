@@ -52,7 +52,7 @@ public:
     bool PreTranslateMessage(MSG* pMsg) override;
 
     // The window's data, in the order of its construction.
-    BOOL m_bNoLogo = TRUE;  // TRUE: background "BkgdNoLg.bmp", FALSE: "BkgdLogo.bmp"
+    bool m_bNoLogo = true;  // true: background "BkgdNoLg.bmp", false: "BkgdLogo.bmp"
     int m_nTopLevelIndent = 0;
     std::string m_strInitError;
     CBitmapStatic m_wndHint;
@@ -75,7 +75,7 @@ public:
     CShockwaveFlash m_flash;
     std::string m_strTitleText;
     std::string m_strHintText;
-    HFONT m_pSystemFont = nullptr;  // the stock system font; not owned
+    HFONT m_hSystemFont = nullptr;  // the stock system font; not owned
     CFont m_fontCategory;
     CFont m_fontLine;
     CFont m_fontTitle;
@@ -97,7 +97,7 @@ public:
     CBitmap m_bmpLeftImage;
     CToolTipCtrl m_toolTip;
     std::array<CCategorySettings, 5> m_categorySettings;
-    std::string m_szCurrentDir;
+    std::string m_strCurrentDir;
     HICON m_hIcon = nullptr;
     std::string m_strSearchChm;
     std::string m_strSearchHtml;

@@ -103,7 +103,7 @@ TEST_F(MainWindowFontsTest, WesternLanguageGetsTheAssistantsFonts)
                 EXPECT_EQ(row.font, FontOf(::GetDlgItem(d, id))) << "control " << id;
         }
         ExpectSameFont(dlg.m_fontLine.GetSafeHandle(), FontOf(dlg.m_toolTip.m_hWnd));
-        EXPECT_EQ(nullptr, dlg.m_pSystemFont);
+        EXPECT_EQ(nullptr, dlg.m_hSystemFont);
         ExpectSearchFieldWithSystemFontAndNoMargins(d);
     });
 }
@@ -113,7 +113,7 @@ TEST_F(MainWindowFontsTest, OtherLanguagesGetTheSystemFontButTheHintKeepsTheDial
     for (LANGID language : {LANGID{0x040B}, LANGID{0x0411}}) {
         Check(language, [&](HWND d, CAnimationDlg& dlg) {
             HFONT system = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
-            EXPECT_EQ(system, dlg.m_pSystemFont);
+            EXPECT_EQ(system, dlg.m_hSystemFont);
             std::vector<int> ids = LineFontIds();
             for (int id : CategoryFontIds())
                 ids.push_back(id);

@@ -71,7 +71,7 @@ TEST_F(MainWindowLayoutTest, WindowSitsAtTheTopLeftWith800By600PixelsItsIconMovi
         ASSERT_NE(nullptr, icon);
         EXPECT_EQ(icon, dlg.m_hIcon);
         EXPECT_EQ(reinterpret_cast<LRESULT>(icon), ::SendMessageA(d, WM_GETICON, ICON_BIG, 0));
-        EXPECT_EQ(m_base.Path(), dlg.m_szCurrentDir);
+        EXPECT_EQ(m_base.Path(), dlg.m_strCurrentDir);
         EXPECT_EQ(m_base.Path() + "\\images\\corvane.swf", dlg.m_flash.GetMovie());
         char className[64] = {};
         ::GetClassNameA(::GetDlgItem(d, IDC_ANIMATION), className, sizeof(className));
@@ -239,7 +239,7 @@ TEST_F(MainWindowLayoutTest, LongCurrentDirectoryIsKeptWhole)
     ASSERT_GT((deep + "\\images\\corvane.swf").size(), 256u);
     ASSERT_TRUE(::SetCurrentDirectoryA(deep.c_str()));
     Check([&](HWND, CAnimationDlg& dlg) {
-        EXPECT_EQ(deep, dlg.m_szCurrentDir);
+        EXPECT_EQ(deep, dlg.m_strCurrentDir);
         EXPECT_EQ(deep + "\\images\\corvane.swf", dlg.m_flash.GetMovie());
     });
     ::SetCurrentDirectoryA(m_base.Path().c_str());
