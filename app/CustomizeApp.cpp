@@ -104,7 +104,7 @@ void CCustomizeApp::RunMainWindow()
 {
     auto mainWindow = std::make_unique<CAnimationDlg>(nullptr);
     m_pMainWnd = mainWindow.get();
-    mainWindow->m_bNoLogo = true;
+    mainWindow->SetNoLogo(true);
     mainWindow->DoModal();
     m_pMainWnd = nullptr;
 }

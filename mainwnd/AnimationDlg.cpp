@@ -125,7 +125,7 @@ BOOL CAnimationDlg::OnInitDialog()
     LoadArtwork();
     m_flash.SetMovie(m_strCurrentDir + "\\images\\corvane.swf");
 
-    ApplyIndent(m_nTopLevelIndent);
+    ApplyIndent(m_settings.m_nTopLevelIndent);
     ApplyFonts();
     ApplyTexts();
     // The layout sized the Go text for the template's text; size it for the one it shows now.
@@ -218,38 +218,38 @@ void CAnimationDlg::LoadArtwork()
 {
     const std::string images = GetCurrentDirectoryString() + "\\images\\";
 
-    LoadBitmapFile(m_bmpBackground, images + (m_bNoLogo ? "BkgdNoLg.bmp" : "BkgdLogo.bmp"));
+    LoadBitmapFile(m_artwork.m_bmpBackground, images + (m_bNoLogo ? "BkgdNoLg.bmp" : "BkgdLogo.bmp"));
 
-    LoadBitmapFile(m_bmpLeftImage, images + SideImageName(0));
+    LoadBitmapFile(m_artwork.m_bmpLeftImage, images + SideImageName(0));
     ::SendMessageA(m_wndLeftImage.m_hWnd, STM_SETIMAGE, IMAGE_BITMAP,
-                   reinterpret_cast<LPARAM>(m_bmpLeftImage.GetSafeHandle()));
-    LoadBitmapFile(m_bmpCenterRest, images + "cntrRest.bmp");
+                   reinterpret_cast<LPARAM>(m_artwork.m_bmpLeftImage.GetSafeHandle()));
+    LoadBitmapFile(m_artwork.m_bmpCenterRest, images + "cntrRest.bmp");
     ::SendMessageA(m_wndCenterImage.m_hWnd, STM_SETIMAGE, IMAGE_BITMAP,
-                   reinterpret_cast<LPARAM>(m_bmpCenterRest.GetSafeHandle()));
+                   reinterpret_cast<LPARAM>(m_artwork.m_bmpCenterRest.GetSafeHandle()));
 
     for (size_t i = 0; i < m_wndCategory.size(); ++i) {
         const std::string number = std::to_string(i + 1);
-        LoadBitmapFile(m_bmpCategoryRest[i], images + "L" + number + "Rest.bmp");
-        LoadBitmapFile(m_bmpCategoryHigh[i], images + "L" + number + "High.bmp");
-        m_wndCategory[i].SetBitmaps(&m_bmpCategoryRest[i], &m_bmpCategoryHigh[i]);
+        LoadBitmapFile(m_artwork.m_bmpCategoryRest[i], images + "L" + number + "Rest.bmp");
+        LoadBitmapFile(m_artwork.m_bmpCategoryHigh[i], images + "L" + number + "High.bmp");
+        m_wndCategory[i].SetBitmaps(&m_artwork.m_bmpCategoryRest[i], &m_artwork.m_bmpCategoryHigh[i]);
     }
     for (size_t i = 0; i < m_wndWebLinkIcon.size(); ++i) {
         const int nIcon = static_cast<int>(i) + 1;
-        LoadBitmapFile(m_bmpWebLinkIcon[i], images + WebLinkIconName(nIcon));
-        LoadBitmapFile(m_bmpWebLinkIconHigh[i], images + WebLinkHighlightName(nIcon));
-        m_wndWebLinkIcon[i].SetBitmaps(&m_bmpWebLinkIcon[i], &m_bmpWebLinkIconHigh[i]);
+        LoadBitmapFile(m_artwork.m_bmpWebLinkIcon[i], images + WebLinkIconName(nIcon));
+        LoadBitmapFile(m_artwork.m_bmpWebLinkIconHigh[i], images + WebLinkHighlightName(nIcon));
+        m_wndWebLinkIcon[i].SetBitmaps(&m_artwork.m_bmpWebLinkIcon[i], &m_artwork.m_bmpWebLinkIconHigh[i]);
     }
     // The web-link texts are text only.
     for (CBitmapStatic& text : m_wndWebLinkText)
         text.SetBitmaps(nullptr, nullptr);
 
-    LoadBitmapFile(m_bmpMinimize, images + "minimize.bmp");
-    m_wndMinimize.SetBitmaps(&m_bmpMinimize, &m_bmpMinimize);
-    LoadBitmapFile(m_bmpClose, images + "close.bmp");
-    m_wndClose.SetBitmaps(&m_bmpClose, &m_bmpClose);
-    LoadBitmapFile(m_bmpGoRest, images + "gobtn_re.bmp");
-    LoadBitmapFile(m_bmpGoHigh, images + "gobtn_hi.bmp");
-    m_wndGoButton.SetBitmaps(&m_bmpGoRest, &m_bmpGoHigh);
+    LoadBitmapFile(m_artwork.m_bmpMinimize, images + "minimize.bmp");
+    m_wndMinimize.SetBitmaps(&m_artwork.m_bmpMinimize, &m_artwork.m_bmpMinimize);
+    LoadBitmapFile(m_artwork.m_bmpClose, images + "close.bmp");
+    m_wndClose.SetBitmaps(&m_artwork.m_bmpClose, &m_artwork.m_bmpClose);
+    LoadBitmapFile(m_artwork.m_bmpGoRest, images + "gobtn_re.bmp");
+    LoadBitmapFile(m_artwork.m_bmpGoHigh, images + "gobtn_hi.bmp");
+    m_wndGoButton.SetBitmaps(&m_artwork.m_bmpGoRest, &m_artwork.m_bmpGoHigh);
 
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
 }
@@ -265,17 +265,17 @@ void CAnimationDlg::ApplyFonts()
     if (IsWesternLanguage(SystemDefaultLanguage())) {
         // One device context serves all four.
         CClientDC dc(m_hWnd);
-        CreateWindowFont(m_fontLine, dc, "Arial", 100, FW_NORMAL);
-        CreateWindowFont(m_fontCategory, dc, "Arial", 118, FW_BOLD);
-        CreateWindowFont(m_fontTitle, dc, "Times", 300, FW_BOLD);
-        CreateWindowFont(m_fontHint, dc, "Times", 200, FW_BOLD);
-        line = m_fontLine.GetSafeHandle();
-        category = m_fontCategory.GetSafeHandle();
-        title = m_fontTitle.GetSafeHandle();
-        hint = m_fontHint.GetSafeHandle();
+        CreateWindowFont(m_fonts.m_fontLine, dc, "Arial", 100, FW_NORMAL);
+        CreateWindowFont(m_fonts.m_fontCategory, dc, "Arial", 118, FW_BOLD);
+        CreateWindowFont(m_fonts.m_fontTitle, dc, "Times", 300, FW_BOLD);
+        CreateWindowFont(m_fonts.m_fontHint, dc, "Times", 200, FW_BOLD);
+        line = m_fonts.m_fontLine.GetSafeHandle();
+        category = m_fonts.m_fontCategory.GetSafeHandle();
+        title = m_fonts.m_fontTitle.GetSafeHandle();
+        hint = m_fonts.m_fontHint.GetSafeHandle();
     } else {
-        m_hSystemFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
-        line = category = title = m_hSystemFont;
+        m_fonts.m_hSystemFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+        line = category = title = m_fonts.m_hSystemFont;
     }
 
     for (const CBitmapStatic& subTopic : m_wndSubTopic)

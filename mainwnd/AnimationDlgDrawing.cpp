@@ -40,14 +40,14 @@ LRESULT CAnimationDlg::OnEraseBkgnd(WPARAM wParam, LPARAM)
     const int h = rc.bottom - rc.top;
 
     BITMAP bm{};
-    if (!m_bmpBackground.GetBitmap(bm)) {
+    if (!m_artwork.m_bmpBackground.GetBitmap(bm)) {
         // No picture to size or tile from.
         ::FillRect(hdc, &rc, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
         return TRUE;
     }
 
     CMemoryDC memory(hdc);
-    CSelectObject select(memory.Get(), m_bmpBackground.GetSafeHandle());
+    CSelectObject select(memory.Get(), m_artwork.m_bmpBackground.GetSafeHandle());
     if (bm.bmWidth >= w && bm.bmHeight >= h) {
         ::BitBlt(hdc, rc.left, rc.top, w, h, memory.Get(), 0, 0, SRCCOPY);
     } else if (h >= 1) {
@@ -181,7 +181,7 @@ void CAnimationDlg::ResetHover()
     for (CBitmapStatic& line : m_wndSubTopic)
         SetFieldHighlight(line, false);
 
-    const bool bCenterChanged = SetPicture(m_wndCenterImage, m_bmpCenterRest);
+    const bool bCenterChanged = SetPicture(m_wndCenterImage, m_artwork.m_bmpCenterRest);
     for (CBitmapStatic& line : m_wndSubTopic) {
         if (::IsWindowVisible(line.m_hWnd)) {
             ::ShowWindow(line.m_hWnd, SW_HIDE);
@@ -191,7 +191,7 @@ void CAnimationDlg::ResetHover()
     if (bCenterChanged)
         ::InvalidateRect(m_wndCenterImage.m_hWnd, nullptr, TRUE);
 
-    SetPicture(m_wndLeftImage, m_bmpLeftImage);
+    SetPicture(m_wndLeftImage, m_artwork.m_bmpLeftImage);
 
     for (CBitmapStatic& label : m_wndCategory)
         SetFieldHighlight(label, false);

@@ -34,8 +34,8 @@ void CAnimationDlg::ReloadFieldText(int nField)
     // A category label keeps the indent it was given at start-up, as the assistant shows it;
     // a label that could not be read stays empty.
     const bool bCategory = IsCategoryField(nField);
-    if (bCategory && m_nTopLevelIndent > 0 && !text.empty())
-        text.insert(0, static_cast<size_t>(m_nTopLevelIndent), ' ');
+    if (bCategory && m_settings.m_nTopLevelIndent > 0 && !text.empty())
+        text.insert(0, static_cast<size_t>(m_settings.m_nTopLevelIndent), ' ');
     const int id = bCategory ? kCategoryIds[nField - kFirstCategoryField] : kWebLinkTextIds[nField - 1];
     ::SetWindowTextA(GetDlgItem(id), text.c_str());
     RedrawAll();
@@ -46,12 +46,12 @@ void CAnimationDlg::ReloadArtwork(int nImage)
     const std::string images = GetCurrentDirectoryString() + "\\images\\";
     if (nImage >= 1 && nImage <= 4) {
         // The icon control keeps pointing at the same bitmap objects.
-        LoadBitmapFile(m_bmpWebLinkIcon[nImage - 1], images + WebLinkIconName(nImage));
-        LoadBitmapFile(m_bmpWebLinkIconHigh[nImage - 1], images + WebLinkHighlightName(nImage));
+        LoadBitmapFile(m_artwork.m_bmpWebLinkIcon[nImage - 1], images + WebLinkIconName(nImage));
+        LoadBitmapFile(m_artwork.m_bmpWebLinkIconHigh[nImage - 1], images + WebLinkHighlightName(nImage));
     } else if (nImage == 5) {
-        LoadBitmapFile(m_bmpLeftImage, images + SideImageName(0));
+        LoadBitmapFile(m_artwork.m_bmpLeftImage, images + SideImageName(0));
         ::SendMessageA(m_wndLeftImage.m_hWnd, STM_SETIMAGE, IMAGE_BITMAP,
-                       reinterpret_cast<LPARAM>(m_bmpLeftImage.GetSafeHandle()));
+                       reinterpret_cast<LPARAM>(m_artwork.m_bmpLeftImage.GetSafeHandle()));
     }
     RedrawAll();
 }

