@@ -66,7 +66,7 @@ protected:
     HWND m_hwndParent;
 };
 
-TEST_F(BitmapStaticTest, PaintsTheBitmapOfItsStateOnceOrTiledOrNothingAsAPlainStatic)
+TEST_F(BitmapStaticTest, PaintsTheBitmapOfItsState)
 {
     const auto makeBitmap = [&](CBitmap& bitmap, int w, int h, COLORREF (*colourAt)(int, int)) {
         WriteFileBytes(m_base.Path() + "\\pattern.bmp", BmpFileBytes(w, h, colourAt));
@@ -144,7 +144,7 @@ TEST_F(BitmapStaticTest, RepaintsWhenItsStateChangesOrItIsShownOrHidden)
             << shown;
 }
 
-TEST_F(BitmapStaticTest, PointerNearTheLeftEdgeCallsTheHoverCallbackAndAnswersAsTheStatic)
+TEST_F(BitmapStaticTest, PointerNearTheLeftEdgeCallsTheHoverHandler)
 {
     for (DWORD style : {DWORD{0}, DWORD{SS_NOTIFY}}) {
         HWND plain = CreateStatic(style, 250);
@@ -171,7 +171,7 @@ TEST_F(BitmapStaticTest, PointerNearTheLeftEdgeCallsTheHoverCallbackAndAnswersAs
     }
 }
 
-TEST(LoadBitmapFileTest, LoadsWhatTheCheckAcceptsAtItsSizeAsASectionAndNothingElse)
+TEST(LoadBitmapFileTest, LoadsOnlyWhatTheCheckAccepts)
 {
     CScratchDirectory base;
     const std::string path = base.Path() + "\\case.bmp";

@@ -111,7 +111,7 @@ TEST_F(DeployTest, BothBuildsReadAndWriteOnlyThe32BitView)
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Corvane", RegistryView::Native64);
 }
 
-TEST_F(DeployTest, ReferenceCustomizationAppliedToAFreshInstallationGivesTheSameValuesAndImages)
+TEST_F(DeployTest, AppliedReferenceGivesTheSameValuesAndImages)
 {
     // The reference: customized through the registry and the image files, then exported.
     CopySampleImages(m_reference.Path());

@@ -58,7 +58,7 @@ TEST_F(ExportTest, FullExportSetsTheAdministratorsSwitchesToTrue)
     EXPECT_EQ("FALSE", ValueOf(HKEY_LOCAL_MACHINE, RegKeys::Assistant, "Show CD Dialog"));
 }
 
-TEST_F(ExportTest, WithoutThePerUserKeyTheLinesAreWrittenAndNothingIsCreated)
+TEST_F(ExportTest, WithoutThePerUserKeyNothingIsCreated)
 {
     DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Corvane");
     std::string file = WriteAndRead(true);
@@ -117,7 +117,7 @@ TEST_F(ExportTest, LineBreaksAreWrittenInHexFormAndImportBackExactly)
     EXPECT_EQ("<missing>", ValueOf(HKEY_LOCAL_MACHINE, "Software\\Injected", ""));
 }
 
-TEST_F(ExportTest, TheSampleInstallationExportsTheExpectedFileWhichImportsBackUnchanged)
+TEST_F(ExportTest, SampleExportIsTheExpectedFile)
 {
     // The expected file also fixes the names exported, their order and the line ends.
     const std::string before = WriteAndRead(true);

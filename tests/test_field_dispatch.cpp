@@ -36,7 +36,7 @@ protected:
 
 std::string TextOf(HWND dialog, int id) { return CWnd::GetWindowText(::GetDlgItem(dialog, id)); }
 
-TEST_F(FieldDispatchTest, EachFieldOpensItsEditorWithItsNumberAndIsReloadedAfterCancel)
+TEST_F(FieldDispatchTest, EachFieldOpensItsEditor)
 {
     struct Row {
         int id;
@@ -85,7 +85,7 @@ TEST_F(FieldDispatchTest, EachFieldOpensItsEditorWithItsNumberAndIsReloadedAfter
     EXPECT_EQ((std::vector<std::string>{"  Ask Me", "", "Corvane on the Web"}), labels);
 }
 
-TEST_F(FieldDispatchTest, AChangeShowsInTheReplicaTheRegistryTheImagesAndTheExport)
+TEST_F(FieldDispatchTest, AChangeShowsEverywhere)
 {
     const std::string red = m_base.Path() + "\\red.bmp";
     WriteFileBytes(red, BmpFileBytes(8, 8, [](int, int) { return RGB(255, 0, 0); }));
@@ -129,7 +129,7 @@ TEST_F(FieldDispatchTest, AChangeShowsInTheReplicaTheRegistryTheImagesAndTheExpo
     EXPECT_NE(std::string::npos, ReadFileBytes(m_base.ExportFile()).find("\"Button3\"=\"Ask Me\"\n"));
 }
 
-TEST_F(FieldDispatchTest, TheUsersSwitchDecidesWhetherTheInternetEditorOpens)
+TEST_F(FieldDispatchTest, UsersSwitchDecidesTheInternetEditor)
 {
     const std::pair<std::optional<std::string>, bool> cases[] = {
         {"FALSE", false}, {"f", false}, {"False", false}, {"F", false},

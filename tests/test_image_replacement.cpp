@@ -59,7 +59,7 @@ protected:
     std::string m_strBlue;
 };
 
-TEST_F(ImageReplacementTest, WebLinkIconsAreBackedUpThenInstalledAndTheOriginalIsKept)
+TEST_F(ImageReplacementTest, IconsAreBackedUpBeforeTheyAreReplaced)
 {
     const std::string shippedNormal = Bytes("images\\Icon1.bmp");
     const std::string shippedHigh = Bytes("images\\Icon1_hi.bmp");
@@ -131,7 +131,7 @@ TEST_F(ImageReplacementTest, AMissingIconStopsTheLinkBeforeAnythingIsReplaced)
     EXPECT_FALSE(dlg.ReplaceIconFiles(5));  // no such link: every copy fails
 }
 
-TEST_F(ImageReplacementTest, SideImagesBackUpEverySlotAndGoOnAfterAFailedOne)
+TEST_F(ImageReplacementTest, SideImagesGoOnAfterAFailedSlot)
 {
     std::map<int, std::string> shipped;
     for (int n = 0; n < 6; ++n)

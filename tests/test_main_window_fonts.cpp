@@ -108,7 +108,7 @@ TEST_F(MainWindowFontsTest, WesternLanguageGetsTheAssistantsFonts)
     });
 }
 
-TEST_F(MainWindowFontsTest, OtherLanguagesGetTheSystemFontButTheHintKeepsTheDialogFont)
+TEST_F(MainWindowFontsTest, OtherLanguagesGetTheSystemFont)
 {
     for (LANGID language : {LANGID{0x040B}, LANGID{0x0411}}) {
         Check(language, [&](HWND d, CAnimationDlg& dlg) {

@@ -163,7 +163,7 @@ TEST_F(MainWindowHoverTest, WebLinkHighlightFollowsThePointerFromLinkToLink)
     });
 }
 
-TEST_F(MainWindowHoverTest, SearchHelpShowsInsideTheSearchAreaHidesAtItsStrictBoundsAndLetsThePointerThrough)
+TEST_F(MainWindowHoverTest, SearchHelpShowsOnlyInsideTheSearchArea)
 {
     // The pointer's way from the window's top left corner (L, T), and whether the help shows
     // after each step: x = L + 60 and y = T + 514 or T + 515 change nothing, and from x = L + 375
@@ -209,7 +209,7 @@ TEST_F(MainWindowHoverTest, TopStripDragsTheWindowAndResetsTheLinks)
     });
 }
 
-TEST_F(MainWindowHoverTest, CategoryLabelsChangeNothingAndTheRestStateClearsSubTopics)
+TEST_F(MainWindowHoverTest, RestStateClearsSubTopics)
 {
     Check([](HWND d, CAnimationDlg& dlg) {
         SystemHitTest(d, CentreOf(d, IDC_WEBLINK_ICON2));
@@ -276,7 +276,7 @@ TEST_F(MainWindowHoverTest, OnlyChangedFieldsAreRepainted)
     });
 }
 
-TEST_F(MainWindowHoverTest, MessagesOfTheLoopStyleTheTooltipsAndTypingIntoTheSearchFieldRaisesNothing)
+TEST_F(MainWindowHoverTest, TooltipsAreStyledAndTypingRaisesNothing)
 {
     Check([&](HWND d, CAnimationDlg& dlg) {
         HWND toolTip = dlg.GetToolTipWindow();
@@ -299,7 +299,7 @@ TEST_F(MainWindowHoverTest, MessagesOfTheLoopStyleTheTooltipsAndTypingIntoTheSea
     });
 }
 
-TEST_F(MainWindowHoverTest, EnterAnswersOnlyWhenTheSearchFieldHoldsTextAsDoGoAndTheSearchLabel)
+TEST_F(MainWindowHoverTest, EnterAnswersOnlyWithASearchText)
 {
     Run([&](HWND d, CAnimationDlg& dlg) {
         EXPECT_EQ(MAKELONG(IDC_DEFAULT_BUTTON, DC_HASDEFID), ::SendMessageA(d, DM_GETDEFID, 0, 0));
@@ -328,7 +328,7 @@ TEST_F(MainWindowHoverTest, EnterAnswersOnlyWhenTheSearchFieldHoldsTextAsDoGoAnd
     });
 }
 
-TEST_F(MainWindowHoverTest, CloseEndsWithOkEscapeWithCancelMinimizeMinimizesAndSubTopicsDoNothing)
+TEST_F(MainWindowHoverTest, CaptionFieldsCloseAndMinimize)
 {
     EXPECT_EQ(IDOK, Run([&](HWND d, CAnimationDlg& dlg) {
         SetItemText(d, IDC_SEARCH_EDIT, "typed");

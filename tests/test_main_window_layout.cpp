@@ -44,7 +44,7 @@ protected:
     }
 };
 
-TEST_F(MainWindowLayoutTest, WindowSitsAtTheTopLeftWith800By600PixelsItsIconMovieAndOnlyTheHiddenControlsHidden)
+TEST_F(MainWindowLayoutTest, OpensAtTheTopLeftWithItsIconAndMovie)
 {
     Check([&](HWND d, CAnimationDlg& dlg) {
         RECT rc{};
@@ -78,7 +78,7 @@ TEST_F(MainWindowLayoutTest, WindowSitsAtTheTopLeftWith800By600PixelsItsIconMovi
     });
 }
 
-TEST_F(MainWindowLayoutTest, LaidOutFieldsStayApartAndTheGoButtonFollowsAWideningGoText)
+TEST_F(MainWindowLayoutTest, GoButtonFollowsAWideningGoText)
 {
     // The fields that take the pointer never overlap (a web-link icon may reach under its
     // text), and all lie inside the 800 x 600 window.
@@ -156,7 +156,7 @@ TEST_F(MainWindowLayoutTest, PicturesShowTheirFilesFromTheImagesDirectory)
     });
 }
 
-TEST_F(MainWindowLayoutTest, BackgroundIsTheNoLogoPictureUnlessTheCreatorAsksForTheLogo)
+TEST_F(MainWindowLayoutTest, BackgroundShowsTheLogoOnlyWhenAsked)
 {
     CPixels noLogo = LoadBitmapPixels(ImagesDirectory() + "\\BkgdNoLg.bmp");
     CPixels logo = LoadBitmapPixels(ImagesDirectory() + "\\BkgdLogo.bmp");
@@ -204,7 +204,7 @@ TEST_F(MainWindowLayoutTest, SmallBackgroundIsTiledAndAMissingOneLeavesBlack)
     EXPECT_TRUE(m_boxes.m_boxes.empty()) << "a missing picture is not reported";
 }
 
-TEST_F(MainWindowLayoutTest, MissingPicturesLeaveTheirFieldsEmptyWithoutAMessageAndCapitalsDoNotMatter)
+TEST_F(MainWindowLayoutTest, MissingPicturesLeaveTheirFieldsEmpty)
 {
     const std::string images = ImagesDirectory();
     for (const char* file : {"Image0.bmp", "cntrRest.bmp", "L2Rest.bmp", "Icon3_hi.bmp", "gobtn_re.bmp"})

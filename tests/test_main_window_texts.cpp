@@ -115,7 +115,7 @@ TEST_F(MainWindowTextsTest, EachMainTextLandsInItsControl)
     ExpectReports({});
 }
 
-TEST_F(MainWindowTextsTest, TopLevelIndentIndentsTheCategoryAndSearchLabelsOnly)
+TEST_F(MainWindowTextsTest, IndentAppliesToTheLabelsOnly)
 {
     struct Case {
         const char* indent;  // nullptr: the value is missing
@@ -173,7 +173,7 @@ TEST_F(MainWindowTextsTest, MissingMainTextsKeyGivesOneReportAndEmptyTexts)
     ExpectReports({Opening(ERROR_FILE_NOT_FOUND)});
 }
 
-TEST_F(MainWindowTextsTest, MissingSearchKeyGivesOneReportAndTheIndentStillApplies)
+TEST_F(MainWindowTextsTest, MissingSearchKeyGivesOneReport)
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kSearch);
     Check([](HWND d, CAnimationDlg& dlg) {
@@ -185,7 +185,7 @@ TEST_F(MainWindowTextsTest, MissingSearchKeyGivesOneReportAndTheIndentStillAppli
     ExpectReports({Opening(ERROR_FILE_NOT_FOUND)});
 }
 
-TEST_F(MainWindowTextsTest, ValuesLongerThanAcceptedAreReportedAndStayEmpty)
+TEST_F(MainWindowTextsTest, LongValuesAreReportedAndStayEmpty)
 {
     SetValue(HKEY_LOCAL_MACHINE, RegKeys::Categories[0], "Topic5", std::string(255, 't'));
     SetValue(HKEY_LOCAL_MACHINE, RegKeys::Categories[0], "Topic6", std::string(254, 's'));

@@ -55,7 +55,7 @@ RECT ScreenRectOf(HWND hwnd)
 
 class X11MainWindowTest : public CMainWindowTest {};
 
-TEST_F(X11MainWindowTest, ScreenShowsTheReplicaAndThePointerHighlightsAWebLink)
+TEST_F(X11MainWindowTest, PointerHighlightsAWebLinkOnScreen)
 {
     CPixels background = LoadBitmapPixels(ImagesDirectory() + "\\BkgdNoLg.bmp");
     ASSERT_EQ(800, background.width);
