@@ -3,12 +3,12 @@
 #include "config/ArtworkNames.h"
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
+#include "controls/BitmapFile.h"
 #include "customization/CustomizationFolder.h"
 #include "customization/FileSnapshot.h"
 #include "customization/ImageReplacement.h"
 #include "formats/CustomizationFile.h"
 #include "formats/TextCase.h"
-#include "framework/BitmapFile.h"
 
 #include <windows.h>
 

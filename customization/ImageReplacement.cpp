@@ -1,6 +1,6 @@
 #include "customization/ImageReplacement.h"
 
-#include "framework/BitmapFile.h"
+#include "controls/BitmapFile.h"
 #include "framework/WinHandles.h"
 
 #include <windows.h>

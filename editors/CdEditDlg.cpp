@@ -2,8 +2,8 @@
 
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
+#include "controls/BitmapFile.h"
 #include "editors/WelcomeDialogPainting.h"
-#include "framework/BitmapFile.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "framework/SystemLanguage.h"

@@ -1,7 +1,7 @@
 #include "editors/InternetEditDlg.h"
 
 #include "config/RegistrySchema.h"
-#include "framework/BitmapFile.h"
+#include "controls/BitmapFile.h"
 #include "editors/WelcomeDialogPainting.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"

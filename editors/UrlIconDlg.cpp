@@ -1,9 +1,9 @@
 #include "editors/UrlIconDlg.h"
 
 #include "config/ArtworkNames.h"
+#include "controls/BitmapFile.h"
 #include "customization/ImageReplacement.h"
 #include "editors/BitmapFileChoice.h"
-#include "framework/BitmapFile.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"

@@ -3,7 +3,7 @@
 #include "mainwnd/AnimationDlg.h"
 
 #include "config/ArtworkNames.h"
-#include "framework/BitmapFile.h"
+#include "controls/BitmapFile.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "framework/SystemLanguage.h"

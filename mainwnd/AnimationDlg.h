@@ -4,10 +4,10 @@
 #pragma once
 
 #include "controls/BitmapStatic.h"
+#include "flash/ShockwaveFlash.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
 #include "framework/ToolTipCtrl.h"
-#include "flash/ShockwaveFlash.h"
 #include "res/resource.h"
 
 #include <windows.h>

@@ -6,8 +6,8 @@
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
 #include "config/TextFields.h"
+#include "controls/BitmapFile.h"
 #include "formats/TextCase.h"
-#include "framework/BitmapFile.h"
 #include "framework/CurrentDirectory.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The bitmap static control: its background bitmaps, the highlight, the pointer reports, and
 // the loading of bitmap files.
+#include "controls/BitmapFile.h"
 #include "controls/BitmapStatic.h"
-#include "framework/BitmapFile.h"
 #include "tests/support/BitmapCases.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPixels.h"

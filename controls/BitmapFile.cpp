@@ -1,4 +1,4 @@
-#include "framework/BitmapFile.h"
+#include "controls/BitmapFile.h"
 
 #include "formats/BitmapFileCheck.h"
 #include "framework/WinHandles.h"
