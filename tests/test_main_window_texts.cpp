@@ -246,8 +246,8 @@ TEST_F(MainWindowTextsTest, ReportsComeInTheOrderOfReading)
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kControl);
     CAnimationDlg withoutControl;
     ExpectReports(std::vector<std::string>(11, Opening(ERROR_FILE_NOT_FOUND)));
-    EXPECT_EQ(0, withoutControl.m_nSubLevelIndent);
-    EXPECT_EQ("Top Ten", withoutControl.m_strMainText[1]);
+    EXPECT_EQ(0, withoutControl.GetSettings().m_nSubLevelIndent);
+    EXPECT_EQ("Top Ten", withoutControl.GetSettings().m_strMainText[1]);
 }
 
 TEST_F(MainWindowTextsTest, ReportsAreShownBeforeTheWindowExists)
