@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "formats/TextCase.h"
 #include "framework/WinHandles.h"
 
 #include <windows.h>
@@ -46,21 +47,20 @@ CCommandLine ReadCommandArguments(const std::vector<std::string>& args)
     CCommandLine invalid;
     invalid.kind = CommandKind::Invalid;
     for (size_t i = 0; i < args.size(); ++i) {
-        const char* arg = args[i].c_str();
         CommandKind kind = CommandKind::Invalid;
-        if (::lstrcmpiA(arg, "/check") == 0) {
+        if (nb::EqualNoCase(args[i], "/check")) {
             if (command.bCheck)
                 return invalid;
             command.bCheck = true;
             continue;
         }
-        if (::lstrcmpiA(arg, "/export") == 0)
+        if (nb::EqualNoCase(args[i], "/export"))
             kind = CommandKind::Export;
-        else if (::lstrcmpiA(arg, "/apply") == 0)
+        else if (nb::EqualNoCase(args[i], "/apply"))
             kind = CommandKind::Apply;
-        else if (::lstrcmpiA(arg, "/restore") == 0)
+        else if (nb::EqualNoCase(args[i], "/restore"))
             kind = CommandKind::Restore;
-        else if (::lstrcmpiA(arg, "/?") == 0)
+        else if (nb::EqualNoCase(args[i], "/?"))
             kind = CommandKind::Usage;
         if (kind == CommandKind::Invalid || command.kind != CommandKind::None)
             return invalid;

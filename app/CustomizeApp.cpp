@@ -1,10 +1,12 @@
 #include "app/CustomizeApp.h"
 
+#include "app/ConsoleCommands.h"
 #include "app/StartupTexts.h"
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
+#include "customization/CustomizationExport.h"
 #include "editors/CdEditDlg.h"
-#include "export/CustomizationExport.h"
+#include "editors/HotkeyAppDlg.h"
 #include "framework/Seams.h"
 #include "mainwnd/AnimationDlg.h"
 
@@ -15,7 +17,7 @@ CCustomizeApp::CCustomizeApp(const wchar_t* commandLine)
 {
     // Their failure boxes must not stop a command that runs without windows.
     if (m_command.kind == CommandKind::None)
-        LoadStartupMessages();
+        LoadStartupMessages(m_messages);
 }
 
 int CCustomizeApp::ExitInstance()
@@ -23,25 +25,13 @@ int CCustomizeApp::ExitInstance()
     return m_nExitCode;
 }
 
-CCustomizeApp::~CCustomizeApp()
-{
-    if (m_hMutex)
-        ::ReleaseMutex(m_hMutex.Get());
-}
+CCustomizeApp::~CCustomizeApp() = default;
 
-bool CCustomizeApp::CreateInstanceMutex(const char* name)
-{
-    m_hMutex = CHandle(::CreateMutexA(nullptr, TRUE, name));
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        m_hMutex.Close();
-        return false;
-    }
-    return true;
-}
+namespace {
 
-bool CCustomizeApp::ReadMainTitle(std::string& title)
+// The title of the running instance's main window, read from the machine's main texts.
+bool ReadMainTitle(std::string& title)
 {
-    // The running main window bears the title it read from the machine's main texts.
     CRegKey key;
     LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, kRegRead, key);
     if (result != ERROR_SUCCESS) {
@@ -55,6 +45,8 @@ bool CCustomizeApp::ReadMainTitle(std::string& title)
     }
     return true;
 }
+
+}  // namespace
 
 void CCustomizeApp::ToggleRunningInstance()
 {
@@ -81,7 +73,18 @@ bool CCustomizeApp::RunInstallationChecks()
         ShowMessageBox(nullptr, kInstallUtilitiesText, kCaptionToolError, MB_OK | MB_ICONHAND);
         return false;
     }
-    if (IsHotkeyButtonReassigned()) {
+    // The administrator may reassign the button in its editor; only then is it checked.
+    bool bReassigned = false;
+    {
+        CRegKey hotkeyButton;
+        if (OpenHotkeyButton(hotkeyButton)) {
+            auto editor = std::make_unique<CHotkeyAppDlg>(nullptr);
+            editor->DoModal();
+            editor.reset();
+            bReassigned = IsHotkeyButtonReassigned(hotkeyButton);
+        }
+    }
+    if (bReassigned) {
         ShowMessageBox(nullptr, kButtonReassignedText, kCaptionToolWarning, MB_OK | MB_ICONEXCLAMATION);
         WriteCustomizationExport(false);
         return false;
@@ -91,7 +94,7 @@ bool CCustomizeApp::RunInstallationChecks()
         return false;
     }
     if (!IsBrowserInstalled()) {
-        ShowMessageBox(nullptr, m_strMessages[0], kCaptionToolWarning, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageBox(nullptr, m_messages.m_strNoBrowser, kCaptionToolWarning, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     return true;
@@ -101,7 +104,7 @@ void CCustomizeApp::RunMainWindow()
 {
     auto mainWindow = std::make_unique<CAnimationDlg>(nullptr);
     m_pMainWnd = mainWindow.get();
-    mainWindow->m_bNoLogo = TRUE;
+    mainWindow->SetNoLogo(true);
     mainWindow->DoModal();
     m_pMainWnd = nullptr;
 }
@@ -109,12 +112,13 @@ void CCustomizeApp::RunMainWindow()
 BOOL CCustomizeApp::InitInstance()
 {
     if (m_command.kind != CommandKind::None) {
-        m_nExitCode = RunCommand(m_command);
+        m_nExitCode = RunConsoleCommand(m_command);
         return FALSE;
     }
     EnableControlHosting();
 
-    if (!CreateInstanceMutex(kInstanceMutexName)) {
+    m_pInstanceMutex = std::make_unique<CInstanceMutex>();
+    if (!m_pInstanceMutex->IsFirstInstance()) {
         ToggleRunningInstance();
         return FALSE;
     }

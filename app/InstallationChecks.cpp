@@ -1,13 +1,11 @@
-// The installation checks that the application object runs at start-up.
-#include "app/CustomizeApp.h"
+#include "app/InstallationChecks.h"
 
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
-#include "editors/HotkeyAppDlg.h"
+#include "formats/TextCase.h"
 
-#include <algorithm>
-#include <cctype>
-#include <memory>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -32,7 +30,7 @@ bool ReadCheckedValue(const char* path, const char* name, CRegKey& key, std::str
 
 }  // namespace
 
-bool CCustomizeApp::LoadStartupMessages()
+bool LoadStartupMessages(CStartupMessages& messages)
 {
     CRegKey key;
     LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, kRegRead, key);
@@ -40,10 +38,12 @@ bool CCustomizeApp::LoadStartupMessages()
         ReportRegistryError(nullptr, kOpeningRegistry, result, kCaptionStartupError, MB_OK);
         return false;
     }
-    const char* names[] = {RegValues::NoIe4, RegValues::NoShockwave, RegValues::Error};
+    const std::pair<const char*, std::string*> texts[] = {{RegValues::NoIe4, &messages.m_strNoBrowser},
+                                                          {RegValues::NoShockwave, &messages.m_strNoShockwave},
+                                                          {RegValues::Error, &messages.m_strError}};
     bool allRead = true;
-    for (size_t i = 0; i < m_strMessages.size(); ++i) {
-        result = ReadRegistryString(key.Get(), names[i], 4096, m_strMessages[i]);
+    for (const auto& [name, text] : texts) {
+        result = ReadRegistryString(key.Get(), name, 4096, *text);
         if (result != ERROR_SUCCESS) {
             ReportRegistryError(nullptr, kRegistryError, result, kCaptionStartupError, MB_OK);
             allRead = false;
@@ -52,34 +52,26 @@ bool CCustomizeApp::LoadStartupMessages()
     return allRead;
 }
 
-bool CCustomizeApp::IsHotkeyUtilityInstalled()
+bool OpenHotkeyButton(CRegKey& key)
 {
-    CRegKey key;
     std::string dispName;
     return ReadCheckedValue(RegKeys::HotkeyButton, RegValues::DispName, key, dispName);
 }
 
-bool CCustomizeApp::IsHotkeyButtonReassigned()
+bool IsHotkeyUtilityInstalled()
 {
     CRegKey key;
-    std::string dispName;
-    if (!ReadCheckedValue(RegKeys::HotkeyButton, RegValues::DispName, key, dispName))
-        return false;
-
-    auto editor = std::make_unique<CHotkeyAppDlg>(nullptr);
-    editor->DoModal();
-    editor.reset();
-
-    // A command line that cannot be read launches nothing, so the button no longer launches
-    // the assistant.
-    std::string file;
-    ReadRegistryString(key.Get(), RegValues::File, 256, file);
-    std::transform(file.begin(), file.end(), file.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return file.find("HLX.EXE") == std::string::npos;
+    return OpenHotkeyButton(key);
 }
 
-LONG CCustomizeApp::QueryAssistantIniPath()
+bool IsHotkeyButtonReassigned(const CRegKey& key)
+{
+    std::string file;
+    ReadRegistryString(key.Get(), RegValues::File, 256, file);
+    return !nb::ContainsNoCase(file, "HLX.EXE");
+}
+
+LONG QueryAssistantIniPath()
 {
     CRegKey key;
     LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::Assistant, kRegRead, key);
@@ -89,7 +81,7 @@ LONG CCustomizeApp::QueryAssistantIniPath()
     return ReadRegistryString(key.Get(), RegValues::IniPath, 256, iniPath);
 }
 
-bool CCustomizeApp::IsBrowserInstalled()
+bool IsBrowserInstalled()
 {
     CRegKey key;
     std::string version;

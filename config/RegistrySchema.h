@@ -1,6 +1,7 @@
 // Registry keys and value names of the assistant, its hot-key utility and the browser.
 // Value names are compared by the registry without regard to case.
-// Plain constants: the portable export layout (export/ExportLayout.*) uses them too.
+// Plain constants: the portable export layout (formats/ExportLayout.*) uses them too. The
+// names are spelled as the assistant's own registry and the export file spell them.
 #pragma once
 
 #ifdef _WIN32
@@ -17,11 +18,6 @@ inline constexpr const char* CdDialogTexts = "Software\\Corvane\\Access Nimbook 
 inline constexpr const char* InternetDialogTexts = "Software\\Corvane\\Access Nimbook II\\Text\\InternetDlg";
 inline constexpr const char* Control = "Software\\Corvane\\Access Nimbook II\\Control";
 inline constexpr const char* Search = "Software\\Corvane\\Access Nimbook II\\Control\\Search";
-// Prefix of the category and web-link keys, followed by one of the subkey names below.
-inline constexpr const char* ControlPrefix = "Software\\Corvane\\Access Nimbook II\\Control\\";
-inline constexpr std::array<const char*, 5> CategorySubkeys = {"HLXBUT01", "HLXBUT02", "HLXBUT03",
-                                                              "HLXBUT04", "HLXBUT05"};
-inline constexpr std::array<const char*, 4> WebLinkSubkeys = {"URL1", "URL2", "URL3", "URL4"};
 inline constexpr std::array<const char*, 5> Categories = {
     "Software\\Corvane\\Access Nimbook II\\Control\\HLXBUT01",
     "Software\\Corvane\\Access Nimbook II\\Control\\HLXBUT02",
@@ -47,7 +43,7 @@ inline constexpr const char* IniPath = "INI_PATH";
 inline constexpr const char* ShowCdDialog = "Show CD Dialog";
 inline constexpr const char* ShowInetDialog = "Show INET Dialog";
 // Main texts.
-inline constexpr std::array<const char*, 5> Buttons = {"BUTTON1", "BUTTON2", "BUTTON3", "BUTTON4", "BUTTON5"};
+inline constexpr std::array<const char*, 5> Buttons = {"Button1", "Button2", "Button3", "Button4", "Button5"};
 inline constexpr std::array<const char*, 4> Urls = {"URL1", "URL2", "URL3", "URL4"};
 inline constexpr const char* Search = "SEARCH";
 inline constexpr const char* GoText = "GO_TEXT";

@@ -1,22 +1,13 @@
 // CBitmapStatic: a static control whose background is painted from a normal or a highlighted
-// bitmap, and which reports the pointer to the window that wants to know (the main window).
+// bitmap, whose text has a colour for each of the two states, and which tells its owner when
+// the pointer comes over the part of it near its left edge.
 #pragma once
 
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
 
-#include <string>
-
-// Loads a .bmp file into the bitmap object at the file's own size, as a device-independent
-// section, after deleting what the object held. A file that cannot be loaded (missing, not a
-// bitmap, or the empty path) leaves the object without a bitmap; nothing is shown.
-void LoadBitmapFile(CBitmap& bitmap, const std::string& path);
-
-// True when the file at path is a whole bitmap file that passes the bitmap file check: the
-// test an image must pass before it may become the assistant's artwork.
-bool IsLoadableBitmapFile(const std::string& path);
-// Why the file at path is not such a bitmap; empty when it is.
-std::string BitmapFileProblem(const std::string& path);
+#include <functional>
+#include <utility>
 
 class CBitmapStatic : public CWnd {
 public:
@@ -24,13 +15,16 @@ public:
 
     // The bitmaps stay owned by the caller, which keeps them for as long as the control paints.
     void SetBitmaps(CBitmap* pNormal, CBitmap* pHighlight);
-    // Sets the flag and repaints the whole control, even when the flag does not change.
-    void SetHighlight(int bHighlight);
+    // Sets the state and repaints the whole control when it changes; true when it changed.
+    bool SetHighlight(bool bHighlight);
     bool IsHighlighted() const { return m_bHighlighted; }
 
-    // Set by the owner: the code reported to the target, and the target window.
-    int m_nHoverCode = 0;
-    CWnd* m_pHoverTarget = nullptr;
+    // The text colours at rest and highlighted: white over the replicas' dark artwork until set.
+    void SetTextColours(COLORREF crNormal, COLORREF crHighlight);
+    COLORREF GetTextColour() const { return m_bHighlighted ? m_crHighlightText : m_crText; }
+
+    // Called on every hit test of the pointer near the left edge; the answer stays the static's own.
+    void SetHoverCallback(std::function<void()> onHover) { m_onHover = std::move(onHover); }
 
 protected:
     const MessageMap* GetMessageMap() const override;
@@ -42,4 +36,7 @@ private:
     CBitmap* m_pBitmapHighlight = nullptr;
     CBitmap* m_pBitmapNormal = nullptr;
     bool m_bHighlighted = false;
+    COLORREF m_crText = RGB(255, 255, 255);
+    COLORREF m_crHighlightText = RGB(255, 255, 255);
+    std::function<void()> m_onHover;
 };

@@ -1,6 +1,6 @@
 #include "editors/BitmapFileChoice.h"
 
-#include "controls/BitmapStatic.h"
+#include "controls/BitmapFile.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/Seams.h"
 

@@ -1,7 +1,8 @@
 #include "editors/CategoryEditDlg.h"
 
 #include "config/RegistrySchema.h"
-#include "export/FactorySnapshot.h"
+#include "config/TextFields.h"
+#include "customization/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"
@@ -25,17 +26,6 @@ struct CSource {
 constexpr CSource kCategorySources[] = {{"HTML Help", "IOIS"}, {"Program", "EXEC"}, {"URL", "WEB"}};
 constexpr CSource kWebLinkSources[] = {{"Program", "EXEC"}, {"URL", "WEB"}};
 constexpr std::string_view kHtmlHelp = "IOIS";
-
-const char* TextValueOf(int nField)
-{
-    return nField >= 5 ? RegValues::Buttons[nField - 5] : RegValues::Urls[nField - 1];
-}
-
-std::string ControlKeyOf(int nField)
-{
-    const char* subkey = nField >= 5 ? RegKeys::CategorySubkeys[nField - 5] : RegKeys::WebLinkSubkeys[nField - 1];
-    return std::string(RegKeys::ControlPrefix) + subkey;
-}
 
 }  // namespace
 
@@ -92,7 +82,7 @@ BOOL CCategoryEditDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_nField = std::atoi(m_strFieldNumber.c_str());
-    if (m_nField < 1 || m_nField > 9)
+    if (!IsTextField(m_nField))
         return TRUE;  // no such field: nothing to show, and OK writes nothing (see OnOK)
 
     for (const CSource& source : IsCategory() ? std::span<const CSource>(kCategorySources)
@@ -101,7 +91,7 @@ BOOL CCategoryEditDlg::OnInitDialog()
 
     {
         CRegKey key;
-        OpenRegistryKey(HKEY_LOCAL_MACHINE, ControlKeyOf(m_nField).c_str(), kRegRead, key);
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, TargetKeyOfField(m_nField), kRegRead, key);
         ReadRegistryString(key.Get(), RegValues::InformationSource, kOffered, m_strStoredSource, &m_sourceState);
         ::SendMessageA(m_comboSource.m_hWnd, CB_SETCURSEL, static_cast<WPARAM>(PositionOfSource(m_strStoredSource)), 0);
 
@@ -125,7 +115,7 @@ BOOL CCategoryEditDlg::OnInitDialog()
     {
         CRegKey key;
         OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, kRegRead, key);
-        ReadRegistryString(key.Get(), TextValueOf(m_nField), kOffered, m_strButtonText, &m_textState);
+        ReadRegistryString(key.Get(), TextValueOfField(m_nField), kOffered, m_strButtonText, &m_textState);
     }
     UpdateData(false);
     return TRUE;
@@ -148,7 +138,7 @@ void CCategoryEditDlg::OnOK()
 {
     // The dialog ends with OK; the values are stored whatever the length check said.
     CDialog::OnOK();
-    if (m_nField < 1 || m_nField > 9)
+    if (!IsTextField(m_nField))
         return;
     KeepFactorySnapshot(GetCurrentDirectoryString());
 
@@ -157,10 +147,10 @@ void CCategoryEditDlg::OnOK()
     if (result != ERROR_SUCCESS)
         ReportRegistryError(m_hWnd, kQueryingRegistry, result, kCaptionMessage, MB_OK);
     else if (m_textState.MayWrite(m_strButtonText))
-        WriteRegistryString(texts.Get(), TextValueOf(m_nField), m_strButtonText);
+        WriteRegistryString(texts.Get(), TextValueOfField(m_nField), m_strButtonText);
 
     CRegKey control;
-    result = OpenRegistryKey(HKEY_LOCAL_MACHINE, ControlKeyOf(m_nField).c_str(), kRegWrite, control);
+    result = OpenRegistryKey(HKEY_LOCAL_MACHINE, TargetKeyOfField(m_nField), kRegWrite, control);
     if (result != ERROR_SUCCESS) {
         ReportRegistryError(m_hWnd, kQueryingRegistry, result, kCaptionMessage, MB_OK);
         return;

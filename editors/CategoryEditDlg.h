@@ -3,6 +3,7 @@
 #pragma once
 
 #include "config/RegistryAccess.h"
+#include "config/TextFields.h"
 #include "framework/Dialog.h"
 
 #include <string>
@@ -31,7 +32,7 @@ protected:
     void OnIgnoredEditNotification() {}
 
 private:
-    bool IsCategory() const { return m_nField >= 5; }
+    bool IsCategory() const { return IsCategoryField(m_nField); }
     // The combo position of a stored code, or -1; the code at a position, or "".
     int PositionOfSource(const std::string& code) const;
     std::string SourceAtPosition(int position) const;

@@ -2,7 +2,8 @@
 
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
-#include "export/FactorySnapshot.h"
+#include "controls/BitmapFile.h"
+#include "customization/FactorySnapshot.h"
 #include "editors/WelcomeDialogPainting.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
@@ -160,8 +161,8 @@ void CCdEditDlg::SetupFonts()
         m_font.CreatePointFontIndirect(logFont, dc.Get());
         font = m_font.GetSafeHandle();
     } else {
-        m_pFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
-        font = m_pFont;
+        m_hFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+        font = m_hFont;
     }
     for (int id : {IDC_CD_NOTICE, IDC_CD_OKAY, IDC_CD_NO_SHOW})
         ::SendMessageA(GetDlgItem(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);

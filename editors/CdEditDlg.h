@@ -36,7 +36,7 @@ protected:
     std::string m_strText3;
     std::string m_strText4;
     std::string m_strText5;
-    HFONT m_pFont = nullptr;    // the stock font, on systems that are not English
+    HFONT m_hFont = nullptr;    // the stock font, on systems that are not English
     CFont m_font;               // Arial, on English systems
     CBitmap m_bmpButton;
     CBitmap m_bmpBackground;

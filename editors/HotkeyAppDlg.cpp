@@ -2,7 +2,7 @@
 
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
-#include "export/FactorySnapshot.h"
+#include "customization/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "framework/Gdi.h"

@@ -1,8 +1,8 @@
 #include "editors/InternetEditDlg.h"
 
 #include "config/RegistrySchema.h"
-#include "export/FactorySnapshot.h"
-#include "controls/BitmapStatic.h"
+#include "controls/BitmapFile.h"
+#include "customization/FactorySnapshot.h"
 #include "editors/WelcomeDialogPainting.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"

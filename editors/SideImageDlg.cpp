@@ -1,9 +1,10 @@
 #include "editors/SideImageDlg.h"
 
-#include "controls/BitmapStatic.h"
+#include "config/ArtworkNames.h"
+#include "controls/BitmapFile.h"
+#include "customization/FactorySnapshot.h"
+#include "customization/ImageReplacement.h"
 #include "editors/BitmapFileChoice.h"
-#include "editors/ImageReplacement.h"
-#include "export/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"
@@ -12,13 +13,20 @@
 
 namespace {
 
-// Slot s shows its existing picture in 1135 + 2s and its new one in 1136 + 2s.
-constexpr int ExistingIdOf(int nSlot) { return IDC_SIDE_EXISTING1 + 2 * (nSlot - 1); }
-constexpr int NewIdOf(int nSlot) { return IDC_SIDE_NEW1 + 2 * (nSlot - 1); }
+// Slot s shows its existing picture in the s-th static of the first table, its new one in the
+// s-th of the second.
+constexpr std::array<int, CSideImageDlg::kSlots> kExistingIds = {IDC_SIDE_EXISTING1, IDC_SIDE_EXISTING2,
+                                                                 IDC_SIDE_EXISTING3, IDC_SIDE_EXISTING4,
+                                                                 IDC_SIDE_EXISTING5, IDC_SIDE_EXISTING6};
+constexpr std::array<int, CSideImageDlg::kSlots> kNewIds = {IDC_SIDE_NEW1, IDC_SIDE_NEW2, IDC_SIDE_NEW3,
+                                                            IDC_SIDE_NEW4, IDC_SIDE_NEW5, IDC_SIDE_NEW6};
+constexpr int ExistingIdOf(int nSlot) { return kExistingIds[nSlot - 1]; }
+constexpr int NewIdOf(int nSlot) { return kNewIds[nSlot - 1]; }
 
+// Slot s replaces left-side picture s - 1.
 std::string ImageNameOf(int nSlot)
 {
-    return "image" + std::to_string(nSlot - 1) + ".bmp";
+    return SideImageName(nSlot - 1);
 }
 
 }  // namespace
@@ -28,18 +36,8 @@ CSideImageDlg::CSideImageDlg(CWnd* pParent) : CDialog(IDD_SIDE_IMAGE, pParent) {
 const MessageMap* CSideImageDlg::GetMessageMap() const
 {
     static const MessageMapEntry entries[] = {
-        MapCommand(IDC_SIDE_EXISTING1, STN_CLICKED, &CSideImageDlg::OnClickNothing),
-        MapCommand(IDC_SIDE_NEW1, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<1>),
-        MapCommand(IDC_SIDE_EXISTING2, STN_CLICKED, &CSideImageDlg::OnClickNothing),
-        MapCommand(IDC_SIDE_NEW2, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<2>),
-        MapCommand(IDC_SIDE_EXISTING3, STN_CLICKED, &CSideImageDlg::OnClickNothing),
-        MapCommand(IDC_SIDE_NEW3, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<3>),
-        MapCommand(IDC_SIDE_EXISTING4, STN_CLICKED, &CSideImageDlg::OnClickNothing),
-        MapCommand(IDC_SIDE_NEW4, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<4>),
-        MapCommand(IDC_SIDE_EXISTING5, STN_CLICKED, &CSideImageDlg::OnClickNothing),
-        MapCommand(IDC_SIDE_NEW5, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<5>),
-        MapCommand(IDC_SIDE_EXISTING6, STN_CLICKED, &CSideImageDlg::OnClickNothing),
-        MapCommand(IDC_SIDE_NEW6, STN_CLICKED, &CSideImageDlg::OnClickNewImageNumber<6>),
+        MapCommandTable(kExistingIds, STN_CLICKED, &CSideImageDlg::OnClickExistingImage),
+        MapCommandTable(kNewIds, STN_CLICKED, &CSideImageDlg::OnClickNewImage),
     };
     static const MessageMap map{CDialog::GetMessageMap(), entries, std::size(entries)};
     return &map;

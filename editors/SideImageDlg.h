@@ -35,7 +35,5 @@ protected:
     void OnCancel() override;
 
     void OnClickNewImage(int nSlot);
-    template <int N>
-    void OnClickNewImageNumber() { OnClickNewImage(N); }
-    void OnClickNothing() {}
+    void OnClickExistingImage(int) {}
 };

@@ -1,9 +1,10 @@
 #include "editors/UrlIconDlg.h"
 
-#include "controls/BitmapStatic.h"
+#include "config/ArtworkNames.h"
+#include "controls/BitmapFile.h"
+#include "customization/FactorySnapshot.h"
+#include "customization/ImageReplacement.h"
 #include "editors/BitmapFileChoice.h"
-#include "editors/ImageReplacement.h"
-#include "export/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"
@@ -37,10 +38,9 @@ BOOL CUrlIconDlg::OnInitDialog()
     CDialog::OnInitDialog();
     const std::string base = GetCurrentDirectoryString();
     const int nIcon = std::atoi(m_strIconNumber.c_str());
-    if (nIcon >= 1 && nIcon <= 4) {
-        const std::string number = std::to_string(nIcon);
-        LoadBitmapFile(m_bmpNormal, base + "\\images\\icon" + number + ".bmp");
-        LoadBitmapFile(m_bmpHighlight, base + "\\images\\icon" + number + "_hi.bmp");
+    if (nIcon >= 1 && nIcon <= kWebLinkIcons) {
+        LoadBitmapFile(m_bmpNormal, base + "\\images\\" + WebLinkIconName(nIcon));
+        LoadBitmapFile(m_bmpHighlight, base + "\\images\\" + WebLinkHighlightName(nIcon));
     }
     ShowPreview(m_staticNormal.m_hWnd, m_bmpNormal);
     ShowPreview(m_staticHighlight.m_hWnd, m_bmpHighlight);
@@ -62,9 +62,9 @@ bool CUrlIconDlg::ReplaceIconFiles(int nIcon)
 {
     std::string normal;
     std::string highlight;
-    if (nIcon >= 1 && nIcon <= 4) {
-        normal = "icon" + std::to_string(nIcon) + ".bmp";
-        highlight = "icon" + std::to_string(nIcon) + "_hi.bmp";
+    if (nIcon >= 1 && nIcon <= kWebLinkIcons) {
+        normal = WebLinkIconName(nIcon);
+        highlight = WebLinkHighlightName(nIcon);
     }
     const std::string base = GetCurrentDirectoryString();
     KeepFactorySnapshot(base);

@@ -125,10 +125,19 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
             if (entry.message != message)
                 continue;
             if (message == WM_COMMAND) {
-                if (entry.id == LOWORD(wParam) && entry.code == HIWORD(wParam)) {
+                if (entry.code != HIWORD(wParam))
+                    continue;
+                if (entry.command && entry.id == LOWORD(wParam)) {
                     (this->*entry.command)();
                     result = 0;
                     return true;
+                }
+                for (std::size_t n = 0; entry.numbered && n < entry.ids.size(); ++n) {
+                    if (entry.ids[n] == LOWORD(wParam)) {
+                        (this->*entry.numbered)(entry.nFirstNumber + static_cast<int>(n));
+                        result = 0;
+                        return true;
+                    }
                 }
             } else {
                 result = (this->*entry.handler)(wParam, lParam);

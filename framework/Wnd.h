@@ -5,21 +5,28 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <span>
 #include <string>
 
 class CWnd;
 
 using CommandHandler = void (CWnd::*)();
+using NumberedCommandHandler = void (CWnd::*)(int);
 using MessageHandler = LRESULT (CWnd::*)(WPARAM, LPARAM);
 
-// One row of a message map: either a WM_COMMAND notification (control id and notification
-// code) routed to a command handler, or any other message routed to a message handler.
+// One row of a message map: a WM_COMMAND notification (control id and notification code)
+// routed to a command handler; the same notification of any control of a table of ids routed
+// to one handler with the control's number (the first number for the table's first id); or
+// any other message routed to a message handler.
 struct MessageMapEntry {
     UINT message;
     UINT id;
     UINT code;
     CommandHandler command;
     MessageHandler handler;
+    std::span<const int> ids;
+    NumberedCommandHandler numbered;
+    int nFirstNumber;
 };
 
 struct MessageMap {
@@ -31,13 +38,20 @@ struct MessageMap {
 template <class T>
 MessageMapEntry MapCommand(UINT id, UINT code, void (T::*fn)())
 {
-    return {WM_COMMAND, id, code, static_cast<CommandHandler>(fn), nullptr};
+    return {WM_COMMAND, id, code, static_cast<CommandHandler>(fn), nullptr, {}, nullptr, 0};
+}
+
+// The ids must outlive the map: a table of constants.
+template <class T>
+MessageMapEntry MapCommandTable(std::span<const int> ids, UINT code, void (T::*fn)(int), int nFirstNumber = 1)
+{
+    return {WM_COMMAND, 0, code, nullptr, nullptr, ids, static_cast<NumberedCommandHandler>(fn), nFirstNumber};
 }
 
 template <class T>
 MessageMapEntry MapMessage(UINT message, LRESULT (T::*fn)(WPARAM, LPARAM))
 {
-    return {message, 0, 0, nullptr, static_cast<MessageHandler>(fn)};
+    return {message, 0, 0, nullptr, static_cast<MessageHandler>(fn), {}, nullptr, 0};
 }
 
 class CWnd {

@@ -1,6 +1,6 @@
 // libFuzzer target: the bitmap file check must refuse or accept any bytes without a fault, and
 // an accepted RLE stream must unpack inside its rows.
-#include "controls/BitmapFileCheck.h"
+#include "formats/BitmapFileCheck.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 // libFuzzer target: the customization file reader must accept or refuse any bytes without a
 // fault, and what it accepts is only the export's text values.
-#include "export/CustomizationFile.h"
+#include "formats/CustomizationFile.h"
 
 #include <cstdint>
 #include <cstdlib>

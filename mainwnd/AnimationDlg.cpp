@@ -2,6 +2,8 @@
 // the window opens, the pixel layout, the artwork and the fonts.
 #include "mainwnd/AnimationDlg.h"
 
+#include "config/ArtworkNames.h"
+#include "controls/BitmapFile.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/DataExchange.h"
 #include "framework/SystemLanguage.h"
@@ -64,7 +66,7 @@ CAnimationDlg::CAnimationDlg(CWnd* pParent) : CDialog(IDD_ANIMATION, pParent)
     // The template's animation control needs its window class before the window is made.
     RegisterShockwaveFlashClass();
     m_nSelectedCategory = 0;
-    m_bNoLogo = TRUE;
+    m_bNoLogo = true;
     ReadMainTexts();
     ReadControlSettings();
     m_strSearchText.clear();
@@ -113,7 +115,7 @@ BOOL CAnimationDlg::OnInitDialog()
     // Binds the controls; the title, the hint and the sub-topic lines lose their template texts.
     CDialog::OnInitDialog();
 
-    m_szCurrentDir = GetCurrentDirectoryString();
+    m_strCurrentDir = GetCurrentDirectoryString();
 
     m_toolTip.Create(m_hWnd);
     m_toolTip.Activate(true);
@@ -121,16 +123,16 @@ BOOL CAnimationDlg::OnInitDialog()
     ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, kWindowWidth, kWindowHeight, SWP_NOCOPYBITS);
     LayOutControls();
     LoadArtwork();
-    m_flash.SetMovie(m_szCurrentDir + "\\images\\corvane.swf");
+    m_flash.SetMovie(m_strCurrentDir + "\\images\\corvane.swf");
 
-    ApplyIndent(m_nTopLevelIndent);
+    ApplyIndent(m_settings.m_nTopLevelIndent);
     ApplyFonts();
     ApplyTexts();
     // The layout sized the Go text for the template's text; size it for the one it shows now.
     SizeGoText();
 
     FillSubTopicLines(1);
-    SetHoverCodes();
+    ConnectFields();
     return TRUE;
 }
 
@@ -216,38 +218,38 @@ void CAnimationDlg::LoadArtwork()
 {
     const std::string images = GetCurrentDirectoryString() + "\\images\\";
 
-    LoadBitmapFile(m_bmpBackground, images + (m_bNoLogo ? "BkgdNoLg.bmp" : "BkgdLogo.bmp"));
+    LoadBitmapFile(m_artwork.m_bmpBackground, images + (m_bNoLogo ? "BkgdNoLg.bmp" : "BkgdLogo.bmp"));
 
-    LoadBitmapFile(m_bmpLeftImage, images + "Image0.bmp");
+    LoadBitmapFile(m_artwork.m_bmpLeftImage, images + SideImageName(0));
     ::SendMessageA(m_wndLeftImage.m_hWnd, STM_SETIMAGE, IMAGE_BITMAP,
-                   reinterpret_cast<LPARAM>(m_bmpLeftImage.GetSafeHandle()));
-    LoadBitmapFile(m_bmpCenterRest, images + "cntrRest.bmp");
+                   reinterpret_cast<LPARAM>(m_artwork.m_bmpLeftImage.GetSafeHandle()));
+    LoadBitmapFile(m_artwork.m_bmpCenterRest, images + "cntrRest.bmp");
     ::SendMessageA(m_wndCenterImage.m_hWnd, STM_SETIMAGE, IMAGE_BITMAP,
-                   reinterpret_cast<LPARAM>(m_bmpCenterRest.GetSafeHandle()));
+                   reinterpret_cast<LPARAM>(m_artwork.m_bmpCenterRest.GetSafeHandle()));
 
     for (size_t i = 0; i < m_wndCategory.size(); ++i) {
         const std::string number = std::to_string(i + 1);
-        LoadBitmapFile(m_bmpCategoryRest[i], images + "L" + number + "Rest.bmp");
-        LoadBitmapFile(m_bmpCategoryHigh[i], images + "L" + number + "High.bmp");
-        m_wndCategory[i].SetBitmaps(&m_bmpCategoryRest[i], &m_bmpCategoryHigh[i]);
+        LoadBitmapFile(m_artwork.m_bmpCategoryRest[i], images + "L" + number + "Rest.bmp");
+        LoadBitmapFile(m_artwork.m_bmpCategoryHigh[i], images + "L" + number + "High.bmp");
+        m_wndCategory[i].SetBitmaps(&m_artwork.m_bmpCategoryRest[i], &m_artwork.m_bmpCategoryHigh[i]);
     }
     for (size_t i = 0; i < m_wndWebLinkIcon.size(); ++i) {
-        const std::string number = std::to_string(i + 1);
-        LoadBitmapFile(m_bmpWebLinkIcon[i], images + "Icon" + number + ".bmp");
-        LoadBitmapFile(m_bmpWebLinkIconHigh[i], images + "Icon" + number + "_hi.bmp");
-        m_wndWebLinkIcon[i].SetBitmaps(&m_bmpWebLinkIcon[i], &m_bmpWebLinkIconHigh[i]);
+        const int nIcon = static_cast<int>(i) + 1;
+        LoadBitmapFile(m_artwork.m_bmpWebLinkIcon[i], images + WebLinkIconName(nIcon));
+        LoadBitmapFile(m_artwork.m_bmpWebLinkIconHigh[i], images + WebLinkHighlightName(nIcon));
+        m_wndWebLinkIcon[i].SetBitmaps(&m_artwork.m_bmpWebLinkIcon[i], &m_artwork.m_bmpWebLinkIconHigh[i]);
     }
     // The web-link texts are text only.
     for (CBitmapStatic& text : m_wndWebLinkText)
         text.SetBitmaps(nullptr, nullptr);
 
-    LoadBitmapFile(m_bmpMinimize, images + "minimize.bmp");
-    m_wndMinimize.SetBitmaps(&m_bmpMinimize, &m_bmpMinimize);
-    LoadBitmapFile(m_bmpClose, images + "close.bmp");
-    m_wndClose.SetBitmaps(&m_bmpClose, &m_bmpClose);
-    LoadBitmapFile(m_bmpGoRest, images + "gobtn_re.bmp");
-    LoadBitmapFile(m_bmpGoHigh, images + "gobtn_hi.bmp");
-    m_wndGoButton.SetBitmaps(&m_bmpGoRest, &m_bmpGoHigh);
+    LoadBitmapFile(m_artwork.m_bmpMinimize, images + "minimize.bmp");
+    m_wndMinimize.SetBitmaps(&m_artwork.m_bmpMinimize, &m_artwork.m_bmpMinimize);
+    LoadBitmapFile(m_artwork.m_bmpClose, images + "close.bmp");
+    m_wndClose.SetBitmaps(&m_artwork.m_bmpClose, &m_artwork.m_bmpClose);
+    LoadBitmapFile(m_artwork.m_bmpGoRest, images + "gobtn_re.bmp");
+    LoadBitmapFile(m_artwork.m_bmpGoHigh, images + "gobtn_hi.bmp");
+    m_wndGoButton.SetBitmaps(&m_artwork.m_bmpGoRest, &m_artwork.m_bmpGoHigh);
 
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
 }
@@ -263,17 +265,17 @@ void CAnimationDlg::ApplyFonts()
     if (IsWesternLanguage(SystemDefaultLanguage())) {
         // One device context serves all four.
         CClientDC dc(m_hWnd);
-        CreateWindowFont(m_fontLine, dc, "Arial", 100, FW_NORMAL);
-        CreateWindowFont(m_fontCategory, dc, "Arial", 118, FW_BOLD);
-        CreateWindowFont(m_fontTitle, dc, "Times", 300, FW_BOLD);
-        CreateWindowFont(m_fontHint, dc, "Times", 200, FW_BOLD);
-        line = m_fontLine.GetSafeHandle();
-        category = m_fontCategory.GetSafeHandle();
-        title = m_fontTitle.GetSafeHandle();
-        hint = m_fontHint.GetSafeHandle();
+        CreateWindowFont(m_fonts.m_fontLine, dc, "Arial", 100, FW_NORMAL);
+        CreateWindowFont(m_fonts.m_fontCategory, dc, "Arial", 118, FW_BOLD);
+        CreateWindowFont(m_fonts.m_fontTitle, dc, "Times", 300, FW_BOLD);
+        CreateWindowFont(m_fonts.m_fontHint, dc, "Times", 200, FW_BOLD);
+        line = m_fonts.m_fontLine.GetSafeHandle();
+        category = m_fonts.m_fontCategory.GetSafeHandle();
+        title = m_fonts.m_fontTitle.GetSafeHandle();
+        hint = m_fonts.m_fontHint.GetSafeHandle();
     } else {
-        m_pSystemFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
-        line = category = title = m_pSystemFont;
+        m_fonts.m_hSystemFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+        line = category = title = m_fonts.m_hSystemFont;
     }
 
     for (const CBitmapStatic& subTopic : m_wndSubTopic)
@@ -294,23 +296,4 @@ void CAnimationDlg::ApplyFonts()
 
     SetControlFont(m_editSearch.m_hWnd, static_cast<HFONT>(::GetStockObject(SYSTEM_FONT)));
     ::SendMessageA(m_editSearch.m_hWnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
-}
-
-void CAnimationDlg::SetHoverCodes()
-{
-    for (size_t i = 0; i < m_wndSubTopic.size(); ++i) {
-        m_wndSubTopic[i].m_nHoverCode = 1 + static_cast<int>(i);
-        m_wndSubTopic[i].m_pHoverTarget = this;
-    }
-    for (size_t i = 0; i < m_wndCategory.size(); ++i) {
-        m_wndCategory[i].m_nHoverCode = 101 + static_cast<int>(i);
-        m_wndCategory[i].m_pHoverTarget = this;
-    }
-    // A web link's text and icon report the same code.
-    for (size_t i = 0; i < m_wndWebLinkText.size(); ++i) {
-        m_wndWebLinkText[i].m_nHoverCode = 201 + static_cast<int>(i);
-        m_wndWebLinkText[i].m_pHoverTarget = this;
-        m_wndWebLinkIcon[i].m_nHoverCode = 201 + static_cast<int>(i);
-        m_wndWebLinkIcon[i].m_pHoverTarget = this;
-    }
 }

@@ -4,11 +4,10 @@
 #pragma once
 
 #include "controls/BitmapStatic.h"
-#include "controls/HoverTarget.h"
+#include "flash/ShockwaveFlash.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
 #include "framework/ToolTipCtrl.h"
-#include "mainwnd/ShockwaveFlash.h"
 #include "res/resource.h"
 
 #include <windows.h>
@@ -17,7 +16,7 @@
 #include <string>
 #include <vector>
 
-class CAnimationDlg : public CDialog, public CHoverTarget {
+class CAnimationDlg : public CDialog {
 public:
     // Reads the registry; its failures are reported before the window exists.
     explicit CAnimationDlg(CWnd* pParent = nullptr);
@@ -34,6 +33,45 @@ public:
         std::string m_strInformationSource;
         std::string m_strLaunchableItem;
     };
+    // What the window reads from the registry when it is constructed.
+    struct CSettings {
+        std::array<std::string, 17> m_strMainText;  // indexed 1 to 16; 0 is not used
+        std::string m_strInitError;                 // the main text INIT_ERROR, kept when the window opens
+        std::array<CCategorySettings, 5> m_categorySettings;
+        std::array<CWebLinkSettings, 4> m_webLinkSettings;
+        std::string m_strSearchChm;
+        std::string m_strSearchHtml;
+        std::string m_strSearchSource;
+        int m_nTopLevelIndent = 0;
+        int m_nSubLevelIndent = 0;
+    };
+    const CSettings& GetSettings() const { return m_settings; }
+
+    // The pictures of the replica, loaded from the images folder when it opens.
+    struct CArtwork {
+        CBitmap m_bmpBackground;
+        CBitmap m_bmpLeftImage;
+        CBitmap m_bmpCenterRest;
+        std::array<CBitmap, 5> m_bmpCategoryRest;
+        std::array<CBitmap, 5> m_bmpCategoryHigh;
+        std::array<CBitmap, 4> m_bmpWebLinkIcon;
+        std::array<CBitmap, 4> m_bmpWebLinkIconHigh;
+        CBitmap m_bmpMinimize;
+        CBitmap m_bmpClose;
+        CBitmap m_bmpGoRest;
+        CBitmap m_bmpGoHigh;
+    };
+    const CArtwork& GetArtwork() const { return m_artwork; }
+
+    // The assistant's fonts, made for Western languages; otherwise the stock system font.
+    struct CFonts {
+        CFont m_fontLine;
+        CFont m_fontCategory;
+        CFont m_fontTitle;
+        CFont m_fontHint;
+        HFONT m_hSystemFont = nullptr;  // not owned
+    };
+    const CFonts& GetFonts() const { return m_fonts; }
 
     // How much the pointer made the replica repaint: the hover operations repaint only the
     // controls whose picture changes.
@@ -44,65 +82,16 @@ public:
     };
     const CHoverStatistics& GetHoverStatistics() const { return m_hoverStatistics; }
 
-    // Hover reports of the bitmap controls.
-    void OnSubTopicHover(int nLine) override;
-    void OnCategoryHover(int nCategory) override;
-    void OnWebLinkHover(int nWebLink) override;
+    const CShockwaveFlash& GetFlash() const { return m_flash; }
+    HWND GetToolTipWindow() const { return m_toolTip.m_hWnd; }
+    // The search field's text, as the last exchange took it.
+    const std::string& GetSearchText() const { return m_strSearchText; }
+
+    // The background with the logo ("BkgdLogo.bmp") instead of the one without; before opening.
+    void SetNoLogo(bool bNoLogo) { m_bNoLogo = bNoLogo; }
 
     // Feeds and styles the tooltips of the close and minimize fields.
     bool PreTranslateMessage(MSG* pMsg) override;
-
-    // The window's data, in the order of its construction.
-    BOOL m_bNoLogo = TRUE;  // TRUE: background "BkgdNoLg.bmp", FALSE: "BkgdLogo.bmp"
-    int m_nTopLevelIndent = 0;
-    std::string m_strInitError;
-    CBitmapStatic m_wndHint;
-    CBitmapStatic m_wndTitle;
-    CBitmapStatic m_wndGoButton;
-    CBitmapStatic m_wndQuickSearch;
-    std::array<CBitmapStatic, 4> m_wndWebLinkIcon;
-    std::array<CBitmapStatic, 15> m_wndSubTopic;
-    CWnd m_wndCenterImage;
-    CWnd m_editSearch;
-    CWnd m_wndGoLabel;
-    CWnd m_wndSearchHelp;
-    CBitmapStatic m_wndClose;
-    CBitmapStatic m_wndMinimize;
-    CWnd m_wndLeftImage;
-    std::array<CBitmapStatic, 4> m_wndWebLinkText;
-    std::array<CBitmapStatic, 5> m_wndCategory;
-    std::string m_strSearchText;
-    std::array<std::string, 15> m_strSubTopic;
-    CShockwaveFlash m_flash;
-    std::string m_strTitleText;
-    std::string m_strHintText;
-    HFONT m_pSystemFont = nullptr;  // the stock system font; not owned
-    CFont m_fontCategory;
-    CFont m_fontLine;
-    CFont m_fontTitle;
-    CFont m_fontHint;
-    std::array<CBitmap, 4> m_bmpWebLinkIconHigh;
-    int m_nSubLevelIndent = 0;
-    std::string m_strSearchSource;
-    CBitmap m_bmpClose;
-    CBitmap m_bmpMinimize;
-    std::array<CBitmap, 4> m_bmpWebLinkIcon;
-    int m_nSelectedCategory = 0;
-    std::array<CWebLinkSettings, 4> m_webLinkSettings;
-    CBitmap m_bmpCenterRest;
-    std::array<CBitmap, 5> m_bmpCategoryRest;
-    std::array<CBitmap, 5> m_bmpCategoryHigh;
-    CBitmap m_bmpBackground;
-    CBitmap m_bmpGoRest;
-    CBitmap m_bmpGoHigh;
-    CBitmap m_bmpLeftImage;
-    CToolTipCtrl m_toolTip;
-    std::array<CCategorySettings, 5> m_categorySettings;
-    std::string m_szCurrentDir;
-    HICON m_hIcon = nullptr;
-    std::string m_strSearchChm;
-    std::string m_strSearchHtml;
-    std::array<std::string, 17> m_strMainText;  // indexed 1 to 16; 0 is not used
 
 protected:
     const MessageMap* GetMessageMap() const override;
@@ -115,7 +104,10 @@ protected:
     void SizeGoText();
     void LoadArtwork();
     void ApplyFonts();
-    void SetHoverCodes();
+    // Gives the fields their text colours and their hover handlers.
+    void ConnectFields();
+    template <size_t N>
+    void ConnectHover(std::array<CBitmapStatic, N>& fields, void (CAnimationDlg::*onHover)(int));
     // Moves a bound control, or adds the move to the batch that LayOutControls applies at once.
     void MoveControl(const CWnd& control, int x, int y);
     void MoveControl(const CWnd& control, int x, int y, int cx, int cy);
@@ -141,11 +133,10 @@ protected:
     void ShowSearchHelp();
     void HideSearchHelp();
     void HighlightWebLink(int nWebLink);
-    // Sets a field's highlight, repainting it only when the flag changes.
+    // Sets a field's highlight; the field repaints only when its state changes.
     void SetFieldHighlight(CBitmapStatic& field, bool bHighlight);
     // Shows a bitmap in a picture static, repainting it only when the picture changes.
     bool SetPicture(CWnd& picture, const CBitmap& bitmap);
-    bool IsFieldHighlighted(HWND hwndControl) const;
 
     // The animation control's events (AnimationDlgFlash.cpp).
     LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
@@ -161,13 +152,6 @@ protected:
     void OnClickClose();
     void OnClickMinimize();
     void OnClickSubTopic(int nLine);
-    // The command table routes each field to these, with its number.
-    template <int N>
-    void OnEditFieldNumber() { OnEditField(N); }
-    template <int N>
-    void OnClickWebLinkIconNumber() { OnClickWebLinkIcon(N); }
-    template <int N>
-    void OnClickSubTopicNumber() { OnClickSubTopic(N); }
 
     // What the window shows again after an editor returns (AnimationDlgReloads.cpp).
     void ReloadFieldText(int nField);
@@ -177,6 +161,44 @@ protected:
     bool IsInternetDialogEnabled();
 
 private:
+    // What the pointer over a field of each kind does (1 is the first line, label or link).
+    void OnSubTopicHover(int nLine);
+    void OnCategoryHover(int nCategory);
+    void OnWebLinkHover(int nWebLink);
+
+    bool m_bNoLogo = true;  // true: background "BkgdNoLg.bmp", false: "BkgdLogo.bmp"
+    CSettings m_settings;
+    std::string m_strCurrentDir;
+    HICON m_hIcon = nullptr;
+    CArtwork m_artwork;
+    CFonts m_fonts;
+
+    // The controls, bound when the window opens.
+    CBitmapStatic m_wndHint;
+    CBitmapStatic m_wndTitle;
+    CBitmapStatic m_wndGoButton;
+    CBitmapStatic m_wndQuickSearch;
+    std::array<CBitmapStatic, 4> m_wndWebLinkIcon;
+    std::array<CBitmapStatic, 15> m_wndSubTopic;
+    CWnd m_wndCenterImage;
+    CWnd m_editSearch;
+    CWnd m_wndGoLabel;
+    CWnd m_wndSearchHelp;
+    CBitmapStatic m_wndClose;
+    CBitmapStatic m_wndMinimize;
+    CWnd m_wndLeftImage;
+    std::array<CBitmapStatic, 4> m_wndWebLinkText;
+    std::array<CBitmapStatic, 5> m_wndCategory;
+    CShockwaveFlash m_flash;
+    CToolTipCtrl m_toolTip;
+
+    // The texts the data exchange moves between the controls and the window.
+    std::string m_strSearchText;
+    std::array<std::string, 15> m_strSubTopic;
+    std::string m_strTitleText;
+    std::string m_strHintText;
+
+    int m_nSelectedCategory = 0;
     CHoverStatistics m_hoverStatistics;
 
     // The moves of the layout, collected and applied as one deferred move.

@@ -1,6 +1,7 @@
 // What a click on each field of the main window does, and the window's message map.
 #include "mainwnd/AnimationDlg.h"
 
+#include "config/TextFields.h"
 #include "editors/CategoryEditDlg.h"
 #include "editors/InternetEditDlg.h"
 #include "editors/SideImageDlg.h"
@@ -26,22 +27,10 @@ const MessageMap* CAnimationDlg::GetMessageMap() const
         // Events of the animation control.
         MapMessage(WM_NOTIFY, &CAnimationDlg::OnNotify),
 
-        // Web-link texts: fields 1 to 4.
-        MapCommand(IDC_WEBLINK_TEXT1, STN_CLICKED, &CAnimationDlg::OnEditFieldNumber<1>),
-        MapCommand(IDC_WEBLINK_TEXT2, STN_CLICKED, &CAnimationDlg::OnEditFieldNumber<2>),
-        MapCommand(IDC_WEBLINK_TEXT3, STN_CLICKED, &CAnimationDlg::OnEditFieldNumber<3>),
-        MapCommand(IDC_WEBLINK_TEXT4, STN_CLICKED, &CAnimationDlg::OnEditFieldNumber<4>),
-        // Category labels: fields 5 to 9.
-        MapCommand(IDC_CATEGORY1, STN_CLICKED, &CAnimationDlg::OnEditFieldNumber<5>),
-        MapCommand(IDC_CATEGORY2, STN_CLICKED, &CAnimationDlg::OnEditFieldNumber<6>),
-        MapCommand(IDC_CATEGORY3, STN_CLICKED, &CAnimationDlg::OnEditFieldNumber<7>),
-        MapCommand(IDC_CATEGORY4, STN_CLICKED, &CAnimationDlg::OnEditFieldNumber<8>),
-        MapCommand(IDC_CATEGORY5, STN_CLICKED, &CAnimationDlg::OnEditFieldNumber<9>),
-        // Web-link icons 1 to 4.
-        MapCommand(IDC_WEBLINK_ICON1, STN_CLICKED, &CAnimationDlg::OnClickWebLinkIconNumber<1>),
-        MapCommand(IDC_WEBLINK_ICON2, STN_CLICKED, &CAnimationDlg::OnClickWebLinkIconNumber<2>),
-        MapCommand(IDC_WEBLINK_ICON3, STN_CLICKED, &CAnimationDlg::OnClickWebLinkIconNumber<3>),
-        MapCommand(IDC_WEBLINK_ICON4, STN_CLICKED, &CAnimationDlg::OnClickWebLinkIconNumber<4>),
+        // Web-link texts: fields 1 to 4; category labels: fields 5 to 9.
+        MapCommandTable(kWebLinkTextIds, STN_CLICKED, &CAnimationDlg::OnEditField),
+        MapCommandTable(kCategoryIds, STN_CLICKED, &CAnimationDlg::OnEditField, kFirstCategoryField),
+        MapCommandTable(kWebLinkIconIds, STN_CLICKED, &CAnimationDlg::OnClickWebLinkIcon),
         MapCommand(IDC_LEFT_IMAGE, STN_CLICKED, &CAnimationDlg::OnClickLeftImage),
         MapCommand(IDC_EDIT_INTERNET_WELCOME, BN_CLICKED, &CAnimationDlg::OnEditInternetWelcome),
 
@@ -55,22 +44,7 @@ const MessageMap* CAnimationDlg::GetMessageMap() const
         MapCommand(IDC_CLOSE, STN_CLICKED, &CAnimationDlg::OnClickClose),
         MapCommand(IDC_MINIMIZE, STN_CLICKED, &CAnimationDlg::OnClickMinimize),
 
-        // Sub-topic lines 1 to 15.
-        MapCommand(IDC_SUBTOPIC1, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<1>),
-        MapCommand(IDC_SUBTOPIC2, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<2>),
-        MapCommand(IDC_SUBTOPIC3, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<3>),
-        MapCommand(IDC_SUBTOPIC4, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<4>),
-        MapCommand(IDC_SUBTOPIC5, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<5>),
-        MapCommand(IDC_SUBTOPIC6, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<6>),
-        MapCommand(IDC_SUBTOPIC7, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<7>),
-        MapCommand(IDC_SUBTOPIC8, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<8>),
-        MapCommand(IDC_SUBTOPIC9, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<9>),
-        MapCommand(IDC_SUBTOPIC10, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<10>),
-        MapCommand(IDC_SUBTOPIC11, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<11>),
-        MapCommand(IDC_SUBTOPIC12, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<12>),
-        MapCommand(IDC_SUBTOPIC13, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<13>),
-        MapCommand(IDC_SUBTOPIC14, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<14>),
-        MapCommand(IDC_SUBTOPIC15, STN_CLICKED, &CAnimationDlg::OnClickSubTopicNumber<15>),
+        MapCommandTable(kSubTopicIds, STN_CLICKED, &CAnimationDlg::OnClickSubTopic),
     };
     static const MessageMap map{CDialog::GetMessageMap(), entries, std::size(entries)};
     return &map;

@@ -1,6 +1,6 @@
 // Drawing of the main window: its tiled background, its floating texts in the assistant's
-// colours, the web-link highlight that follows the pointer, the search help, the rest state,
-// dragging by the top strip, and the styling of the tooltips.
+// colours, the fields' hover handlers, the web-link highlight that follows the pointer, the
+// search help, the rest state, dragging by the top strip, and the styling of the tooltips.
 #include "mainwnd/AnimationDlg.h"
 
 #include <commctrl.h>
@@ -40,14 +40,14 @@ LRESULT CAnimationDlg::OnEraseBkgnd(WPARAM wParam, LPARAM)
     const int h = rc.bottom - rc.top;
 
     BITMAP bm{};
-    if (!m_bmpBackground.GetBitmap(bm)) {
+    if (!m_artwork.m_bmpBackground.GetBitmap(bm)) {
         // No picture to size or tile from.
         ::FillRect(hdc, &rc, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
         return TRUE;
     }
 
     CMemoryDC memory(hdc);
-    CSelectObject select(memory.Get(), m_bmpBackground.GetSafeHandle());
+    CSelectObject select(memory.Get(), m_artwork.m_bmpBackground.GetSafeHandle());
     if (bm.bmWidth >= w && bm.bmHeight >= h) {
         ::BitBlt(hdc, rc.left, rc.top, w, h, memory.Get(), 0, 0, SRCCOPY);
     } else if (h >= 1) {
@@ -69,33 +69,37 @@ LRESULT CAnimationDlg::OnCtlColorStatic(WPARAM wParam, LPARAM lParam)
 
 HBRUSH CAnimationDlg::OnCtlColor(HDC hdc, HWND hwndControl, UINT)
 {
-    // Static texts float over the pictures behind them.
+    // Static texts float over the pictures behind them, each bitmap control in the colour of its
+    // state.
     ::SetBkMode(hdc, TRANSPARENT);
-    COLORREF colour = kNormalText;
-    switch (::GetDlgCtrlID(hwndControl)) {
-    case IDC_TITLE:
-        colour = kTitleText;
-        break;
-    case IDC_HINT:
-        colour = kHintText;
-        break;
-    default:
-        if (IsFieldHighlighted(hwndControl))
-            colour = kHighlightedText;
-        break;
-    }
-    ::SetTextColor(hdc, colour);
+    const auto* field = dynamic_cast<const CBitmapStatic*>(CWnd::FromHandle(hwndControl));
+    ::SetTextColor(hdc, field ? field->GetTextColour() : kNormalText);
     return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
 }
 
-bool CAnimationDlg::IsFieldHighlighted(HWND hwndControl) const
+template <size_t N>
+void CAnimationDlg::ConnectHover(std::array<CBitmapStatic, N>& fields, void (CAnimationDlg::*onHover)(int))
 {
-    auto highlighted = [hwndControl](const auto& fields) {
-        return std::any_of(fields.begin(), fields.end(), [hwndControl](const CBitmapStatic& field) {
-            return field.m_hWnd == hwndControl && field.IsHighlighted();
-        });
-    };
-    return highlighted(m_wndCategory) || highlighted(m_wndWebLinkText) || highlighted(m_wndSubTopic);
+    for (size_t i = 0; i < N; ++i)
+        fields[i].SetHoverCallback([this, onHover, nField = static_cast<int>(i) + 1] { (this->*onHover)(nField); });
+}
+
+void CAnimationDlg::ConnectFields()
+{
+    m_wndTitle.SetTextColours(kTitleText, kTitleText);
+    m_wndHint.SetTextColours(kHintText, kHintText);
+    for (CBitmapStatic& line : m_wndSubTopic)
+        line.SetTextColours(kNormalText, kHighlightedText);
+    for (CBitmapStatic& label : m_wndCategory)
+        label.SetTextColours(kNormalText, kHighlightedText);
+    for (CBitmapStatic& text : m_wndWebLinkText)
+        text.SetTextColours(kNormalText, kHighlightedText);
+
+    ConnectHover(m_wndSubTopic, &CAnimationDlg::OnSubTopicHover);
+    ConnectHover(m_wndCategory, &CAnimationDlg::OnCategoryHover);
+    // A web link's text and icon highlight the same link.
+    ConnectHover(m_wndWebLinkText, &CAnimationDlg::OnWebLinkHover);
+    ConnectHover(m_wndWebLinkIcon, &CAnimationDlg::OnWebLinkHover);
 }
 
 LRESULT CAnimationDlg::OnNcHitTest(WPARAM wParam, LPARAM lParam)
@@ -155,10 +159,8 @@ void CAnimationDlg::HideSearchHelp()
 
 void CAnimationDlg::SetFieldHighlight(CBitmapStatic& field, bool bHighlight)
 {
-    if (field.IsHighlighted() == bHighlight)
-        return;
-    field.SetHighlight(bHighlight ? 1 : 0);
-    ++m_hoverStatistics.nRepaints;
+    if (field.SetHighlight(bHighlight))
+        ++m_hoverStatistics.nRepaints;
 }
 
 bool CAnimationDlg::SetPicture(CWnd& picture, const CBitmap& bitmap)
@@ -179,7 +181,7 @@ void CAnimationDlg::ResetHover()
     for (CBitmapStatic& line : m_wndSubTopic)
         SetFieldHighlight(line, false);
 
-    const bool bCenterChanged = SetPicture(m_wndCenterImage, m_bmpCenterRest);
+    const bool bCenterChanged = SetPicture(m_wndCenterImage, m_artwork.m_bmpCenterRest);
     for (CBitmapStatic& line : m_wndSubTopic) {
         if (::IsWindowVisible(line.m_hWnd)) {
             ::ShowWindow(line.m_hWnd, SW_HIDE);
@@ -189,7 +191,7 @@ void CAnimationDlg::ResetHover()
     if (bCenterChanged)
         ::InvalidateRect(m_wndCenterImage.m_hWnd, nullptr, TRUE);
 
-    SetPicture(m_wndLeftImage, m_bmpLeftImage);
+    SetPicture(m_wndLeftImage, m_artwork.m_bmpLeftImage);
 
     for (CBitmapStatic& label : m_wndCategory)
         SetFieldHighlight(label, false);

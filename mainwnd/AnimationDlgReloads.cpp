@@ -2,22 +2,19 @@
 // whether the Internet welcome dialog can be edited.
 #include "mainwnd/AnimationDlg.h"
 
+#include "config/ArtworkNames.h"
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
-#include "controls/BitmapStatic.h"
+#include "config/TextFields.h"
+#include "controls/BitmapFile.h"
+#include "formats/TextCase.h"
 #include "framework/CurrentDirectory.h"
-
-#include <algorithm>
-#include <cctype>
 
 namespace {
 
 // The text is read through a 512-byte buffer, 511 bytes offered; the switch through 255.
 constexpr DWORD kFieldTextOffered = 511;
 constexpr DWORD kSwitchOffered = 255;
-
-// Field n's value of Text\MainDlg and its control: 1 to 4 web links, 5 to 9 category labels.
-const char* const kFieldValues[] = {"URL1", "URL2", "URL3", "URL4", "Button1", "Button2", "Button3", "Button4", "Button5"};
 
 }  // namespace
 
@@ -28,18 +25,18 @@ void CAnimationDlg::RedrawAll()
 
 void CAnimationDlg::ReloadFieldText(int nField)
 {
-    if (nField < 1 || nField > 9)
+    if (!IsTextField(nField))
         return;
     std::string text;
     CRegKey key;
     if (OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, kRegRead, key) == ERROR_SUCCESS)
-        ReadRegistryString(key.Get(), kFieldValues[nField - 1], kFieldTextOffered, text);
+        ReadRegistryString(key.Get(), TextValueOfField(nField), kFieldTextOffered, text);
     // A category label keeps the indent it was given at start-up, as the assistant shows it;
     // a label that could not be read stays empty.
-    const bool bCategory = nField >= 5;
-    if (bCategory && m_nTopLevelIndent > 0 && !text.empty())
-        text.insert(0, static_cast<size_t>(m_nTopLevelIndent), ' ');
-    const int id = bCategory ? kCategoryIds[nField - 5] : kWebLinkTextIds[nField - 1];
+    const bool bCategory = IsCategoryField(nField);
+    if (bCategory && m_settings.m_nTopLevelIndent > 0 && !text.empty())
+        text.insert(0, static_cast<size_t>(m_settings.m_nTopLevelIndent), ' ');
+    const int id = bCategory ? kCategoryIds[nField - kFirstCategoryField] : kWebLinkTextIds[nField - 1];
     ::SetWindowTextA(GetDlgItem(id), text.c_str());
     RedrawAll();
 }
@@ -49,13 +46,12 @@ void CAnimationDlg::ReloadArtwork(int nImage)
     const std::string images = GetCurrentDirectoryString() + "\\images\\";
     if (nImage >= 1 && nImage <= 4) {
         // The icon control keeps pointing at the same bitmap objects.
-        const std::string number = std::to_string(nImage);
-        LoadBitmapFile(m_bmpWebLinkIcon[nImage - 1], images + "Icon" + number + ".bmp");
-        LoadBitmapFile(m_bmpWebLinkIconHigh[nImage - 1], images + "Icon" + number + "_hi.bmp");
+        LoadBitmapFile(m_artwork.m_bmpWebLinkIcon[nImage - 1], images + WebLinkIconName(nImage));
+        LoadBitmapFile(m_artwork.m_bmpWebLinkIconHigh[nImage - 1], images + WebLinkHighlightName(nImage));
     } else if (nImage == 5) {
-        LoadBitmapFile(m_bmpLeftImage, images + "Image0.bmp");
+        LoadBitmapFile(m_artwork.m_bmpLeftImage, images + SideImageName(0));
         ::SendMessageA(m_wndLeftImage.m_hWnd, STM_SETIMAGE, IMAGE_BITMAP,
-                       reinterpret_cast<LPARAM>(m_bmpLeftImage.GetSafeHandle()));
+                       reinterpret_cast<LPARAM>(m_artwork.m_bmpLeftImage.GetSafeHandle()));
     }
     RedrawAll();
 }
@@ -69,7 +65,5 @@ bool CAnimationDlg::IsInternetDialogEnabled()
     std::string value;
     if (ReadRegistryString(key.Get(), RegValues::ShowInetDialog, kSwitchOffered, value) != ERROR_SUCCESS)
         return true;
-    std::transform(value.begin(), value.end(), value.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return value != "FALSE" && value != "F";
+    return !nb::EqualNoCase(value, "FALSE") && !nb::EqualNoCase(value, "F");
 }

@@ -74,7 +74,7 @@ bool CAnimationDlg::ReadMainTexts()
     }
     bool bAllRead = true;
     for (size_t i = 1; i < kMainTextNames.size(); ++i) {
-        result = ReadRegistryString(key.Get(), kMainTextNames[i], kMainTextBytes, m_strMainText[i]);
+        result = ReadRegistryString(key.Get(), kMainTextNames[i], kMainTextBytes, m_settings.m_strMainText[i]);
         if (result != ERROR_SUCCESS) {
             ReportReadFailure(kRegistryError, result);
             bAllRead = false;
@@ -86,7 +86,7 @@ bool CAnimationDlg::ReadMainTexts()
 bool CAnimationDlg::ReadCategorySettings()
 {
     bool bAllRead = true;
-    for (size_t i = 0; i < m_categorySettings.size(); ++i) {
+    for (size_t i = 0; i < m_settings.m_categorySettings.size(); ++i) {
         CRegKey key;
         LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::Categories[i], kRegRead, key);
         if (result != ERROR_SUCCESS) {
@@ -94,7 +94,7 @@ bool CAnimationDlg::ReadCategorySettings()
             bAllRead = false;
             continue;
         }
-        CCategorySettings& settings = m_categorySettings[i];
+        CCategorySettings& settings = m_settings.m_categorySettings[i];
         auto read = [&](const char* name, DWORD bytes, std::string& value) {
             LONG readResult = ReadRegistryString(key.Get(), name, bytes, value);
             if (readResult != ERROR_SUCCESS) {
@@ -113,7 +113,7 @@ bool CAnimationDlg::ReadCategorySettings()
 bool CAnimationDlg::ReadWebLinkSettings()
 {
     bool bAllRead = true;
-    for (size_t i = 0; i < m_webLinkSettings.size(); ++i) {
+    for (size_t i = 0; i < m_settings.m_webLinkSettings.size(); ++i) {
         CRegKey key;
         LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::WebLinks[i], kRegRead, key);
         if (result != ERROR_SUCCESS) {
@@ -121,7 +121,7 @@ bool CAnimationDlg::ReadWebLinkSettings()
             bAllRead = false;
             continue;
         }
-        CWebLinkSettings& settings = m_webLinkSettings[i];
+        CWebLinkSettings& settings = m_settings.m_webLinkSettings[i];
         result = ReadRegistryString(key.Get(), RegValues::InformationSource, kSourceBytes,
                                     settings.m_strInformationSource);
         if (result != ERROR_SUCCESS) {
@@ -159,9 +159,9 @@ bool CAnimationDlg::ReadControlSettings()
             ReportReadFailure(kOpeningRegistry, result);
             bAllRead = false;
         } else {
-            read(search.Get(), RegValues::SearchChm, kSearchFileBytes, m_strSearchChm);
-            read(search.Get(), RegValues::SearchHtml, kSearchFileBytes, m_strSearchHtml);
-            read(search.Get(), RegValues::InformationSource, kSearchSourceBytes, m_strSearchSource);
+            read(search.Get(), RegValues::SearchChm, kSearchFileBytes, m_settings.m_strSearchChm);
+            read(search.Get(), RegValues::SearchHtml, kSearchFileBytes, m_settings.m_strSearchHtml);
+            read(search.Get(), RegValues::InformationSource, kSearchSourceBytes, m_settings.m_strSearchSource);
         }
     }
 
@@ -173,9 +173,9 @@ bool CAnimationDlg::ReadControlSettings()
     }
     std::string text;
     if (read(control.Get(), RegValues::TopLevelIndent, kIndentBytes, text))
-        m_nTopLevelIndent = LeadingIndent(text);
+        m_settings.m_nTopLevelIndent = LeadingIndent(text);
     if (read(control.Get(), RegValues::SubLevelIndent, kIndentBytes, text))
-        m_nSubLevelIndent = LeadingIndent(text);
+        m_settings.m_nSubLevelIndent = LeadingIndent(text);
     return bAllRead;
 }
 
@@ -184,30 +184,30 @@ void CAnimationDlg::ApplyIndent(int nCount)
     // The five category labels and the search label; the web-link texts and the Go text
     // stay flush. A label that could not be read stays empty.
     for (int i = kButton1; i <= kSearchLabel; ++i)
-        if (!m_strMainText[i].empty())
-            m_strMainText[i].insert(0, static_cast<size_t>(nCount), ' ');
+        if (!m_settings.m_strMainText[i].empty())
+            m_settings.m_strMainText[i].insert(0, static_cast<size_t>(nCount), ' ');
 }
 
 void CAnimationDlg::ApplyTexts()
 {
     for (size_t i = 0; i < m_wndCategory.size(); ++i)
-        m_wndCategory[i].SetWindowText(m_strMainText[kButton1 + i]);
-    m_wndQuickSearch.SetWindowText(m_strMainText[kSearchLabel]);
-    m_wndGoLabel.SetWindowText(m_strMainText[kGoText]);
+        m_wndCategory[i].SetWindowText(m_settings.m_strMainText[kButton1 + i]);
+    m_wndQuickSearch.SetWindowText(m_settings.m_strMainText[kSearchLabel]);
+    m_wndGoLabel.SetWindowText(m_settings.m_strMainText[kGoText]);
     for (size_t i = 0; i < m_wndWebLinkText.size(); ++i)
-        m_wndWebLinkText[i].SetWindowText(m_strMainText[kUrl1 + i]);
+        m_wndWebLinkText[i].SetWindowText(m_settings.m_strMainText[kUrl1 + i]);
 
-    m_strInitError = m_strMainText[kInitError];
-    m_wndSearchHelp.SetWindowText(m_strMainText[kSearchTip]);
+    m_settings.m_strInitError = m_settings.m_strMainText[kInitError];
+    m_wndSearchHelp.SetWindowText(m_settings.m_strMainText[kSearchTip]);
 
     // Shown when the bound strings are next pushed to the controls.
     m_strTitleText = kTitleText;
     m_strHintText = kHintText;
 
-    m_toolTip.AddTool(m_wndClose.m_hWnd, m_strMainText[kCloseTip]);
-    m_toolTip.AddTool(m_wndMinimize.m_hWnd, m_strMainText[kMinimizeTip]);
+    m_toolTip.AddTool(m_wndClose.m_hWnd, m_settings.m_strMainText[kCloseTip]);
+    m_toolTip.AddTool(m_wndMinimize.m_hWnd, m_settings.m_strMainText[kMinimizeTip]);
 
-    SetWindowText(m_strMainText[kTitle]);
+    SetWindowText(m_settings.m_strMainText[kTitle]);
 }
 
 void CAnimationDlg::FillSubTopicLines(int nCategory)

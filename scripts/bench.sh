@@ -2,6 +2,7 @@
 # Builds everything and runs the benchmarks (tools/benchmark: the main window, the field
 # editors, the band animation) under Xvfb, in the X11 test prefix, then the SWF core's native
 # benchmark; prints their figures. Extra arguments go to each benchmark (number of runs).
+# Fails when a benchmark fails or prints no figures.
 # Do not run it while scripts/test.sh runs: both use the prefix's registry.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -25,8 +26,16 @@ log=$(mktemp "${TMPDIR:-/tmp}/bench.XXXXXX")
 status=0
 for bench in "$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe" \
   "$NB_BUILD64/bench_animation.exe"; do
-  DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$bench" "$@" </dev/null >"$log" 2>&1 || status=$?
-  grep -v '^[0-9a-f]*:err:\|^[0-9a-f]*:fixme:' "$log" || true
+  bench_status=0
+  DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$bench" "$@" </dev/null >"$log" 2>&1 || bench_status=$?
+  if ! grep -v '^[0-9a-f]*:err:\|^[0-9a-f]*:fixme:' "$log"; then
+    echo "error: $(basename "$bench") printed no figures" >&2
+    [ "$bench_status" -ne 0 ] || bench_status=1
+  fi
+  if [ "$bench_status" -ne 0 ]; then
+    echo "error: $(basename "$bench") failed with exit code $bench_status" >&2
+    status=$bench_status
+  fi
 done
 rm -f "$log"
 

@@ -5,9 +5,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 bash "$NB_ROOT/scripts/setup.sh"
-generator=()
-[ -f "$NB_BUILD_NATIVE/CMakeCache.txt" ] || generator=(-G Ninja)
 nb_log "configuring $NB_BUILD_NATIVE"
-CC=clang CXX=clang++ cmake -S "$NB_ROOT/native" -B "$NB_BUILD_NATIVE" "${generator[@]}" -DCMAKE_BUILD_TYPE=Debug
+CC=clang CXX=clang++ nb_configure "$NB_ROOT/native" "$NB_BUILD_NATIVE" -DCMAKE_BUILD_TYPE=Debug
 nb_log "building $NB_BUILD_NATIVE"
 cmake --build "$NB_BUILD_NATIVE"

@@ -26,12 +26,36 @@ nb_wine() {
   fi
 }
 
+# nb_installed PACKAGE: true when the Debian package is installed.
+nb_installed() {
+  [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)" = "install ok installed" ]
+}
+
+# nb_configure SOURCE_DIR BUILD_DIR ARGS...: the generator (Ninja) is chosen only for a new
+# build folder.
+nb_configure() {
+  local source=$1 build=$2
+  shift 2
+  local generator=()
+  [ -f "$build/CMakeCache.txt" ] || generator=(-G Ninja)
+  cmake -S "$source" -B "$build" "${generator[@]}" "$@"
+}
+
+# nb_install_sample PREFIX INSTALL_DIR: the sample assistant in the Wine prefix: its registry
+# (in the 32-bit view, after removing any earlier one) and its artwork in INSTALL_DIR/images.
+# False when the registry import fails.
+nb_install_sample() {
+  local prefix=$1 install_dir=$2
+  nb_wine "$prefix" wine reg delete 'HKLM\Software\Corvane' /f /reg:32 || true
+  nb_wine "$prefix" wine reg import "Z:${NB_ROOT//\//\\}\\sample\\assistant.reg" /reg:32 || return 1
+  rm -rf "$install_dir"
+  mkdir -p "$install_dir/images"
+  cp -a "$NB_BUILD64/sample/images/." "$install_dir/images/"
+}
+
 # Marker of a finished prefix; a prefix with another marker text is made again. A prefix
 # made without Wine's 32-bit side (wine32) lacks it for good, so the marker names it.
-nb_has_wine32() {
-  [ "$(dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null || true)" = "install ok installed" ]
-}
-if nb_has_wine32; then
+if nb_installed wine32:i386; then
   NB_PREFIX_VERSION="nb-prefix 2 wow64"
 else
   NB_PREFIX_VERSION="nb-prefix 2 64-bit only"

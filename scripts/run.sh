@@ -64,15 +64,12 @@ else
 fi
 
 nb_log "installing the sample assistant in $install_win"
-nb_wine "$prefix" wine reg delete 'HKLM\Software\Corvane' /f /reg:32 || true
+# The administrator's own settings start afresh too.
 nb_wine "$prefix" wine reg delete 'HKCU\Software\Corvane' /f || true
-rm -rf "$prefix/drive_c/Program Files/Corvane"
-if ! wine_checked wine reg import "$(winpath "$NB_ROOT/sample/assistant.reg")" /reg:32; then
+if ! nb_install_sample "$prefix" "$install_dir"; then
   echo "error: wine reg import sample/assistant.reg failed" >&2
   exit 1
 fi
-mkdir -p "$install_dir/images"
-cp -a "$NB_BUILD64/sample/images/." "$install_dir/images/"
 
 status=0
 if [ "$interactive" = 1 ]; then

@@ -4,7 +4,7 @@
 # build) is installed only where this machine can run i386 programs (tools/i386-probe):
 # elsewhere installing it breaks Wine, and the i686 tests are skipped with the reason.
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 packages=(
   cmake ninja-build
@@ -18,21 +18,18 @@ packages=(
 )
 command -v python3 >/dev/null 2>&1 || packages+=(python3)
 
-i386_reason=$("$root/tools/i386-probe") && i386=1 || i386=0
+i386_reason=$("$NB_ROOT/tools/i386-probe") && i386=1 || i386=0
 if [ "$i386" = 0 ]; then
   echo "==> NOTE: wine32:i386 is not installed: $i386_reason." >&2
   echo "==> NOTE: the tests of the i686 build will be reported as SKIPPED." >&2
 fi
 
-installed() {
-  [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)" = "install ok installed" ]
-}
 missing=()
 for package in "${packages[@]}"; do
-  installed "$package" || missing+=("$package")
+  nb_installed "$package" || missing+=("$package")
 done
 need_wine32=0
-if [ "$i386" = 1 ] && ! installed wine32:i386; then
+if [ "$i386" = 1 ] && ! nb_installed wine32:i386; then
   need_wine32=1
 fi
 if [ ${#missing[@]} -eq 0 ] && [ "$need_wine32" = 0 ]; then

@@ -1,7 +1,7 @@
 // The bitmap static control: its background bitmaps, the highlight, the pointer reports, and
 // the loading of bitmap files.
+#include "controls/BitmapFile.h"
 #include "controls/BitmapStatic.h"
-#include "controls/HoverTarget.h"
 #include "tests/support/BitmapCases.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPixels.h"
@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -27,18 +26,6 @@ COLORREF OtherPatternAt(int x, int y)
 {
     return RGB(250 - 3 * x, 40, 30 + 5 * y);
 }
-
-using Calls = std::vector<std::pair<std::string, int>>;
-
-// A window that takes the pointer reports.
-class CHoverRecorder : public CWnd, public CHoverTarget {
-public:
-    void OnSubTopicHover(int nLine) override { m_calls.emplace_back("sub-topic", nLine); }
-    void OnCategoryHover(int nCategory) override { m_calls.emplace_back("category", nCategory); }
-    void OnWebLinkHover(int nWebLink) override { m_calls.emplace_back("web link", nWebLink); }
-
-    Calls m_calls;
-};
 
 // A bitmap static that counts the background erasures it is asked for.
 class CCountingBitmapStatic : public CBitmapStatic {
@@ -79,7 +66,7 @@ protected:
     HWND m_hwndParent;
 };
 
-TEST_F(BitmapStaticTest, PaintsTheBitmapOfItsStateOnceOrTiledOrNothingAsAPlainStatic)
+TEST_F(BitmapStaticTest, PaintsTheBitmapOfItsState)
 {
     const auto makeBitmap = [&](CBitmap& bitmap, int w, int h, COLORREF (*colourAt)(int, int)) {
         WriteFileBytes(m_base.Path() + "\\pattern.bmp", BmpFileBytes(w, h, colourAt));
@@ -123,7 +110,7 @@ TEST_F(BitmapStaticTest, PaintsTheBitmapOfItsStateOnceOrTiledOrNothingAsAPlainSt
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         control.SetBitmaps(c.normal, c.highlight);
-        control.SetHighlight(c.highlighted);
+        control.SetHighlight(c.highlighted != 0);
         CDibCanvas canvas(50, 30, kUnpainted);
         const LRESULT result = ::SendMessageA(control.m_hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.Dc()), 0);
         EXPECT_EQ(c.origins.empty() ? plainResult : TRUE, result) << "case " << i;
@@ -139,52 +126,43 @@ TEST_F(BitmapStaticTest, PaintsTheBitmapOfItsStateOnceOrTiledOrNothingAsAPlainSt
     }
 }
 
-TEST_F(BitmapStaticTest, SetHighlightTakesTheLowByteAndRepaintsEvenWhenUnchangedAsShowingAndHidingDo)
+TEST_F(BitmapStaticTest, RepaintsWhenItsStateChangesOrItIsShownOrHidden)
 {
     CCountingBitmapStatic control;
     ASSERT_TRUE(control.SubclassWindow(CreateStatic()));
     ::UpdateWindow(control.m_hWnd);
-    for (int highlight : {0, 0, 1, 1, 2, 0x100, 0x1FF, 0}) {
-        EXPECT_TRUE(InvalidatesAll(control.m_hWnd, [&] { control.SetHighlight(highlight); })) << highlight;
-        EXPECT_EQ((highlight & 0xFF) != 0, control.IsHighlighted()) << highlight;
+    for (bool highlight : {false, true, true, false}) {
+        const bool changes = highlight != control.IsHighlighted();
+        EXPECT_EQ(changes, InvalidatesAll(control.m_hWnd, [&] { EXPECT_EQ(changes, control.SetHighlight(highlight)); }));
+        EXPECT_EQ(highlight, control.IsHighlighted());
         control.m_nErasures = 0;
         ::UpdateWindow(control.m_hWnd);
-        EXPECT_EQ(1, control.m_nErasures) << highlight;
+        EXPECT_EQ(changes ? 1 : 0, control.m_nErasures) << highlight;
     }
-    // Being shown or hidden repaints it too.
     for (WPARAM shown : {FALSE, TRUE})
         EXPECT_TRUE(InvalidatesAll(control.m_hWnd, [&] { ::SendMessageA(control.m_hWnd, WM_SHOWWINDOW, shown, 0); }))
             << shown;
 }
 
-TEST_F(BitmapStaticTest, HitTestsNearTheLeftEdgeReportTheCodeToAHoverTargetAndAnswerAsTheStatic)
+TEST_F(BitmapStaticTest, PointerNearTheLeftEdgeCallsTheHoverHandler)
 {
-    const std::pair<int, std::pair<std::string, int>> reports[] = {
-        {201, {"web link", 1}},  {204, {"web link", 4}}, {200, {"category", 100}},
-        {105, {"category", 5}},  {101, {"category", 1}}, {100, {"sub-topic", 100}},
-        {15, {"sub-topic", 15}}, {0, {"sub-topic", 0}},  {-3, {"sub-topic", -3}},
-    };
-    CHoverRecorder recorder;
-    CWnd notATarget;
     for (DWORD style : {DWORD{0}, DWORD{SS_NOTIFY}}) {
         HWND plain = CreateStatic(style, 250);
         CBitmapStatic control;
         ASSERT_TRUE(control.SubclassWindow(CreateStatic(style, 250)));
         RECT rc;
         ::GetWindowRect(control.m_hWnd, &rc);
-        for (CWnd* target : {static_cast<CWnd*>(&recorder), &notATarget, static_cast<CWnd*>(nullptr)}) {
-            control.m_pHoverTarget = target;
-            for (const auto& [code, report] : reports) {
-                control.m_nHoverCode = code;
-                for (int dx : {0, 189, 190, 200}) {  // only the first 190 pixels report
-                    const LPARAM point = MAKELPARAM(rc.left + dx, rc.top + 5);
-                    recorder.m_calls.clear();
-                    const LRESULT own = ::SendMessageA(plain, WM_NCHITTEST, 0, point);
-                    EXPECT_EQ(style ? HTCLIENT : HTTRANSPARENT, own);
-                    EXPECT_EQ(own, ::SendMessageA(control.m_hWnd, WM_NCHITTEST, 0, point)) << code << " at " << dx;
-                    const Calls expected = target == &recorder && dx < 190 ? Calls{report} : Calls{};
-                    EXPECT_EQ(expected, recorder.m_calls) << style << ", " << code << " at " << dx;
-                }
+        int calls = 0;
+        for (bool withCallback : {false, true}) {
+            if (withCallback)
+                control.SetHoverCallback([&calls] { ++calls; });
+            for (int dx : {0, 189, 190, 200}) {  // only the first 190 pixels report
+                const LPARAM point = MAKELPARAM(rc.left + dx, rc.top + 5);
+                calls = 0;
+                const LRESULT own = ::SendMessageA(plain, WM_NCHITTEST, 0, point);
+                EXPECT_EQ(style ? HTCLIENT : HTTRANSPARENT, own);
+                EXPECT_EQ(own, ::SendMessageA(control.m_hWnd, WM_NCHITTEST, 0, point)) << dx;
+                EXPECT_EQ(withCallback && dx < 190 ? 1 : 0, calls) << style << " at " << dx;
             }
         }
         control.UnsubclassWindow();
@@ -193,7 +171,7 @@ TEST_F(BitmapStaticTest, HitTestsNearTheLeftEdgeReportTheCodeToAHoverTargetAndAn
     }
 }
 
-TEST(LoadBitmapFileTest, LoadsWhatTheCheckAcceptsAtItsSizeAsASectionAndNothingElse)
+TEST(LoadBitmapFileTest, LoadsOnlyWhatTheCheckAccepts)
 {
     CScratchDirectory base;
     const std::string path = base.Path() + "\\case.bmp";

@@ -114,7 +114,7 @@ const std::string kOpening = "Opening Registry: ";
 
 // --- loading --------------------------------------------------------------------------------
 
-TEST_F(CdEditDlgTest, ShowsTheValuesWhereTheyBelongAndReportsWhatCannotBeRead)
+TEST_F(CdEditDlgTest, ShowsTheValuesAndReportsUnreadableOnes)
 {
     // The sample's texts are real texts, not empty ones.
     EXPECT_EQ("Nimbook Software Selections CD", m_stored["TITLE"]);
@@ -160,7 +160,7 @@ TEST_F(CdEditDlgTest, ShowsTheValuesWhereTheyBelongAndReportsWhatCannotBeRead)
     }
 }
 
-TEST_F(CdEditDlgTest, MissingKeyGivesOneBoxBeforeTheDialogAndASecondOneOnOk)
+TEST_F(CdEditDlgTest, MissingKeyIsReportedTwice)
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kTexts);
     Texts shown;
@@ -237,7 +237,7 @@ TEST_F(CdEditDlgTest, TypingInAFieldThenOkOrEnterStoresTheFieldsShown)
     }
 }
 
-TEST_F(CdEditDlgTest, OkKeepsParagraphsItCouldNotShowUnlessTheyWereChanged)
+TEST_F(CdEditDlgTest, OkKeepsUnshownParagraphs)
 {
     using Stored = std::pair<DWORD, std::string>;
     const auto stored = [](const char* name) {
@@ -286,7 +286,7 @@ TEST_F(CdEditDlgTest, CancelEscapeAndCloseBoxWriteNothing)
 
 // --- fonts and colours ----------------------------------------------------------------------
 
-TEST_F(CdEditDlgTest, LabelsAreArialOnEnglishSystemsAndTheSystemFontElsewhere)
+TEST_F(CdEditDlgTest, LabelsAreArialOnEnglishSystems)
 {
     const auto fontOf = [](HWND hwnd) { return reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0)); };
     const std::pair<LANGID, bool> languages[] = {{0x0409, true}, {0x0809, true}, {0x040B, false}, {0x0411, false}};
@@ -323,7 +323,7 @@ COLORREF TileAt(int x, int y)
     return RGB(3 * x, 2 * y, 77);
 }
 
-TEST_F(CdEditDlgTest, BackgroundIsThePictureCopiedOnceOrTiledOrTheDefaultColour)
+TEST_F(CdEditDlgTest, BackgroundIsThePictureOrTiled)
 {
     const std::string file = m_base.Path() + "\\images\\CDBkgd.bmp";
     const CPixels sample = LoadBitmapPixels(file);

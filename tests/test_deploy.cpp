@@ -2,7 +2,7 @@
 // build): /export and /apply in their own processes, the registry view both builds use, the
 // round trip from a reference installation, refusals that change nothing and roll-backs.
 #include "config/RegistrySchema.h"
-#include "export/ExportLayout.h"
+#include "formats/ExportLayout.h"
 #include "framework/WinHandles.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestRegistry.h"
@@ -124,7 +124,7 @@ TEST_F(DeployTest, BothBuildsReadAndWriteOnlyThe32BitView)
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Corvane", RegistryView::Native64);
 }
 
-TEST_F(DeployTest, ReferenceCustomizationAppliedToAFreshInstallationGivesTheSameValuesAndImages)
+TEST_F(DeployTest, AppliedReferenceGivesTheSameValuesAndImages)
 {
     // The reference: customized through the registry and the image files, then exported.
     CopySampleImages(m_reference.Path());

@@ -1,6 +1,6 @@
 // The export file: its bytes, the per-user switches, unreadable values, and safe writing.
 #include "config/RegistrySchema.h"
-#include "export/CustomizationExport.h"
+#include "customization/CustomizationExport.h"
 #include "tests/support/PlatformBoxes.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestRegistry.h"
@@ -58,7 +58,7 @@ TEST_F(ExportTest, FullExportSetsTheAdministratorsSwitchesToTrue)
     EXPECT_EQ("FALSE", ValueOf(HKEY_LOCAL_MACHINE, RegKeys::Assistant, "Show CD Dialog"));
 }
 
-TEST_F(ExportTest, WithoutThePerUserKeyTheLinesAreWrittenAndNothingIsCreated)
+TEST_F(ExportTest, WithoutThePerUserKeyNothingIsCreated)
 {
     DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Corvane");
     std::string file = WriteAndRead(true);
@@ -117,7 +117,7 @@ TEST_F(ExportTest, LineBreaksAreWrittenInHexFormAndImportBackExactly)
     EXPECT_EQ("<missing>", ValueOf(HKEY_LOCAL_MACHINE, "Software\\Injected", ""));
 }
 
-TEST_F(ExportTest, TheSampleInstallationExportsTheExpectedFileWhichImportsBackUnchanged)
+TEST_F(ExportTest, SampleExportIsTheExpectedFile)
 {
     // The expected file also fixes the names exported, their order and the line ends.
     const std::string before = WriteAndRead(true);

@@ -1,7 +1,7 @@
 // Clicks on the replica's fields open the right editor with the right number, and what an
 // editor changed shows at once in the replica, in the registry and in the export.
 #include "config/RegistrySchema.h"
-#include "export/CustomizationExport.h"
+#include "customization/CustomizationExport.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/TestPixels.h"
 #include "tests/support/TestRegistry.h"
@@ -36,7 +36,7 @@ protected:
 
 std::string TextOf(HWND dialog, int id) { return CWnd::GetWindowText(::GetDlgItem(dialog, id)); }
 
-TEST_F(FieldDispatchTest, EachFieldOpensItsEditorWithItsNumberAndIsReloadedAfterCancel)
+TEST_F(FieldDispatchTest, EachFieldOpensItsEditor)
 {
     struct Row {
         int id;
@@ -85,7 +85,7 @@ TEST_F(FieldDispatchTest, EachFieldOpensItsEditorWithItsNumberAndIsReloadedAfter
     EXPECT_EQ((std::vector<std::string>{"  Ask Me", "", "Corvane on the Web"}), labels);
 }
 
-TEST_F(FieldDispatchTest, AChangeShowsInTheReplicaTheRegistryTheImagesAndTheExport)
+TEST_F(FieldDispatchTest, AChangeShowsEverywhere)
 {
     const std::string red = m_base.Path() + "\\red.bmp";
     WriteFileBytes(red, BmpFileBytes(8, 8, [](int, int) { return RGB(255, 0, 0); }));
@@ -100,12 +100,12 @@ TEST_F(FieldDispatchTest, AChangeShowsInTheReplicaTheRegistryTheImagesAndTheExpo
             ClickFieldNow(dialog, IDC_LEFT_IMAGE);
             shown.push_back(TextOf(dialog, IDC_CATEGORY3));
             BITMAP icon{}, left{};
-            dlg.m_bmpWebLinkIcon[0].GetBitmap(icon);
-            dlg.m_bmpLeftImage.GetBitmap(left);
+            dlg.GetArtwork().m_bmpWebLinkIcon[0].GetBitmap(icon);
+            dlg.GetArtwork().m_bmpLeftImage.GetBitmap(left);
             shown.push_back(std::to_string(icon.bmWidth) + "," + std::to_string(left.bmWidth));
             const bool bLeftShown = reinterpret_cast<HBITMAP>(::SendDlgItemMessageA(
                                         dialog, IDC_LEFT_IMAGE, STM_GETIMAGE, IMAGE_BITMAP, 0)) ==
-                                    dlg.m_bmpLeftImage.GetSafeHandle();
+                                    dlg.GetArtwork().m_bmpLeftImage.GetSafeHandle();
             shown.push_back(bLeftShown ? "left shown" : "left not shown");
         },
         {[](HWND editor) {
@@ -129,7 +129,7 @@ TEST_F(FieldDispatchTest, AChangeShowsInTheReplicaTheRegistryTheImagesAndTheExpo
     EXPECT_NE(std::string::npos, ReadFileBytes(m_base.ExportFile()).find("\"Button3\"=\"Ask Me\"\n"));
 }
 
-TEST_F(FieldDispatchTest, TheUsersSwitchDecidesWhetherTheInternetEditorOpens)
+TEST_F(FieldDispatchTest, UsersSwitchDecidesTheInternetEditor)
 {
     const std::pair<std::optional<std::string>, bool> cases[] = {
         {"FALSE", false}, {"f", false}, {"False", false}, {"F", false},

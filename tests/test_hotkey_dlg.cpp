@@ -57,7 +57,7 @@ protected:
     HWND m_hwndShown = nullptr;
 };
 
-TEST_F(HotkeyAppDlgTest, OkOrEnterStoresTheFieldsAndCancelEscapeOrCloseBoxNothing)
+TEST_F(HotkeyAppDlgTest, OnlyOkStoresTheFields)
 {
     const std::pair<INT_PTR, CDialogDriver::Step> endings[] = {
         {IDOK, [](HWND dlg) { ClickButton(dlg, IDOK); }},
@@ -148,7 +148,7 @@ TEST_F(HotkeyAppDlgTest, BrowseAsksForAnExecutableAndRefillsBothFields)
     }
 }
 
-TEST_F(HotkeyAppDlgTest, UnreadableKeyOrValuesAndAKeyNotWritableAreReported)
+TEST_F(HotkeyAppDlgTest, FailuresAreReported)
 {
     const std::string opening = "Opening Registry: " + SystemText(ERROR_FILE_NOT_FOUND);
     const std::string querying = "Querying Registry: ";

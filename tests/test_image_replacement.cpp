@@ -1,6 +1,6 @@
 // Replacing the assistant's artwork on a real scratch installation: backups, the kept
 // original, the installed copies, the stop rules and what a failure leaves behind.
-#include "editors/ImageReplacement.h"
+#include "customization/ImageReplacement.h"
 #include "editors/SideImageDlg.h"
 #include "editors/UrlIconDlg.h"
 #include "framework/WinHandles.h"
@@ -59,7 +59,7 @@ protected:
     std::string m_strBlue;
 };
 
-TEST_F(ImageReplacementTest, WebLinkIconsAreBackedUpThenInstalledAndTheOriginalIsKept)
+TEST_F(ImageReplacementTest, IconsAreBackedUpBeforeTheyAreReplaced)
 {
     const std::string shippedNormal = Bytes("images\\Icon1.bmp");
     const std::string shippedHigh = Bytes("images\\Icon1_hi.bmp");
@@ -131,7 +131,7 @@ TEST_F(ImageReplacementTest, AMissingIconStopsTheLinkBeforeAnythingIsReplaced)
     EXPECT_FALSE(dlg.ReplaceIconFiles(5));  // no such link: every copy fails
 }
 
-TEST_F(ImageReplacementTest, SideImagesBackUpEverySlotAndGoOnAfterAFailedOne)
+TEST_F(ImageReplacementTest, SideImagesGoOnAfterAFailedSlot)
 {
     std::map<int, std::string> shipped;
     for (int n = 0; n < 6; ++n)

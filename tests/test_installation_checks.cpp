@@ -73,10 +73,11 @@ TEST_F(StartupTest, StartupMessageFailuresAreReportedInErrorBoxes)
     SetValue(HKEY_LOCAL_MACHINE, kMainTexts, "ERROR", std::string(4096, 'e'));
     {
         CCustomizeApp app;
-        EXPECT_EQ("", app.m_strMessages[0]);
-        EXPECT_EQ(std::string(4095, 's'), app.m_strMessages[1]);
-        EXPECT_EQ("", app.m_strMessages[2]);
-        EXPECT_FALSE(app.LoadStartupMessages());
+        EXPECT_EQ("", app.GetStartupMessages().m_strNoBrowser);
+        EXPECT_EQ(std::string(4095, 's'), app.GetStartupMessages().m_strNoShockwave);
+        EXPECT_EQ("", app.GetStartupMessages().m_strError);
+        CStartupMessages again;
+        EXPECT_FALSE(LoadStartupMessages(again));
     }
     ExpectBoxes({Box("Registry Error: " + SystemText(2), "Error: ", 0), Box("Registry Error: " + SystemText(234), "Error: ", 0),
                  Box("Registry Error: " + SystemText(2), "Error: ", 0), Box("Registry Error: " + SystemText(234), "Error: ", 0)},
@@ -154,8 +155,9 @@ TEST_F(StartupTest, EachFailedCheckEndsTheRunWithItsBoxes)
 TEST_F(StartupTest, TheFirstInstanceHoldsTheMutexUntilItIsDestroyed)
 {
     {
-        CCustomizeApp first;
-        EXPECT_TRUE(first.CreateInstanceMutex(kInstanceMutexName));
+        CInstanceMutex first;
+        EXPECT_TRUE(first.IsFirstInstance());
+        EXPECT_FALSE(CInstanceMutex().IsFirstInstance());
         CHandle probe(::OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutexName));
         EXPECT_TRUE(static_cast<bool>(probe));
     }

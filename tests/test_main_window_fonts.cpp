@@ -88,10 +88,10 @@ TEST_F(MainWindowFontsTest, WesternLanguageGetsTheAssistantsFonts)
             std::vector<int> ids;
         };
         const Expected rows[] = {
-            {dlg.m_fontLine.GetSafeHandle(), "Arial", 100, 400, LineFontIds()},
-            {dlg.m_fontCategory.GetSafeHandle(), "Arial", 118, 700, CategoryFontIds()},
-            {dlg.m_fontTitle.GetSafeHandle(), "Times", 300, 700, {IDC_TITLE}},
-            {dlg.m_fontHint.GetSafeHandle(), "Times", 200, 700, {IDC_HINT}},
+            {dlg.GetFonts().m_fontLine.GetSafeHandle(), "Arial", 100, 400, LineFontIds()},
+            {dlg.GetFonts().m_fontCategory.GetSafeHandle(), "Arial", 118, 700, CategoryFontIds()},
+            {dlg.GetFonts().m_fontTitle.GetSafeHandle(), "Times", 300, 700, {IDC_TITLE}},
+            {dlg.GetFonts().m_fontHint.GetSafeHandle(), "Times", 200, 700, {IDC_HINT}},
         };
         for (const Expected& row : rows) {
             ASSERT_NE(nullptr, row.font) << row.face << " " << row.tenths;
@@ -102,30 +102,30 @@ TEST_F(MainWindowFontsTest, WesternLanguageGetsTheAssistantsFonts)
             for (int id : row.ids)
                 EXPECT_EQ(row.font, FontOf(::GetDlgItem(d, id))) << "control " << id;
         }
-        ExpectSameFont(dlg.m_fontLine.GetSafeHandle(), FontOf(dlg.m_toolTip.m_hWnd));
-        EXPECT_EQ(nullptr, dlg.m_pSystemFont);
+        ExpectSameFont(dlg.GetFonts().m_fontLine.GetSafeHandle(), FontOf(dlg.GetToolTipWindow()));
+        EXPECT_EQ(nullptr, dlg.GetFonts().m_hSystemFont);
         ExpectSearchFieldWithSystemFontAndNoMargins(d);
     });
 }
 
-TEST_F(MainWindowFontsTest, OtherLanguagesGetTheSystemFontButTheHintKeepsTheDialogFont)
+TEST_F(MainWindowFontsTest, OtherLanguagesGetTheSystemFont)
 {
     for (LANGID language : {LANGID{0x040B}, LANGID{0x0411}}) {
         Check(language, [&](HWND d, CAnimationDlg& dlg) {
             HFONT system = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
-            EXPECT_EQ(system, dlg.m_pSystemFont);
+            EXPECT_EQ(system, dlg.GetFonts().m_hSystemFont);
             std::vector<int> ids = LineFontIds();
             for (int id : CategoryFontIds())
                 ids.push_back(id);
             ids.push_back(IDC_TITLE);
             for (int id : ids)
                 EXPECT_EQ(system, FontOf(::GetDlgItem(d, id))) << "language " << language << ", control " << id;
-            ExpectSameFont(system, FontOf(dlg.m_toolTip.m_hWnd));
+            ExpectSameFont(system, FontOf(dlg.GetToolTipWindow()));
             EXPECT_EQ(FontOf(d), FontOf(::GetDlgItem(d, IDC_HINT))) << "the template's Arial 10";
             EXPECT_NE(system, FontOf(d));
             EXPECT_STREQ("Arial", LogFontOf(FontOf(::GetDlgItem(d, IDC_HINT))).lfFaceName);
             // No font of its own is made.
-            for (const CFont* font : {&dlg.m_fontLine, &dlg.m_fontCategory, &dlg.m_fontTitle, &dlg.m_fontHint})
+            for (const CFont* font : {&dlg.GetFonts().m_fontLine, &dlg.GetFonts().m_fontCategory, &dlg.GetFonts().m_fontTitle, &dlg.GetFonts().m_fontHint})
                 EXPECT_EQ(nullptr, font->GetSafeHandle());
             ExpectSearchFieldWithSystemFontAndNoMargins(d);
         });

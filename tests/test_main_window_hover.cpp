@@ -67,6 +67,15 @@ int HighlightedWebLink(HWND dialog)
     return found;
 }
 
+// The pointer over the left end of a sub-topic line: the lines stay hidden in the replica, so
+// only their own hit test sees it.
+void PointerOnHiddenLine(HWND dialog, int id)
+{
+    RECT rc{};
+    ::GetWindowRect(::GetDlgItem(dialog, id), &rc);
+    ::SendMessageA(::GetDlgItem(dialog, id), WM_NCHITTEST, 0, MAKELPARAM(rc.left + 5, rc.top + 5));
+}
+
 bool SearchHelpShown(HWND dialog)
 {
     return ::IsWindowVisible(::GetDlgItem(dialog, IDC_SEARCH_HELP)) != FALSE;
@@ -154,7 +163,7 @@ TEST_F(MainWindowHoverTest, WebLinkHighlightFollowsThePointerFromLinkToLink)
     });
 }
 
-TEST_F(MainWindowHoverTest, SearchHelpShowsInsideTheSearchAreaHidesAtItsStrictBoundsAndLetsThePointerThrough)
+TEST_F(MainWindowHoverTest, SearchHelpShowsOnlyInsideTheSearchArea)
 {
     // The pointer's way from the window's top left corner (L, T), and whether the help shows
     // after each step: x = L + 60 and y = T + 514 or T + 515 change nothing, and from x = L + 375
@@ -200,7 +209,7 @@ TEST_F(MainWindowHoverTest, TopStripDragsTheWindowAndResetsTheLinks)
     });
 }
 
-TEST_F(MainWindowHoverTest, CategoryLabelsChangeNothingAndTheRestStateClearsSubTopics)
+TEST_F(MainWindowHoverTest, RestStateClearsSubTopics)
 {
     Check([](HWND d, CAnimationDlg& dlg) {
         SystemHitTest(d, CentreOf(d, IDC_WEBLINK_ICON2));
@@ -218,10 +227,10 @@ TEST_F(MainWindowHoverTest, CategoryLabelsChangeNothingAndTheRestStateClearsSubT
         EXPECT_EQ(repaints, dlg.GetHoverStatistics().nRepaints);
 
         // A sub-topic's highlight is cleared by the rest state.
-        dlg.OnSubTopicHover(3);
+        PointerOnHiddenLine(d, IDC_SUBTOPIC3);
         EXPECT_TRUE(Highlighted(d, IDC_SUBTOPIC3));
         EXPECT_EQ(kGold, ColoursOf(d, IDC_SUBTOPIC3).text);
-        dlg.OnSubTopicHover(15);
+        PointerOnHiddenLine(d, IDC_SUBTOPIC15);
         EXPECT_FALSE(Highlighted(d, IDC_SUBTOPIC3));
         EXPECT_TRUE(Highlighted(d, IDC_SUBTOPIC15));
         PointerOnBackground(d, WindowPoint(d, 20, 300));
@@ -229,7 +238,6 @@ TEST_F(MainWindowHoverTest, CategoryLabelsChangeNothingAndTheRestStateClearsSubT
             EXPECT_FALSE(Highlighted(d, id));
             EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(d, id)));
         }
-        EXPECT_EQ(0, dlg.m_nSelectedCategory);
     });
 }
 
@@ -268,10 +276,10 @@ TEST_F(MainWindowHoverTest, OnlyChangedFieldsAreRepainted)
     });
 }
 
-TEST_F(MainWindowHoverTest, MessagesOfTheLoopStyleTheTooltipsAndTypingIntoTheSearchFieldRaisesNothing)
+TEST_F(MainWindowHoverTest, TooltipsAreStyledAndTypingRaisesNothing)
 {
     Check([&](HWND d, CAnimationDlg& dlg) {
-        HWND toolTip = dlg.m_toolTip.m_hWnd;
+        HWND toolTip = dlg.GetToolTipWindow();
         ::PostMessageA(d, WM_NULL, 0, 0);
         PumpMessages(d);
         EXPECT_EQ(RGB(255, 255, 255), static_cast<COLORREF>(::SendMessageA(toolTip, TTM_GETTIPTEXTCOLOR, 0, 0)));
@@ -291,7 +299,7 @@ TEST_F(MainWindowHoverTest, MessagesOfTheLoopStyleTheTooltipsAndTypingIntoTheSea
     });
 }
 
-TEST_F(MainWindowHoverTest, EnterAnswersOnlyWhenTheSearchFieldHoldsTextAsDoGoAndTheSearchLabel)
+TEST_F(MainWindowHoverTest, EnterAnswersOnlyWithASearchText)
 {
     Run([&](HWND d, CAnimationDlg& dlg) {
         EXPECT_EQ(MAKELONG(IDC_DEFAULT_BUTTON, DC_HASDEFID), ::SendMessageA(d, DM_GETDEFID, 0, 0));
@@ -312,7 +320,7 @@ TEST_F(MainWindowHoverTest, EnterAnswersOnlyWhenTheSearchFieldHoldsTextAsDoGoAnd
         PressKey(d, VK_RETURN);
         PumpMessages(d);
         ExpectNonCustomizableBoxes(d, 2);
-        EXPECT_EQ("battery", dlg.m_strSearchText);
+        EXPECT_EQ("battery", dlg.GetSearchText());
         SetItemText(d, IDC_SEARCH_EDIT, "battery life");
         ExpectNonCustomizableBoxes(d, 3);
         EXPECT_TRUE(::IsWindow(d)) << "the window goes on";
@@ -320,13 +328,13 @@ TEST_F(MainWindowHoverTest, EnterAnswersOnlyWhenTheSearchFieldHoldsTextAsDoGoAnd
     });
 }
 
-TEST_F(MainWindowHoverTest, CloseEndsWithOkEscapeWithCancelMinimizeMinimizesAndSubTopicsDoNothing)
+TEST_F(MainWindowHoverTest, CaptionFieldsCloseAndMinimize)
 {
     EXPECT_EQ(IDOK, Run([&](HWND d, CAnimationDlg& dlg) {
         SetItemText(d, IDC_SEARCH_EDIT, "typed");
         m_boxes.m_boxes.clear();
         ClickFieldNow(d, IDC_CLOSE);
-        EXPECT_EQ("typed", dlg.m_strSearchText) << "the texts are taken first";
+        EXPECT_EQ("typed", dlg.GetSearchText()) << "the texts are taken first";
     }));
     EXPECT_EQ(IDCANCEL, Run([](HWND d, CAnimationDlg&) { PressKey(d, VK_ESCAPE); }));
     Run([](HWND d, CAnimationDlg& dlg) {

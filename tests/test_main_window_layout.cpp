@@ -44,7 +44,7 @@ protected:
     }
 };
 
-TEST_F(MainWindowLayoutTest, WindowSitsAtTheTopLeftWith800By600PixelsItsIconMovieAndOnlyTheHiddenControlsHidden)
+TEST_F(MainWindowLayoutTest, OpensAtTheTopLeftWithItsIconAndMovie)
 {
     Check([&](HWND d, CAnimationDlg& dlg) {
         RECT rc{};
@@ -69,18 +69,16 @@ TEST_F(MainWindowLayoutTest, WindowSitsAtTheTopLeftWith800By600PixelsItsIconMovi
 
         HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
         ASSERT_NE(nullptr, icon);
-        EXPECT_EQ(icon, dlg.m_hIcon);
         EXPECT_EQ(reinterpret_cast<LRESULT>(icon), ::SendMessageA(d, WM_GETICON, ICON_BIG, 0));
-        EXPECT_EQ(m_base.Path(), dlg.m_szCurrentDir);
-        EXPECT_EQ(m_base.Path() + "\\images\\corvane.swf", dlg.m_flash.GetMovie());
+        EXPECT_EQ(m_base.Path() + "\\images\\corvane.swf", dlg.GetFlash().GetMovie());
         char className[64] = {};
         ::GetClassNameA(::GetDlgItem(d, IDC_ANIMATION), className, sizeof(className));
         EXPECT_STREQ("{D27CDB6E-AE6D-11CF-96B8-444553540000}", className);
-        EXPECT_EQ(::GetDlgItem(d, IDC_ANIMATION), dlg.m_flash.m_hWnd);
+        EXPECT_EQ(::GetDlgItem(d, IDC_ANIMATION), dlg.GetFlash().m_hWnd);
     });
 }
 
-TEST_F(MainWindowLayoutTest, LaidOutFieldsStayApartAndTheGoButtonFollowsAWideningGoText)
+TEST_F(MainWindowLayoutTest, GoButtonFollowsAWideningGoText)
 {
     // The fields that take the pointer never overlap (a web-link icon may reach under its
     // text), and all lie inside the 800 x 600 window.
@@ -116,12 +114,12 @@ TEST_F(MainWindowLayoutTest, LaidOutFieldsStayApartAndTheGoButtonFollowsAWidenin
 TEST_F(MainWindowLayoutTest, PicturesShowTheirFilesFromTheImagesDirectory)
 {
     Check([&](HWND d, CAnimationDlg& dlg) {
-        EXPECT_EQ(reinterpret_cast<LRESULT>(dlg.m_bmpLeftImage.GetSafeHandle()),
+        EXPECT_EQ(reinterpret_cast<LRESULT>(dlg.GetArtwork().m_bmpLeftImage.GetSafeHandle()),
                   ::SendDlgItemMessageA(d, IDC_LEFT_IMAGE, STM_GETIMAGE, IMAGE_BITMAP, 0));
-        EXPECT_EQ(reinterpret_cast<LRESULT>(dlg.m_bmpCenterRest.GetSafeHandle()),
+        EXPECT_EQ(reinterpret_cast<LRESULT>(dlg.GetArtwork().m_bmpCenterRest.GetSafeHandle()),
                   ::SendDlgItemMessageA(d, IDC_CENTER_IMAGE, STM_GETIMAGE, IMAGE_BITMAP, 0));
-        EXPECT_NE(nullptr, dlg.m_bmpLeftImage.GetSafeHandle());
-        EXPECT_NE(nullptr, dlg.m_bmpCenterRest.GetSafeHandle());
+        EXPECT_NE(nullptr, dlg.GetArtwork().m_bmpLeftImage.GetSafeHandle());
+        EXPECT_NE(nullptr, dlg.GetArtwork().m_bmpCenterRest.GetSafeHandle());
 
         // The bitmap fields paint their files: rest pictures at rest, the others when highlighted.
         auto expectPaints = [&](int id, const std::string& file) {
@@ -147,9 +145,9 @@ TEST_F(MainWindowLayoutTest, PicturesShowTheirFilesFromTheImagesDirectory)
         }
         for (const auto& [id, rest, high] : pictures) {
             expectPaints(id, rest);
-            BitmapStaticOf(d, id).SetHighlight(1);
+            BitmapStaticOf(d, id).SetHighlight(true);
             expectPaints(id, high);
-            BitmapStaticOf(d, id).SetHighlight(0);
+            BitmapStaticOf(d, id).SetHighlight(false);
         }
 
         // The web-link texts have no pictures: they paint nothing of their own.
@@ -158,7 +156,7 @@ TEST_F(MainWindowLayoutTest, PicturesShowTheirFilesFromTheImagesDirectory)
     });
 }
 
-TEST_F(MainWindowLayoutTest, BackgroundIsTheNoLogoPictureUnlessTheCreatorAsksForTheLogo)
+TEST_F(MainWindowLayoutTest, BackgroundShowsTheLogoOnlyWhenAsked)
 {
     CPixels noLogo = LoadBitmapPixels(ImagesDirectory() + "\\BkgdNoLg.bmp");
     CPixels logo = LoadBitmapPixels(ImagesDirectory() + "\\BkgdLogo.bmp");
@@ -177,8 +175,8 @@ TEST_F(MainWindowLayoutTest, BackgroundIsTheNoLogoPictureUnlessTheCreatorAsksFor
                         << (bNoLogo ? "BkgdNoLg" : "BkgdLogo") << " at " << pt.x << ", " << pt.y;
             },
             [&](CAnimationDlg& dlg) {
-                EXPECT_TRUE(dlg.m_bNoLogo) << "the constructor's choice";
-                dlg.m_bNoLogo = bNoLogo;
+                if (!bNoLogo)
+                    dlg.SetNoLogo(false);
             });
     }
 }
@@ -198,7 +196,7 @@ TEST_F(MainWindowLayoutTest, SmallBackgroundIsTiledAndAMissingOneLeavesBlack)
 
     ASSERT_TRUE(::DeleteFileA((ImagesDirectory() + "\\BkgdNoLg.bmp").c_str()));
     Check([&](HWND d, CAnimationDlg& dlg) {
-        EXPECT_EQ(nullptr, dlg.m_bmpBackground.GetSafeHandle());
+        EXPECT_EQ(nullptr, dlg.GetArtwork().m_bmpBackground.GetSafeHandle());
         CPixels painted = PaintErase(d, 300, 200);
         EXPECT_EQ(RGB(0, 0, 0), painted.At(0, 0));
         EXPECT_EQ(RGB(0, 0, 0), painted.At(299, 199));
@@ -206,21 +204,21 @@ TEST_F(MainWindowLayoutTest, SmallBackgroundIsTiledAndAMissingOneLeavesBlack)
     EXPECT_TRUE(m_boxes.m_boxes.empty()) << "a missing picture is not reported";
 }
 
-TEST_F(MainWindowLayoutTest, MissingPicturesLeaveTheirFieldsEmptyWithoutAMessageAndCapitalsDoNotMatter)
+TEST_F(MainWindowLayoutTest, MissingPicturesLeaveTheirFieldsEmpty)
 {
     const std::string images = ImagesDirectory();
     for (const char* file : {"Image0.bmp", "cntrRest.bmp", "L2Rest.bmp", "Icon3_hi.bmp", "gobtn_re.bmp"})
         ASSERT_TRUE(::DeleteFileA((images + "\\" + file).c_str())) << file;
     ASSERT_TRUE(::MoveFileA((images + "\\Icon2_hi.bmp").c_str(), (images + "\\ICON2_HI.BMP").c_str()));
     Check([](HWND d, CAnimationDlg& dlg) {
-        EXPECT_EQ(nullptr, dlg.m_bmpLeftImage.GetSafeHandle());
+        EXPECT_EQ(nullptr, dlg.GetArtwork().m_bmpLeftImage.GetSafeHandle());
         EXPECT_EQ(0, ::SendDlgItemMessageA(d, IDC_LEFT_IMAGE, STM_GETIMAGE, IMAGE_BITMAP, 0));
-        EXPECT_EQ(nullptr, dlg.m_bmpCenterRest.GetSafeHandle());
-        EXPECT_EQ(nullptr, dlg.m_bmpCategoryRest[1].GetSafeHandle());
-        EXPECT_NE(nullptr, dlg.m_bmpCategoryHigh[1].GetSafeHandle());
-        EXPECT_EQ(nullptr, dlg.m_bmpWebLinkIconHigh[2].GetSafeHandle());
-        EXPECT_NE(nullptr, dlg.m_bmpWebLinkIconHigh[1].GetSafeHandle()) << "found in capitals";
-        EXPECT_EQ(nullptr, dlg.m_bmpGoRest.GetSafeHandle());
+        EXPECT_EQ(nullptr, dlg.GetArtwork().m_bmpCenterRest.GetSafeHandle());
+        EXPECT_EQ(nullptr, dlg.GetArtwork().m_bmpCategoryRest[1].GetSafeHandle());
+        EXPECT_NE(nullptr, dlg.GetArtwork().m_bmpCategoryHigh[1].GetSafeHandle());
+        EXPECT_EQ(nullptr, dlg.GetArtwork().m_bmpWebLinkIconHigh[2].GetSafeHandle());
+        EXPECT_NE(nullptr, dlg.GetArtwork().m_bmpWebLinkIconHigh[1].GetSafeHandle()) << "found in capitals";
+        EXPECT_EQ(nullptr, dlg.GetArtwork().m_bmpGoRest.GetSafeHandle());
         // An empty picture paints nothing: the field shows what is behind it.
         CPixels painted = PaintErase(::GetDlgItem(d, IDC_CATEGORY2), 40, 20);
         EXPECT_EQ(RGB(255, 255, 255), painted.At(20, 10));
@@ -239,8 +237,7 @@ TEST_F(MainWindowLayoutTest, LongCurrentDirectoryIsKeptWhole)
     ASSERT_GT((deep + "\\images\\corvane.swf").size(), 256u);
     ASSERT_TRUE(::SetCurrentDirectoryA(deep.c_str()));
     Check([&](HWND, CAnimationDlg& dlg) {
-        EXPECT_EQ(deep, dlg.m_szCurrentDir);
-        EXPECT_EQ(deep + "\\images\\corvane.swf", dlg.m_flash.GetMovie());
+        EXPECT_EQ(deep + "\\images\\corvane.swf", dlg.GetFlash().GetMovie());
     });
     ::SetCurrentDirectoryA(m_base.Path().c_str());
 }

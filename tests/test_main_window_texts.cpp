@@ -90,21 +90,16 @@ TEST_F(MainWindowTextsTest, EachMainTextLandsInItsControl)
             EXPECT_EQ(text, ItemText(d, id)) << id;
         EXPECT_EQ("Access Nimbook could not load its settings. Please reinstall Access Nimbook II from the "
                   "Nimbook Software Selections CD.",
-                  dlg.m_strInitError);
+                  dlg.GetSettings().m_strInitError);
         EXPECT_EQ("Type a word or phrase, for example \"battery\", then click Go to search the Access Nimbook help.",
                   ItemText(d, IDC_SEARCH_HELP));
         EXPECT_EQ("Access Nimbook II", CWnd::GetWindowText(d));
 
-        // Texts of the window itself.
-        EXPECT_EQ(kTitle, dlg.m_strTitleText);
-        EXPECT_EQ(kHint, dlg.m_strHintText);
         for (int id : kSubTopicIds)
             EXPECT_EQ("", ItemText(d, id)) << "sub-topic line " << id << " lost its template text";
-        for (const std::string& text : dlg.m_strSubTopic)
-            EXPECT_EQ("", text);
 
         // The close and minimize fields carry their tips.
-        HWND toolTip = dlg.m_toolTip.m_hWnd;
+        HWND toolTip = dlg.GetToolTipWindow();
         ASSERT_NE(nullptr, toolTip);
         EXPECT_EQ(d, ::GetWindow(toolTip, GW_OWNER));
         char className[64] = {};
@@ -120,7 +115,7 @@ TEST_F(MainWindowTextsTest, EachMainTextLandsInItsControl)
     ExpectReports({});
 }
 
-TEST_F(MainWindowTextsTest, TopLevelIndentIndentsTheCategoryAndSearchLabelsOnly)
+TEST_F(MainWindowTextsTest, IndentAppliesToTheLabelsOnly)
 {
     struct Case {
         const char* indent;  // nullptr: the value is missing
@@ -166,9 +161,9 @@ TEST_F(MainWindowTextsTest, MissingMainTextsKeyGivesOneReportAndEmptyTexts)
             EXPECT_EQ("", ItemText(d, id)) << id;
         for (int id : kWebLinkTextIds)
             EXPECT_EQ("", ItemText(d, id)) << id;
-        EXPECT_EQ("", dlg.m_strInitError);
+        EXPECT_EQ("", dlg.GetSettings().m_strInitError);
         EXPECT_EQ("", CWnd::GetWindowText(d));
-        auto tools = ToolsOf(dlg.m_toolTip.m_hWnd);
+        auto tools = ToolsOf(dlg.GetToolTipWindow());
         ASSERT_EQ(2u, tools.size());
         EXPECT_EQ("", tools[0].second);
         EXPECT_EQ("", tools[1].second);
@@ -178,19 +173,19 @@ TEST_F(MainWindowTextsTest, MissingMainTextsKeyGivesOneReportAndEmptyTexts)
     ExpectReports({Opening(ERROR_FILE_NOT_FOUND)});
 }
 
-TEST_F(MainWindowTextsTest, MissingSearchKeyGivesOneReportAndTheIndentStillApplies)
+TEST_F(MainWindowTextsTest, MissingSearchKeyGivesOneReport)
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kSearch);
     Check([](HWND d, CAnimationDlg& dlg) {
         EXPECT_EQ("  Top Ten", ItemText(d, IDC_CATEGORY1));
         EXPECT_EQ("  Quick Search", ItemText(d, IDC_SEARCH_LABEL));
-        EXPECT_EQ("", dlg.m_strSearchChm);
-        EXPECT_EQ("", dlg.m_strSearchSource);
+        EXPECT_EQ("", dlg.GetSettings().m_strSearchChm);
+        EXPECT_EQ("", dlg.GetSettings().m_strSearchSource);
     });
     ExpectReports({Opening(ERROR_FILE_NOT_FOUND)});
 }
 
-TEST_F(MainWindowTextsTest, ValuesLongerThanAcceptedAreReportedAndStayEmpty)
+TEST_F(MainWindowTextsTest, LongValuesAreReportedAndStayEmpty)
 {
     SetValue(HKEY_LOCAL_MACHINE, RegKeys::Categories[0], "Topic5", std::string(255, 't'));
     SetValue(HKEY_LOCAL_MACHINE, RegKeys::Categories[0], "Topic6", std::string(254, 's'));
@@ -205,18 +200,18 @@ TEST_F(MainWindowTextsTest, ValuesLongerThanAcceptedAreReportedAndStayEmpty)
     SetDwordValue(HKEY_LOCAL_MACHINE, kMainTexts, "GO_TEXT", 0x00216f47);  // "Go!": read as its bytes
     CAnimationDlg dlg;
     ExpectReports(std::vector<std::string>(6, RegistryError(ERROR_MORE_DATA)));
-    EXPECT_EQ("", dlg.m_strMainText[9]);
-    EXPECT_EQ(std::string(4094, 'v'), dlg.m_strMainText[10]);
-    EXPECT_EQ("Go!", dlg.m_strMainText[7]);
-    EXPECT_EQ("", dlg.m_categorySettings[0].m_strTopic[4]);
-    EXPECT_EQ(std::string(254, 's'), dlg.m_categorySettings[0].m_strTopic[5]);
-    EXPECT_EQ(std::string(4094, 'l'), dlg.m_categorySettings[1].m_strLaunchableItem) << "kept whole";
-    EXPECT_EQ("", dlg.m_categorySettings[2].m_strLaunchableItem);
-    EXPECT_EQ("", dlg.m_webLinkSettings[3].m_strInformationSource);
-    EXPECT_EQ(std::string(4094, 'i'), dlg.m_strSearchSource);
-    EXPECT_EQ("", dlg.m_strSearchHtml);
-    EXPECT_EQ(0, dlg.m_nSubLevelIndent);
-    EXPECT_EQ(2, dlg.m_nTopLevelIndent);
+    EXPECT_EQ("", dlg.GetSettings().m_strMainText[9]);
+    EXPECT_EQ(std::string(4094, 'v'), dlg.GetSettings().m_strMainText[10]);
+    EXPECT_EQ("Go!", dlg.GetSettings().m_strMainText[7]);
+    EXPECT_EQ("", dlg.GetSettings().m_categorySettings[0].m_strTopic[4]);
+    EXPECT_EQ(std::string(254, 's'), dlg.GetSettings().m_categorySettings[0].m_strTopic[5]);
+    EXPECT_EQ(std::string(4094, 'l'), dlg.GetSettings().m_categorySettings[1].m_strLaunchableItem) << "kept whole";
+    EXPECT_EQ("", dlg.GetSettings().m_categorySettings[2].m_strLaunchableItem);
+    EXPECT_EQ("", dlg.GetSettings().m_webLinkSettings[3].m_strInformationSource);
+    EXPECT_EQ(std::string(4094, 'i'), dlg.GetSettings().m_strSearchSource);
+    EXPECT_EQ("", dlg.GetSettings().m_strSearchHtml);
+    EXPECT_EQ(0, dlg.GetSettings().m_nSubLevelIndent);
+    EXPECT_EQ(2, dlg.GetSettings().m_nTopLevelIndent);
 }
 
 TEST_F(MainWindowTextsTest, ReportsComeInTheOrderOfReading)
@@ -234,16 +229,16 @@ TEST_F(MainWindowTextsTest, ReportsComeInTheOrderOfReading)
                    Opening(ERROR_FILE_NOT_FOUND), RegistryError(ERROR_FILE_NOT_FOUND),
                    RegistryError(ERROR_FILE_NOT_FOUND), RegistryError(ERROR_FILE_NOT_FOUND),
                    RegistryError(ERROR_FILE_NOT_FOUND)});
-    EXPECT_EQ("", dlg.m_strMainText[2]);
-    EXPECT_EQ("How Do I?", dlg.m_strMainText[3]);
-    EXPECT_EQ("Corvane Customer Care", dlg.m_categorySettings[4].m_strTopic[2]);
-    EXPECT_EQ("", dlg.m_categorySettings[4].m_strTopic[8]);
-    EXPECT_EQ("EXEC", dlg.m_webLinkSettings[1].m_strInformationSource);
-    EXPECT_EQ("", dlg.m_webLinkSettings[1].m_strLaunchableItem);
-    EXPECT_EQ("NIMBOOK.CHM", dlg.m_strSearchChm);
-    EXPECT_EQ("IOIS", dlg.m_strSearchSource);
-    EXPECT_EQ(0, dlg.m_nTopLevelIndent);
-    EXPECT_EQ(4, dlg.m_nSubLevelIndent);
+    EXPECT_EQ("", dlg.GetSettings().m_strMainText[2]);
+    EXPECT_EQ("How Do I?", dlg.GetSettings().m_strMainText[3]);
+    EXPECT_EQ("Corvane Customer Care", dlg.GetSettings().m_categorySettings[4].m_strTopic[2]);
+    EXPECT_EQ("", dlg.GetSettings().m_categorySettings[4].m_strTopic[8]);
+    EXPECT_EQ("EXEC", dlg.GetSettings().m_webLinkSettings[1].m_strInformationSource);
+    EXPECT_EQ("", dlg.GetSettings().m_webLinkSettings[1].m_strLaunchableItem);
+    EXPECT_EQ("NIMBOOK.CHM", dlg.GetSettings().m_strSearchChm);
+    EXPECT_EQ("IOIS", dlg.GetSettings().m_strSearchSource);
+    EXPECT_EQ(0, dlg.GetSettings().m_nTopLevelIndent);
+    EXPECT_EQ(4, dlg.GetSettings().m_nSubLevelIndent);
 
     // Without the Control key: one report for each key of the settings, and no indent.
     InstallSampleRegistry();
@@ -251,8 +246,8 @@ TEST_F(MainWindowTextsTest, ReportsComeInTheOrderOfReading)
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kControl);
     CAnimationDlg withoutControl;
     ExpectReports(std::vector<std::string>(11, Opening(ERROR_FILE_NOT_FOUND)));
-    EXPECT_EQ(0, withoutControl.m_nSubLevelIndent);
-    EXPECT_EQ("Top Ten", withoutControl.m_strMainText[1]);
+    EXPECT_EQ(0, withoutControl.GetSettings().m_nSubLevelIndent);
+    EXPECT_EQ("Top Ten", withoutControl.GetSettings().m_strMainText[1]);
 }
 
 TEST_F(MainWindowTextsTest, ReportsAreShownBeforeTheWindowExists)

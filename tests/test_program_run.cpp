@@ -90,7 +90,7 @@ TEST_F(ProgramRunTest, ASecondStartTogglesTheRunningMainWindow)
     EXPECT_TRUE(FileExists(m_base.ExportFile()));
 }
 
-TEST_F(ProgramRunTest, AReassignedButtonEndsWithTheWarningAndTheShortExport)
+TEST_F(ProgramRunTest, ReassignedButtonEndsWithTheShortExport)
 {
     CProgramRun program(m_base.Path());
     HWND editor = program.WaitForDialogWith(IDC_HOTKEY_FILE);

@@ -8,7 +8,7 @@ namespace {
 
 const char kScratchKey[] = "Software\\Corvane\\RegistryAccessTest";
 
-TEST(RegistryAccessTest, ReadsAnyTypeAsTextWithinTheOfferedSizeAndWritesRegSz)
+TEST(RegistryAccessTest, ReadsAnyTypeAsText)
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kScratchKey);
     CRegKey key;

@@ -55,7 +55,7 @@ RECT ScreenRectOf(HWND hwnd)
 
 class X11MainWindowTest : public CMainWindowTest {};
 
-TEST_F(X11MainWindowTest, ScreenShowsTheReplicaAndThePointerHighlightsAWebLink)
+TEST_F(X11MainWindowTest, PointerHighlightsAWebLinkOnScreen)
 {
     CPixels background = LoadBitmapPixels(ImagesDirectory() + "\\BkgdNoLg.bmp");
     ASSERT_EQ(800, background.width);
@@ -130,7 +130,7 @@ TEST_F(X11MainWindowTest, PointerRestingOnTheCloseFieldShowsItsTip)
         PumpFor(d, 150);
         ::SetCursorPos((close.left + close.right) / 2 + 1, (close.top + close.bottom) / 2);
         PumpFor(d, 900);
-        HWND toolTip = dlg.m_toolTip.m_hWnd;
+        HWND toolTip = dlg.GetToolTipWindow();
         ASSERT_TRUE(::IsWindowVisible(toolTip)) << "the tip shows after the initial delay";
         RECT tip = ScreenRectOf(toolTip);
         EXPECT_LE(tip.right - tip.left, 200 + 20) << "at most 200 pixels of text";

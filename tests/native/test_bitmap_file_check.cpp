@@ -1,4 +1,4 @@
-#include "controls/BitmapFileCheck.h"
+#include "formats/BitmapFileCheck.h"
 #include "tests/support/BitmapCases.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "export/CustomizationFile.h"
+#include "formats/CustomizationFile.h"
 
 #include <gtest/gtest.h>
 

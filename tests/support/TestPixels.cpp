@@ -1,58 +1,17 @@
 #include "tests/support/TestPixels.h"
 
+#include "formats/BitmapFileWriter.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <cstring>
 #include <stdexcept>
 
-namespace {
-
-void Put16(std::string& out, unsigned value)
-{
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>((value >> 8) & 0xFF));
-}
-
-void Put32(std::string& out, unsigned value)
-{
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
-}  // namespace
-
 std::string BmpFileBytes(int w, int h, const std::function<COLORREF(int x, int y)>& colourAt)
 {
-    const unsigned stride = (static_cast<unsigned>(w) * 3 + 3) & ~3u;
-    const unsigned imageSize = stride * static_cast<unsigned>(h);
-    std::string out;
-    out += "BM";
-    Put32(out, 14 + 40 + imageSize);
-    Put32(out, 0);
-    Put32(out, 14 + 40);
-    Put32(out, 40);
-    Put32(out, static_cast<unsigned>(w));
-    Put32(out, static_cast<unsigned>(h));
-    Put16(out, 1);
-    Put16(out, 24);
-    Put32(out, BI_RGB);
-    Put32(out, imageSize);
-    Put32(out, 2835);
-    Put32(out, 2835);
-    Put32(out, 0);
-    Put32(out, 0);
-    for (int y = h - 1; y >= 0; --y) {
-        std::string row;
-        for (int x = 0; x < w; ++x) {
-            COLORREF c = colourAt(x, y);
-            row.push_back(static_cast<char>(GetBValue(c)));
-            row.push_back(static_cast<char>(GetGValue(c)));
-            row.push_back(static_cast<char>(GetRValue(c)));
-        }
-        row.resize(stride, '\0');
-        out += row;
-    }
-    return out;
+    return nb::bmp::BitmapFileBytes(w, h, 24, [&colourAt](int x, int y) {
+        const COLORREF c = colourAt(x, y);
+        return static_cast<std::uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
+    });
 }
 
 CDibCanvas::CDibCanvas(int w, int h, COLORREF fill) : m_nWidth(w), m_nHeight(h)
@@ -91,11 +50,6 @@ COLORREF CDibCanvas::Pixel(int x, int y) const
     ::GdiFlush();
     DWORD bgr = m_pBits[static_cast<std::size_t>(y) * static_cast<std::size_t>(m_nWidth) + static_cast<std::size_t>(x)];
     return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
-}
-
-void CDibCanvas::Save(const std::string& path) const
-{
-    WriteFileBytes(path, BmpFileBytes(m_nWidth, m_nHeight, [this](int x, int y) { return Pixel(x, y); }));
 }
 
 CPixels PixelsOf(const CDibCanvas& canvas)

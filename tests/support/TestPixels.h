@@ -23,8 +23,6 @@ public:
     int Width() const { return m_nWidth; }
     int Height() const { return m_nHeight; }
     COLORREF Pixel(int x, int y) const;
-    // Writes the canvas as a 24-bit .bmp file.
-    void Save(const std::string& path) const;
 
 private:
     int m_nWidth;

@@ -1,5 +1,5 @@
 // On Windows, swfrender decodes JPEG bitmaps with the program's own decoder.
-#include "mainwnd/FlashJpegDecoder.h"
+#include "flash/FlashJpegDecoder.h"
 #include "tools/swfrender/JpegDecoder.h"
 
 std::unique_ptr<swf::JpegDecoder> MakePlatformJpegDecoder()

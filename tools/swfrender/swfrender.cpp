@@ -2,6 +2,7 @@
 // Renders the stage after N frames have been shown (default 1) on the movie's background
 // colour into a 32-bit BMP, at the stage's size or stretched to W x H. Exit 0, or one line
 // on stderr and exit 2 for a movie it refuses (1 for a usage or file error).
+#include "formats/BitmapFileWriter.h"
 #include "swf/SwfPlayer.h"
 #include "swf/SwfRenderer.h"
 #include "tools/swfrender/JpegDecoder.h"
@@ -22,33 +23,10 @@ int Fail(int code, const std::string& message)
     return code;
 }
 
-void Put(std::string& out, uint32_t v, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>(v >> (8 * i) & 255);
-}
-
 bool WriteBmp(const std::string& path, const swf::Canvas& canvas)
 {
-    const uint32_t imageBytes = static_cast<uint32_t>(canvas.pixels.size() * 4);
-    std::string out = "BM";
-    Put(out, 54 + imageBytes, 4);
-    Put(out, 0, 4);
-    Put(out, 54, 4);
-    Put(out, 40, 4);
-    Put(out, static_cast<uint32_t>(canvas.width), 4);
-    Put(out, static_cast<uint32_t>(canvas.height), 4);  // bottom-up
-    Put(out, 1, 2);
-    Put(out, 32, 2);
-    Put(out, 0, 4);  // BI_RGB
-    Put(out, imageBytes, 4);
-    Put(out, 2835, 4);
-    Put(out, 2835, 4);
-    Put(out, 0, 4);
-    Put(out, 0, 4);
-    for (int y = canvas.height - 1; y >= 0; --y)
-        for (int x = 0; x < canvas.width; ++x)
-            Put(out, canvas.At(x, y), 4);
+    const std::string out = nb::bmp::BitmapFileBytes(canvas.width, canvas.height, 32,
+                                                     [&canvas](int x, int y) { return canvas.At(x, y); });
     std::ofstream file(path, std::ios::binary);
     file.write(out.data(), static_cast<std::streamsize>(out.size()));
     return static_cast<bool>(file.flush());

@@ -5,18 +5,17 @@
 //
 // PROGRAM is started with INSTALL_DIR as its current directory. Each visible top-level
 // window of the process is, once it has had time to paint, saved as a 24-bit BMP
-// (SHOT_DIR\NN-kind.bmp) and then answered:
-//   hot-key button application editor (controls 1028, 1029)  -> Cancel (2)
-//   software CD dialog replica (control 1078)                 -> hidden default button 1044
-//   main customization window (control 1007)                  -> the changes below, one at a
-//                                                                time, then its close field 1007
-//   category / web-link editor (control 1108)                 -> a new text, then OK
-//   web-link icon exchange (control 1130)                     -> a new normal icon, then OK
-//   left-side image replacement (control 1137)                -> a new default picture, then OK
-//   Internet welcome dialog replica (control 1117)            -> a new first paragraph, then OK
-//   file-open box (control 1148, cmb13)                       -> the prepared bitmap, then OK
-//   message box                                               -> OK (or Yes, or its only button)
-//   anything else                                             -> WM_CLOSE
+// (SHOT_DIR\NN-kind.bmp) and then answered (each window is known by its controls):
+//   hot-key button application editor   -> Cancel
+//   software CD dialog replica          -> its hidden default button
+//   main customization window           -> the changes below, one at a time, then its close field
+//   category / web-link editor          -> a new text, then OK
+//   web-link icon exchange              -> a new normal icon, then OK
+//   left-side image replacement         -> a new default picture, then OK
+//   Internet welcome dialog replica     -> a new first paragraph, then OK
+//   file-open box                       -> the prepared bitmap, then OK
+//   message box                         -> OK (or Yes, or its only button)
+//   anything else                       -> WM_CLOSE
 // The main window's changes: category label 3, the target of web link 1, web-link icon 1,
 // the default left-side picture and the Internet welcome text. After each change the main
 // window is shot again; an editor is shot once it shows its change. The new bitmaps are
@@ -28,7 +27,13 @@
 // driver BitBlt from the screen fails, and the driver reports that and goes on.
 // The exit code is the program's; 1 when it has not ended within the timeout.
 
+#include "formats/BitmapFileWriter.h"
+#include "framework/Gdi.h"
+#include "framework/WinHandles.h"
+#include "res/resource.h"
+
 #include <windows.h>
+#include <dlgs.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,28 +49,6 @@ constexpr DWORD kMainWindowDelayMs = 3000;
 constexpr DWORD kPollMs = 100;
 // How long a window waits for the window that its action opens before it goes on.
 constexpr ULONGLONG kEditorWaitMs = 10000;
-
-struct CHandle {
-    HANDLE m_h = nullptr;
-    ~CHandle() { if (m_h) CloseHandle(m_h); }
-};
-
-struct CScreenDC {
-    HDC m_hdc = GetDC(nullptr);
-    ~CScreenDC() { if (m_hdc) ReleaseDC(nullptr, m_hdc); }
-};
-
-struct CMemoryDC {
-    HDC m_hdc;
-    explicit CMemoryDC(HDC hdcRef) : m_hdc(CreateCompatibleDC(hdcRef)) {}
-    ~CMemoryDC() { if (m_hdc) DeleteDC(m_hdc); }
-};
-
-struct CGdiObject {
-    HGDIOBJ m_h;
-    explicit CGdiObject(HGDIOBJ h) : m_h(h) {}
-    ~CGdiObject() { if (m_h) DeleteObject(m_h); }
-};
 
 struct CTracked {
     HWND m_wnd = nullptr;
@@ -131,22 +114,22 @@ bool IsTransient(HWND wnd)
 
 EKind KindOf(HWND wnd)
 {
-    if (GetDlgItem(wnd, 1028) && GetDlgItem(wnd, 1029))
+    if (GetDlgItem(wnd, IDC_HOTKEY_DISPNAME) && GetDlgItem(wnd, IDC_HOTKEY_FILE))
         return EKind::HotKeyEditor;
-    if (GetDlgItem(wnd, 1078))
+    if (GetDlgItem(wnd, IDC_CD_OKAY))
         return EKind::CdDialog;
-    if (GetDlgItem(wnd, 1007))
+    if (GetDlgItem(wnd, IDC_CLOSE))
         return EKind::MainWindow;
-    // The file-open box: its file name combo (cmb13) and the label before it (stc3).
-    if (ClassOf(wnd) == "#32770" && GetDlgItem(wnd, 1148) && GetDlgItem(wnd, 1090))
+    // The file-open box: its file name combo and the label before it.
+    if (ClassOf(wnd) == "#32770" && GetDlgItem(wnd, cmb13) && GetDlgItem(wnd, stc3))
         return EKind::FileOpen;
-    if (GetDlgItem(wnd, 1108))
+    if (GetDlgItem(wnd, IDC_CATEGORY_SOURCE))
         return EKind::CategoryEditor;
-    if (GetDlgItem(wnd, 1130))
+    if (GetDlgItem(wnd, IDC_ICON_NUMBER))
         return EKind::IconExchange;
-    if (GetDlgItem(wnd, 1137))
+    if (GetDlgItem(wnd, IDC_SIDE_EXISTING1))
         return EKind::SideImages;
-    if (GetDlgItem(wnd, 1117))
+    if (GetDlgItem(wnd, IDC_INET_OKAY))
         return EKind::InternetEditor;
     if (ClassOf(wnd) == "#32770" && GetDlgItem(wnd, 0xFFFF))
         return EKind::MessageBox;
@@ -202,60 +185,58 @@ RECT ScreenRectOf(HWND wnd)
     return rc;
 }
 
+// Writes a whole file; returns an error text, or "".
+std::string WriteWholeFile(const std::string& strPath, const std::string& bytes)
+{
+    CHandle file(CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return LastError("CreateFile");
+    DWORD nWritten = 0;
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &nWritten, nullptr))
+        return LastError("WriteFile");
+    return "";
+}
+
+// A pixel as the bitmap file writer takes it, from a COLORREF.
+std::uint32_t PixelOf(COLORREF colour)
+{
+    return static_cast<std::uint32_t>(GetRValue(colour)) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+}
+
 // Copies the screen rectangle into a 24-bit BMP file; returns an error text, or "".
 std::string SaveScreenBitmap(const RECT& rc, const std::string& strPath)
 {
     const int nWidth = rc.right - rc.left;
     const int nHeight = rc.bottom - rc.top;
-    CScreenDC screen;
-    if (!screen.m_hdc)
+    CClientDC screen(nullptr);
+    if (!screen.Get())
         return LastError("GetDC");
-    CMemoryDC memory(screen.m_hdc);
-    if (!memory.m_hdc)
+    CMemoryDC memory(screen.Get());
+    if (!memory.Get())
         return LastError("CreateCompatibleDC");
 
     BITMAPINFO bmi{};
     bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
     bmi.bmiHeader.biWidth = nWidth;
-    bmi.bmiHeader.biHeight = nHeight; // bottom-up, as stored in the file
+    bmi.bmiHeader.biHeight = -nHeight;  // top-down: row y at y * nWidth
     bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 24;
+    bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
     void* pBits = nullptr;
-    CGdiObject bmp(CreateDIBSection(screen.m_hdc, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0));
-    if (!bmp.m_h || !pBits)
+    CBitmap bitmap;
+    bitmap.Attach(CreateDIBSection(screen.Get(), &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0));
+    if (!bitmap || !pBits)
         return LastError("CreateDIBSection");
-
-    HGDIOBJ hOld = SelectObject(memory.m_hdc, bmp.m_h);
-    const BOOL bCopied = BitBlt(memory.m_hdc, 0, 0, nWidth, nHeight, screen.m_hdc, rc.left, rc.top,
-                                SRCCOPY | CAPTUREBLT);
-    const std::string strBltError = bCopied ? "" : LastError("BitBlt");
-    GdiFlush();
-    SelectObject(memory.m_hdc, hOld);
-    if (!bCopied)
-        return strBltError;
-
-    const DWORD nStride = (static_cast<DWORD>(nWidth) * 3 + 3) & ~3u;
-    const DWORD nImageSize = nStride * static_cast<DWORD>(nHeight);
-    BITMAPFILEHEADER header{};
-    header.bfType = 0x4D42; // "BM"
-    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    header.bfSize = header.bfOffBits + nImageSize;
-    bmi.bmiHeader.biSizeImage = nImageSize;
-
-    CHandle file;
-    file.m_h = CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file.m_h == INVALID_HANDLE_VALUE) {
-        file.m_h = nullptr;
-        return LastError("CreateFile");
+    {
+        CSelectObject select(memory.Get(), bitmap.GetSafeHandle());
+        if (!BitBlt(memory.Get(), 0, 0, nWidth, nHeight, screen.Get(), rc.left, rc.top, SRCCOPY | CAPTUREBLT))
+            return LastError("BitBlt");
+        GdiFlush();
     }
-    DWORD nWritten = 0;
-    if (!WriteFile(file.m_h, &header, sizeof header, &nWritten, nullptr)
-        || !WriteFile(file.m_h, &bmi.bmiHeader, sizeof bmi.bmiHeader, &nWritten, nullptr)
-        || !WriteFile(file.m_h, pBits, nImageSize, &nWritten, nullptr))
-        return LastError("WriteFile");
-    return "";
+    const auto* pixels = static_cast<const std::uint32_t*>(pBits);
+    return WriteWholeFile(strPath, nb::bmp::BitmapFileBytes(nWidth, nHeight, 24, [&](int x, int y) {
+                              return pixels[static_cast<size_t>(y) * nWidth + x] & 0xFFFFFF;
+                          }));
 }
 
 // A screenshot of the window as SHOT_DIR\NAME.bmp.
@@ -293,8 +274,11 @@ struct CMainStep {
     const char* m_pszWhat;
 };
 constexpr CMainStep kMainSteps[] = {
-    {1016, "category label 3"}, {1020, "web link 1"}, {1091, "web-link icon 1"},
-    {1042, "left-side picture"}, {1122, "Edit Internet Welcome"},
+    {IDC_CATEGORY3, "category label 3"},
+    {IDC_WEBLINK_TEXT1, "web link 1"},
+    {IDC_WEBLINK_ICON1, "web-link icon 1"},
+    {IDC_LEFT_IMAGE, "left-side picture"},
+    {IDC_EDIT_INTERNET_WELCOME, "Edit Internet Welcome"},
 };
 
 // What the walkthrough types and chooses.
@@ -343,20 +327,20 @@ CAnswer Answer(HWND wnd, EKind kind, int nPhase, CScript& script)
     case EKind::HotKeyEditor:
         return {Click(wnd, IDCANCEL) ? "clicked Cancel (2)" : "no Cancel button (2)"};
     case EKind::CdDialog:
-        return clicked(1044, false);
+        return clicked(IDC_DEFAULT_BUTTON, false);
     case EKind::MainWindow:
         if (nPhase < static_cast<int>(std::size(kMainSteps))) {
             CAnswer answer = clicked(kMainSteps[nPhase].m_nId, true);
             answer.m_strWhat += std::string(" (") + kMainSteps[nPhase].m_pszWhat + ")";
             return answer;
         }
-        return clicked(1007, false);
+        return clicked(IDC_CLOSE, false);
     case EKind::CategoryEditor:
         if (nPhase == 0) {
             // Category label 3 gets a new label, web link 1 a new target.
-            const bool bCategory = TextOf(GetDlgItem(wnd, 1129)) == "7";
-            const bool bSet = bCategory ? TypeText(wnd, 1105, "Ask the Expert")
-                                        : TypeText(wnd, 1106, "http://www.corvane.com/nimbook/");
+            const bool bCategory = TextOf(GetDlgItem(wnd, IDC_CATEGORY_FIELD_NUMBER)) == "7";
+            const bool bSet = bCategory ? TypeText(wnd, IDC_CATEGORY_BUTTON_TEXT, "Ask the Expert")
+                                        : TypeText(wnd, IDC_CATEGORY_LAUNCHABLE_ITEM, "http://www.corvane.com/nimbook/");
             return {bSet ? (bCategory ? "typed the label \"Ask the Expert\"" : "typed a new target") : "could not type",
                     true};
         }
@@ -364,23 +348,23 @@ CAnswer Answer(HWND wnd, EKind kind, int nPhase, CScript& script)
     case EKind::IconExchange:
         if (nPhase == 0) {
             script.m_strNextFile = script.m_strIconFile;
-            return clicked(1042, true);
+            return clicked(IDC_ICON_NORMAL, true);
         }
         return clicked(IDOK, false);
     case EKind::SideImages:
         if (nPhase == 0) {
             script.m_strNextFile = script.m_strSideFile;
-            return clicked(1138, true);
+            return clicked(IDC_SIDE_NEW1, true);
         }
         return clicked(IDOK, false);
     case EKind::InternetEditor:
         if (nPhase == 0) {
-            const bool bSet = TypeText(wnd, 1028, "Welcome! Access Nimbook now takes you to Corvane on the Web.");
+            const bool bSet = TypeText(wnd, IDC_INET_TEXT1, "Welcome! Access Nimbook now takes you to Corvane on the Web.");
             return {bSet ? "typed a new first paragraph" : "could not type", true};
         }
-        return clicked(1117, false);
+        return clicked(IDC_INET_OKAY, false);
     case EKind::FileOpen:
-        if (!SetText(wnd, 1148, script.m_strNextFile))
+        if (!SetText(wnd, cmb13, script.m_strNextFile))
             return {"could not type the file name"};
         return {clicked(IDOK, false).m_strWhat + " with " + script.m_strNextFile};
     case EKind::MessageBox: {
@@ -406,12 +390,11 @@ CAnswer Answer(HWND wnd, EKind kind, int nPhase, CScript& script)
 SIZE BitmapSizeOf(const std::string& strPath)
 {
     SIZE size{32, 32};
-    HANDLE h = LoadImageA(nullptr, strPath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
-    if (!h)
-        return size;
-    CGdiObject bitmap(h);
+    CBitmap bitmap;
+    bitmap.Attach(static_cast<HBITMAP>(
+        LoadImageA(nullptr, strPath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     BITMAP bm{};
-    if (GetObjectA(bitmap.m_h, sizeof bm, &bm)) {
+    if (bitmap.GetBitmap(bm)) {
         size.cx = bm.bmWidth;
         size.cy = bm.bmHeight;
     }
@@ -424,42 +407,15 @@ bool WriteArt(const std::string& strPath, SIZE size, COLORREF inner, COLORREF ou
 {
     const int nWidth = size.cx;
     const int nHeight = size.cy;
-    const DWORD nStride = (static_cast<DWORD>(nWidth) * 3 + 3) & ~3u;
-    std::vector<unsigned char> bits(static_cast<size_t>(nStride) * nHeight, 0);
-    for (int y = 0; y < nHeight; ++y) {
-        for (int x = 0; x < nWidth; ++x) {
-            const int dx = 2 * x - nWidth;
-            const int dy = 2 * y - nHeight;
-            const int nRing = static_cast<int>((dx * dx + dy * dy) / (nWidth * nWidth / 9 + 1)) % 2;
-            const COLORREF colour = nRing ? outer : inner;
-            unsigned char* p = &bits[static_cast<size_t>(y) * nStride + static_cast<size_t>(x) * 3];
-            p[0] = GetBValue(colour);
-            p[1] = GetGValue(colour);
-            p[2] = GetRValue(colour);
-        }
-    }
-    BITMAPFILEHEADER header{};
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = nWidth;
-    info.biHeight = nHeight;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    info.biSizeImage = static_cast<DWORD>(bits.size());
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof header + sizeof info;
-    header.bfSize = header.bfOffBits + info.biSizeImage;
-    CHandle file;
-    file.m_h = CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file.m_h == INVALID_HANDLE_VALUE) {
-        file.m_h = nullptr;
-        return false;
-    }
-    DWORD nWritten = 0;
-    return WriteFile(file.m_h, &header, sizeof header, &nWritten, nullptr) &&
-           WriteFile(file.m_h, &info, sizeof info, &nWritten, nullptr) &&
-           WriteFile(file.m_h, bits.data(), info.biSizeImage, &nWritten, nullptr);
+    const std::string bytes = nb::bmp::BitmapFileBytes(nWidth, nHeight, 24, [&](int x, int yFromTop) {
+        // Rows counted from the bottom, where the rings have always started.
+        const int y = nHeight - 1 - yFromTop;
+        const int dx = 2 * x - nWidth;
+        const int dy = 2 * y - nHeight;
+        const int nRing = static_cast<int>((dx * dx + dy * dy) / (nWidth * nWidth / 9 + 1)) % 2;
+        return PixelOf(nRing ? outer : inner);
+    });
+    return WriteWholeFile(strPath, bytes).empty();
 }
 
 std::string Quoted(const std::string& str)
@@ -512,23 +468,21 @@ int main(int argc, char** argv)
         std::printf("walkthrough: cannot start %s (error %lu)\n", strProgram.c_str(), GetLastError());
         return 1;
     }
-    CHandle process;
-    process.m_h = pi.hProcess;
-    CHandle thread;
-    thread.m_h = pi.hThread;
+    CHandle process(pi.hProcess);
+    CHandle thread(pi.hThread);
     std::printf("walkthrough: started %s in %s\n", strProgram.c_str(), strInstallDir.c_str());
 
     const ULONGLONG nStart = GetTickCount64();
     std::vector<CTracked> tracked;
     int nShot = 0;
     int nAppeared = 0;  // windows that have appeared so far
-    while (WaitForSingleObject(process.m_h, kPollMs) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(process.Get(), kPollMs) == WAIT_TIMEOUT) {
         const ULONGLONG nNow = GetTickCount64();
         if (nNow - nStart > nTimeoutMs) {
             std::printf("walkthrough: FAILED: the program did not end within %llu s; terminating it\n",
                         nTimeoutMs / 1000);
-            TerminateProcess(process.m_h, 1);
-            WaitForSingleObject(process.m_h, 5000);
+            TerminateProcess(process.Get(), 1);
+            WaitForSingleObject(process.Get(), 5000);
             return 1;
         }
 
@@ -616,7 +570,7 @@ int main(int argc, char** argv)
     }
 
     DWORD nExitCode = 1;
-    GetExitCodeProcess(process.m_h, &nExitCode);
+    GetExitCodeProcess(process.Get(), &nExitCode);
     std::printf("walkthrough: the program ended with exit code %lu after %.2f s\n", nExitCode,
                 (GetTickCount64() - nStart) / 1000.0);
     return static_cast<int>(nExitCode);

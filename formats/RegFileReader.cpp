@@ -1,4 +1,4 @@
-#include "export/RegFileReader.h"
+#include "formats/RegFileReader.h"
 
 #include <optional>
 

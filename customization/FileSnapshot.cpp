@@ -1,4 +1,4 @@
-#include "export/FileSnapshot.h"
+#include "customization/FileSnapshot.h"
 
 #include "framework/WinHandles.h"
 

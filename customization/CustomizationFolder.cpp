@@ -1,16 +1,18 @@
-#include "export/CustomizationFolder.h"
+#include "customization/CustomizationFolder.h"
 
+#include "config/ArtworkNames.h"
 #include "config/RegistryAccess.h"
+#include "formats/TextCase.h"
 #include "framework/WinHandles.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 
-constexpr const char* kLogFile = "apply.log";
+using nb::LowerCase;
+
 constexpr const char* kBackupFolder = "backup";
 constexpr DWORD kReadPiece = 64 * 1024;
 
@@ -21,12 +23,6 @@ std::string SystemReason(unsigned long code)
     std::string text = SystemErrorText(static_cast<LONG>(code));
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
         text.pop_back();
-    return text;
-}
-
-std::string LowerCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
 
@@ -54,6 +50,7 @@ std::string ListCustomizationImages(const std::string& folder, std::vector<std::
         if (LowerCase(entries[i - 1].first) == LowerCase(entries[i].first))
             return "two names differ only in case: " + entries[i - 1].first + " and " + entries[i].first;
 
+    const std::vector<std::string> artwork = ReplaceableArtworkNames();
     std::vector<std::string> result;
     for (const auto& [name, bFolder] : entries) {
         const std::string lower = LowerCase(name);
@@ -62,9 +59,9 @@ std::string ListCustomizationImages(const std::string& folder, std::vector<std::
                 return "a folder other than Backup: " + name;
             continue;
         }
-        if (lower == LowerCase(kCustomizationRegFile) || lower == kLogFile)
+        if (lower == LowerCase(kExportFileName) || lower == kApplyLogName)
             continue;
-        if (std::find(kArtworkNames.begin(), kArtworkNames.end(), lower) == kArtworkNames.end())
+        if (std::find(artwork.begin(), artwork.end(), lower) == artwork.end())
             return "not one of the assistant's images: " + name;
         result.push_back(name);
     }
@@ -74,14 +71,14 @@ std::string ListCustomizationImages(const std::string& folder, std::vector<std::
 
 std::string ReadCustomizationRegFile(const std::string& folder, std::vector<nb::reg::CustomizationValue>& values)
 {
-    const std::string path = folder + "\\" + kCustomizationRegFile;
+    const std::string path = folder + "\\" + kExportFileName;
     CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file)
         return "cannot read " + path + ": " + SystemReason(::GetLastError());
     LARGE_INTEGER size{};
     if (::GetFileSizeEx(file.Get(), &size) && static_cast<unsigned long long>(size.QuadPart) > nb::reg::kMaxRegFileBytes)
-        return std::string(kCustomizationRegFile) + " is larger than " +
+        return std::string(kExportFileName) + " is larger than " +
                std::to_string(nb::reg::kMaxRegFileBytes / (1024 * 1024)) + " MB, far more than any export holds";
     nb::reg::CRegFileReader reader;
     std::string piece(kReadPiece, '\0');
@@ -103,10 +100,10 @@ std::string ReadCustomizationRegFile(const std::string& folder, std::vector<nb::
         sections = reader.TakeSections();
         if (nb::reg::ReadCustomizationSections(sections, values, error)) {
             const std::string missing = nb::reg::FindMissingExportParts(values);
-            return missing.empty() ? std::string() : std::string(kCustomizationRegFile) + " " + missing;
+            return missing.empty() ? std::string() : std::string(kExportFileName) + " " + missing;
         }
     } else {
         error = reader.Error();
     }
-    return std::string(kCustomizationRegFile) + " line " + std::to_string(error.line) + ": " + error.reason;
+    return std::string(kExportFileName) + " line " + std::to_string(error.line) + ": " + error.reason;
 }

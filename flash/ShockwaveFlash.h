@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/Wnd.h"
-#include "mainwnd/FlashPlayerWindow.h"
+#include "flash/FlashPlayerWindow.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 // customization folder that puts the installation back as it was shipped.
 #pragma once
 
-#include "export/CustomizationApply.h"
+#include "customization/CustomizationApply.h"
 
 #include <string>
 

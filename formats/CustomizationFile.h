@@ -4,8 +4,8 @@
 // Portable: no platform types.
 #pragma once
 
-#include "export/ExportLayout.h"
-#include "export/RegFileReader.h"
+#include "formats/ExportLayout.h"
+#include "formats/RegFileReader.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,8 @@
-#include "export/CustomizationExport.h"
+#include "customization/CustomizationExport.h"
 
 #include "config/RegistryAccess.h"
-#include "export/ExportLayout.h"
+#include "customization/CustomizationFolder.h"
+#include "formats/ExportLayout.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/Seams.h"
 #include "framework/WinHandles.h"
@@ -120,11 +121,11 @@ std::string BuildCustomizationExport(bool bFull)
 std::string WriteCustomizationExportFile(bool bFull, std::string& path)
 {
     const std::string directory = GetCurrentDirectoryString() + "\\Customization";
-    path = directory + "\\HLXCM.REG";
+    path = directory + "\\" + kExportFileName;
     const std::string tempPath = path + ".new";
 
     WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((directory + "\\hlxcm.reg").c_str(), &found);
+    HANDLE search = ::FindFirstFileA(path.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         ::CreateDirectoryA(directory.c_str(), nullptr);
     else

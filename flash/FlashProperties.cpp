@@ -1,4 +1,4 @@
-#include "mainwnd/FlashProperties.h"
+#include "flash/FlashProperties.h"
 
 #include <cctype>
 #include <vector>

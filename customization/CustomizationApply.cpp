@@ -1,18 +1,18 @@
-#include "export/CustomizationApply.h"
+#include "customization/CustomizationApply.h"
 
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
-#include "controls/BitmapStatic.h"
-#include "editors/ImageReplacement.h"
-#include "export/CustomizationFile.h"
-#include "export/CustomizationFolder.h"
-#include "export/FactorySnapshot.h"
-#include "export/FileSnapshot.h"
+#include "controls/BitmapFile.h"
+#include "customization/CustomizationFolder.h"
+#include "customization/FactorySnapshot.h"
+#include "customization/FileSnapshot.h"
+#include "customization/ImageReplacement.h"
+#include "formats/CustomizationFile.h"
+#include "formats/TextCase.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <vector>
 
@@ -20,6 +20,7 @@ namespace {
 
 using nb::layout::ExportSection;
 using nb::layout::Root;
+using nb::LowerCase;
 
 // Every file below folder, with its path.
 void ListFiles(const std::string& folder, std::vector<std::string>& files)

@@ -1,9 +1,9 @@
-#include "mainwnd/FlashPlayerWindow.h"
+#include "flash/FlashPlayerWindow.h"
 
+#include "flash/FlashJpegDecoder.h"
+#include "flash/FlashProperties.h"
 #include "framework/Gdi.h"
 #include "framework/WinHandles.h"
-#include "mainwnd/FlashJpegDecoder.h"
-#include "mainwnd/FlashProperties.h"
 #include "swf/SwfPlayer.h"
 #include "swf/SwfRenderer.h"
 

@@ -27,6 +27,4 @@ const ExportSection* FindExportSection(std::string_view header);
 // The value name as the section spells it, found without regard to case; empty when none.
 std::string FindExportValueName(const ExportSection& section, std::string_view name);
 
-bool EqualNoCase(std::string_view a, std::string_view b);
-
 }  // namespace nb::layout

@@ -1,4 +1,4 @@
-#include "controls/BitmapFileCheck.h"
+#include "formats/BitmapFileCheck.h"
 
 #include <algorithm>
 #include <bit>

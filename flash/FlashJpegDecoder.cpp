@@ -1,4 +1,4 @@
-#include "mainwnd/FlashJpegDecoder.h"
+#include "flash/FlashJpegDecoder.h"
 
 #include <windows.h>
 #include <wincodec.h>

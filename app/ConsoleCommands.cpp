@@ -1,11 +1,11 @@
-// The commands for scripts and deployment (/export, /apply, /restore): no window, a report on the
-// console, and the result in the exit status.
-#include "app/CustomizeApp.h"
+#include "app/ConsoleCommands.h"
 
 #include "app/ConsoleOutput.h"
-#include "export/CustomizationApply.h"
-#include "export/CustomizationExport.h"
-#include "export/FactorySnapshot.h"
+#include "app/InstanceMutex.h"
+#include "customization/CustomizationApply.h"
+#include "customization/CustomizationExport.h"
+#include "customization/CustomizationFolder.h"
+#include "customization/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/WinHandles.h"
 
@@ -31,7 +31,7 @@ constexpr const char* kUsage[] = {
 void AppendApplyLog(const std::string& base, const std::string& heading, const std::vector<std::string>& lines)
 {
     ::CreateDirectoryA((base + "\\Customization").c_str(), nullptr);
-    CHandle log(::CreateFileA((base + "\\Customization\\apply.log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+    CHandle log(::CreateFileA((base + "\\Customization\\" + kApplyLogName).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!log)
         return;
@@ -49,7 +49,7 @@ void AppendApplyLog(const std::string& base, const std::string& heading, const s
 
 }  // namespace
 
-int CCustomizeApp::RunCommand(const CCommandLine& command)
+int RunConsoleCommand(const CCommandLine& command)
 {
     CConsoleOutput console;
     if (command.kind == CommandKind::Invalid || command.kind == CommandKind::Usage) {
@@ -73,7 +73,8 @@ int CCustomizeApp::RunCommand(const CCommandLine& command)
     ApplyStatus status = ApplyStatus::Refused;
     // The tool's window must not change the same values meanwhile; holding the mutex also
     // keeps the tool from starting until the deployment is done.
-    if (!CreateInstanceMutex(kInstanceMutexName)) {
+    const CInstanceMutex mutex;
+    if (!mutex.IsFirstInstance()) {
         report("refused: the customization tool is running on this machine; close it first");
         report("refused: nothing was changed");
     } else if (command.kind == CommandKind::Restore) {

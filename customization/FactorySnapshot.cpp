@@ -1,9 +1,9 @@
-#include "export/FactorySnapshot.h"
+#include "customization/FactorySnapshot.h"
 
 #include "config/RegistryAccess.h"
-#include "export/CustomizationExport.h"
-#include "export/CustomizationFolder.h"
-#include "export/ExportLayout.h"
+#include "customization/CustomizationExport.h"
+#include "customization/CustomizationFolder.h"
+#include "formats/ExportLayout.h"
 #include "framework/WinHandles.h"
 
 #include <windows.h>
@@ -39,7 +39,7 @@ std::string BuildFactorySnapshot()
 
 std::string FactorySnapshotPath(const std::string& base)
 {
-    return base + kFactoryFolder + "\\" + kCustomizationRegFile;
+    return base + kFactoryFolder + "\\" + kExportFileName;
 }
 
 std::string KeepFactorySnapshot(const std::string& base)

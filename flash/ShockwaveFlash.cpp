@@ -1,4 +1,4 @@
-#include "mainwnd/ShockwaveFlash.h"
+#include "flash/ShockwaveFlash.h"
 
 bool RegisterShockwaveFlashClass()
 {

@@ -1,6 +1,6 @@
-#include "editors/ImageReplacement.h"
+#include "customization/ImageReplacement.h"
 
-#include "controls/BitmapStatic.h"
+#include "controls/BitmapFile.h"
 #include "framework/WinHandles.h"
 
 #include <windows.h>
