@@ -25,7 +25,10 @@ struct CommandResult {
 // Runs the program with arguments in directory; its standard output goes to a file.
 CommandResult RunProgram(const std::string& arguments, const std::string& directory)
 {
-    const std::string outputFile = directory + "\\..\\" + std::to_string(::GetTickCount()) + ".out";
+    // A name of its own for each run: a file just deleted may not be created again at once.
+    static int runs = 0;
+    const std::string outputFile =
+        directory + "\\..\\" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++runs) + ".out";
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     HANDLE output = ::CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
