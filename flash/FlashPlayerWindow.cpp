@@ -1,35 +1,13 @@
 #include "flash/FlashPlayerWindow.h"
 
-#include "flash/FlashJpegDecoder.h"
+#include "flash/FlashBandWorker.h"
 #include "flash/FlashProperties.h"
 #include "framework/Gdi.h"
-#include "framework/WinHandles.h"
-#include "swf/SwfPlayer.h"
-#include "swf/SwfRenderer.h"
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
-#include <new>
 
 namespace {
-
-constexpr UINT_PTR kFrameTimer = 1;
-
-// The movie file's bytes, read through the system rather than the library's streams, whose
-// locale machinery would more than double the size of the program.
-bool ReadMovieFile(const char* path, std::vector<uint8_t>& data)
-{
-    CHandle file(::CreateFileA(path ? path : "", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7fffffff)
-        return false;
-    data.resize(static_cast<size_t>(size.QuadPart));
-    DWORD nRead = 0;
-    return data.empty() ||
-           (::ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &nRead, nullptr) && nRead == data.size());
-}
 
 class CFlashPlayerWindow {
 public:
@@ -37,36 +15,26 @@ public:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    // Starts loading a movie on the band's worker; the ready state follows when it is done.
     void LoadMovie(const char* path);
+    void OnMovieLoaded(bool bLoaded);
     void SetReadyState(long state);
-    void UpdateTimer();
-    void OnTimer();
-    // Renders the current frame into m_layer at the client's size; returns what changed
-    // since the previous rendering (empty when nothing did).
-    RECT RenderLayer(int w, int h);
+    SIZE ClientSize() const;
     // Draws the whole client area into a device context, through a back buffer.
     void Draw(HDC hdc);
     void PaintParentBackground(HDC hdc);
-    swf::Matrix View(int w, int h) const;
     CFlashState GetState() const;
 
     HWND m_hWnd;
     CFlashProperties m_props;
-    std::unique_ptr<swf::JpegDecoder> m_jpeg;
-    std::unique_ptr<swf::Movie> m_movie;
-    std::unique_ptr<swf::Player> m_player;
-    swf::Renderer m_renderer;
-    std::unique_ptr<swf::Canvas> m_layer;  // the movie's pixels, premultiplied, over nothing
-    std::unique_ptr<swf::Canvas> m_previous;  // the frame before, to find what changed
+    std::unique_ptr<CFlashBandWorker> m_worker;
+    std::unique_ptr<swf::Canvas> m_layer;  // the newest frame, premultiplied, over nothing
     // The back buffer, and what lies under the control, kept while the control keeps its size.
     CBitmap m_bmpBack;
     uint32_t* m_pBackBits = nullptr;
     std::vector<uint32_t> m_background;
     SIZE m_sizeBack{0, 0};
-    bool m_bLayerValid = false;
-    bool m_bTimer = false;
     long m_nReadyState = 0;
-    int m_nFramesDrawn = 0;
 };
 
 bool IsExactFit(const CFlashProperties& props)
@@ -81,18 +49,21 @@ LRESULT CFlashPlayerWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         LoadMovie(reinterpret_cast<const char*>(lParam));
         return 0;
     case WM_FLASH_PLAY:
-        if (m_player) {
-            m_player->Play();
-            UpdateTimer();
-        }
+        if (m_worker)
+            m_worker->Play();
         return 0;
     case WM_FLASH_GETSTATE:
         if (lParam)
             *reinterpret_cast<CFlashState*>(lParam) = GetState();
         return 0;
-    case WM_TIMER:
-        if (wParam == kFrameTimer)
-            OnTimer();
+    case WM_FLASH_LOADED:
+        if (m_worker && lParam == reinterpret_cast<LPARAM>(m_worker.get()))
+            OnMovieLoaded(wParam != FALSE);
+        return 0;
+    case WM_FLASH_FRAME:
+        // Painted whole, so that the band stays over the siblings it overlaps (the title, with
+        // wide fonts).
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
         return 0;
     case WM_ERASEBKGND:
         return 1;  // painting covers everything, from a back buffer
@@ -105,13 +76,12 @@ LRESULT CFlashPlayerWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         Draw(reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_SIZE:
-        m_bLayerValid = false;
+        if (m_worker)
+            m_worker->Resize(ClientSize());
         m_background.clear();
         return 0;
     case WM_DESTROY:
-        if (m_bTimer)
-            ::KillTimer(m_hWnd, kFrameTimer);
-        m_bTimer = false;
+        m_worker.reset();
         return 0;
     default:
         return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
@@ -120,39 +90,35 @@ LRESULT CFlashPlayerWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CFlashPlayerWindow::LoadMovie(const char* path)
 {
-    if (m_bTimer)
-        ::KillTimer(m_hWnd, kFrameTimer);
-    m_bTimer = false;
-    m_player.reset();
-    m_movie.reset();
-    m_bLayerValid = false;
-    m_nFramesDrawn = 0;
+    m_worker.reset();
+    m_layer.reset();
     SetReadyState(1);
-    // A movie that is missing or refused shows nothing and says nothing.
-    try {
-        std::vector<uint8_t> data;
-        if (ReadMovieFile(path, data)) {
-            if (!m_jpeg)
-                m_jpeg = CreateWicJpegDecoder();
-            m_movie = swf::Movie::Load(data.data(), data.size(), m_jpeg.get());
-        }
-    } catch (const swf::FormatError&) {
-        m_movie.reset();
-    } catch (const std::bad_alloc&) {
-        m_movie.reset();
-    }
-    if (m_movie) {
-        m_player = std::make_unique<swf::Player>(*m_movie, m_props.m_bLoop);
-        m_player->Advance();  // the first frame shows at once, playing or not
+    CBandOptions options;
+    options.strPath = path ? path : "";
+    options.bPlay = m_props.m_bPlay;
+    options.bLoop = m_props.m_bLoop;
+    options.bExactFit = IsExactFit(m_props);
+    m_worker = std::make_unique<CFlashBandWorker>(m_hWnd, std::move(options), ClientSize());
+}
+
+void CFlashPlayerWindow::OnMovieLoaded(bool bLoaded)
+{
+    if (bLoaded) {
         m_background.clear();  // a new movie may have a new background colour
-        if (!m_props.m_bPlay)
-            m_player->Stop();
         SetReadyState(2);
         SetReadyState(3);
+    } else {
+        m_worker.reset();
     }
     SetReadyState(4);
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
-    UpdateTimer();
+}
+
+SIZE CFlashPlayerWindow::ClientSize() const
+{
+    RECT rc;
+    ::GetClientRect(m_hWnd, &rc);
+    return {rc.right, rc.bottom};
 }
 
 void CFlashPlayerWindow::SetReadyState(long state)
@@ -164,75 +130,6 @@ void CFlashPlayerWindow::SetReadyState(long state)
     nm.hdr.code = kFlashReadyStateChange;
     nm.nReadyState = state;
     ::SendMessageA(::GetParent(m_hWnd), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
-}
-
-// One timer while something can still change; none once the movie has stopped.
-void CFlashPlayerWindow::UpdateTimer()
-{
-    const bool bWant = m_player && m_player->IsAnimating();
-    if (bWant && !m_bTimer) {
-        const double fps = std::clamp(m_movie->frameRate, 1.0, 120.0);
-        m_bTimer = ::SetTimer(m_hWnd, kFrameTimer, static_cast<UINT>(std::lround(1000 / fps)), nullptr) != 0;
-    } else if (!bWant && m_bTimer) {
-        ::KillTimer(m_hWnd, kFrameTimer);
-        m_bTimer = false;
-    }
-}
-
-void CFlashPlayerWindow::OnTimer()
-{
-    if (m_player && m_player->Advance()) {
-        RECT rc;
-        ::GetClientRect(m_hWnd, &rc);
-        if (rc.right > 0 && rc.bottom > 0 && rc.right <= swf::kMaxCanvasSide && rc.bottom <= swf::kMaxCanvasSide) {
-            // A frame that changes no pixel is not painted. One that does is painted whole, so
-            // that the band stays over the siblings it overlaps (the title, with wide fonts).
-            const RECT changed = RenderLayer(rc.right, rc.bottom);
-            if (!::IsRectEmpty(&changed))
-                ::InvalidateRect(m_hWnd, nullptr, FALSE);
-        }
-    }
-    UpdateTimer();
-}
-
-RECT CFlashPlayerWindow::RenderLayer(int w, int h)
-{
-    std::swap(m_layer, m_previous);
-    if (!m_layer || m_layer->width != w || m_layer->height != h)
-        m_layer = std::make_unique<swf::Canvas>(w, h);
-    else
-        std::fill(m_layer->pixels.begin(), m_layer->pixels.end(), 0);
-    m_renderer.Render(*m_player, *m_layer, View(w, h));
-    m_bLayerValid = true;
-    ++m_nFramesDrawn;
-    if (!m_previous || m_previous->width != w || m_previous->height != h)
-        return {0, 0, w, h};
-    RECT changed{w, h, 0, 0};
-    for (int y = 0; y < h; ++y) {
-        const uint32_t* now = &m_layer->pixels[static_cast<std::size_t>(y) * w];
-        const uint32_t* before = &m_previous->pixels[static_cast<std::size_t>(y) * w];
-        for (int x = 0; x < w; ++x) {
-            if (now[x] != before[x]) {
-                changed.left = std::min<LONG>(changed.left, x);
-                changed.right = std::max<LONG>(changed.right, x + 1);
-                changed.top = std::min<LONG>(changed.top, y);
-                changed.bottom = y + 1;
-            }
-        }
-    }
-    return changed.right > changed.left ? changed : RECT{0, 0, 0, 0};
-}
-
-swf::Matrix CFlashPlayerWindow::View(int w, int h) const
-{
-    const swf::Rect& stage = m_movie->stage;
-    if (IsExactFit(m_props))
-        return swf::ExactFitView(stage, w, h);
-    // Any other scale mode shows the whole stage, centred, without distortion.
-    const double sw = stage.xMax - stage.xMin, sh = stage.yMax - stage.yMin;
-    const double scale = std::min(w / sw, h / sh);
-    return swf::Matrix::Translate((w - sw * scale) / 2, (h - sh * scale) / 2) * swf::Matrix::Scale(scale, scale) *
-           swf::Matrix::Translate(-stage.xMin, -stage.yMin);
 }
 
 void CFlashPlayerWindow::PaintParentBackground(HDC hdc)
@@ -284,7 +181,7 @@ void CFlashPlayerWindow::Draw(HDC hdc)
         if (m_props.IsTransparent()) {
             PaintParentBackground(memory.Get());
         } else {
-            const swf::Rgba bg = m_movie ? m_movie->background : swf::Rgba{255, 255, 255, 255};
+            const swf::Rgba bg = m_worker ? m_worker->Status().background : swf::Rgba{255, 255, 255, 255};
             CGdiObject<HBRUSH> brush;
             brush.Attach(::CreateSolidBrush(RGB(bg.r, bg.g, bg.b)));
             ::FillRect(memory.Get(), &rc, brush.GetSafeHandle());
@@ -300,9 +197,9 @@ void CFlashPlayerWindow::Draw(HDC hdc)
         }
     }
 
-    if (m_player) {
-        if (!m_bLayerValid || m_layer->width != w || m_layer->height != h)
-            RenderLayer(w, h);
+    if (m_worker)
+        m_worker->TakeFrame(m_layer);
+    if (m_worker && m_layer && m_layer->width == w && m_layer->height == h) {
         // The movie over the background: premultiplied source over an opaque destination.
         for (LONG y = clip.top; y < clip.bottom; ++y) {
             const std::size_t row = static_cast<std::size_t>(y) * w;
@@ -326,13 +223,15 @@ void CFlashPlayerWindow::Draw(HDC hdc)
 
 CFlashState CFlashPlayerWindow::GetState() const
 {
+    const CBandStatus band = m_worker ? m_worker->Status() : CBandStatus{};
     CFlashState state;
     state.nReadyState = m_nReadyState;
-    state.bMovieLoaded = m_player != nullptr;
-    state.nFrame = m_player ? m_player->CurrentFrame() : 0;
-    state.bPlaying = m_player && m_player->IsPlaying();
-    state.bTimer = m_bTimer;
-    state.nFramesDrawn = m_nFramesDrawn;
+    state.bMovieLoaded = band.bLoaded;
+    state.nFrame = band.nFrame;
+    state.bPlaying = band.bPlaying;
+    state.bTimer = band.bAnimating;
+    state.nFramesDrawn = band.nFramesDrawn;
+    state.nFramesOverBudget = band.nFramesOverBudget;
     state.bTransparent = m_props.IsTransparent();
     state.bExactFit = IsExactFit(m_props);
     return state;

@@ -1,6 +1,7 @@
 // The animation control's own window, behind the class named by the Shockwave Flash class
-// id: it reads its stored properties when it is created, loads a movie, plays it on a timer
-// at the movie's frame rate and paints it double-buffered over its parent's background.
+// id: it reads its stored properties when it is created, has its worker (FlashBandWorker.h)
+// load and play a movie at the movie's frame rate beside the window's thread, and paints the
+// worker's frames double-buffered over its parent's background.
 // CShockwaveFlash talks to it through the messages below; it reports its ready state to its
 // parent as a WM_NOTIFY.
 #pragma once
@@ -25,8 +26,9 @@ struct CFlashState {
     bool bMovieLoaded = false;
     int nFrame = 0;          // the frame shown, 1-based; 0 without a movie
     bool bPlaying = false;   // the movie's main timeline plays
-    bool bTimer = false;     // the frame timer runs
+    bool bTimer = false;     // frames are stepped at the frame rate
     int nFramesDrawn = 0;    // frames rendered since the movie was set
+    int nFramesOverBudget = 0;  // frames in a row that needed more than their work budget
     bool bTransparent = false;
     bool bExactFit = false;
 };

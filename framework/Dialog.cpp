@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include "framework/DataExchange.h"
+#include "framework/WinApp.h"
 
 #include <iterator>
 
@@ -35,9 +36,20 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM, LPAR
     return dialog->OnInitDialog();
 }
 
+HWND CDialog::ModalOwner() const
+{
+    if (m_pParentWnd)
+        return m_pParentWnd->m_hWnd;
+    const CWinApp* app = CWinApp::Current();
+    const CWnd* main = app ? app->m_pMainWnd : nullptr;
+    if (main && main != this && main->m_hWnd && ::IsWindow(main->m_hWnd))
+        return main->m_hWnd;
+    return nullptr;
+}
+
 INT_PTR CDialog::DoModal()
 {
-    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    HWND owner = ModalOwner();
     bool disabledOwner = owner && ::IsWindowEnabled(owner);
     if (disabledOwner)
         ::EnableWindow(owner, FALSE);

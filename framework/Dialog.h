@@ -1,5 +1,7 @@
 // CDialog: a modal dialog built from a dialog template of the running module. DoModal runs
-// the dialog's own message loop, so PreTranslateMessage sees every message first.
+// the dialog's own message loop, so PreTranslateMessage sees every message first. The dialog
+// is owned by its parent, or without one by the application's main window when there is one;
+// that owner is disabled while the dialog runs.
 #pragma once
 
 #include "framework/Wnd.h"
@@ -35,6 +37,7 @@ protected:
     CWnd* m_pParentWnd;
 
 private:
+    HWND ModalOwner() const;
     static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void RunModalLoop();
 

@@ -40,7 +40,9 @@ bool PumpUntil(HWND dialog, const std::function<bool()>& test, DWORD timeoutMs)
 TEST_F(MainWindowAnimationTest, BandPlaysOnceAndStopsOnItsLastFrame)
 {
     Run([&](HWND dialog, CAnimationDlg& dlg) {
-        // The stored properties: transparent, stretched, waiting for Play, not looping.
+        // The movie loads beside the window; then the stored properties: transparent,
+        // stretched, waiting for Play, not looping.
+        EXPECT_TRUE(PumpUntil(dialog, [&] { return dlg.GetFlash().GetState().nReadyState == 4; }, 5000));
         CFlashState state = dlg.GetFlash().GetState();
         EXPECT_EQ(4, state.nReadyState);
         EXPECT_TRUE(state.bMovieLoaded);
@@ -81,6 +83,7 @@ TEST_F(MainWindowAnimationTest, MissingMovieShowsNothing)
         if (bBroken)
             WriteFileBytes(movie, std::string("FWS\x08\xFF\xFF\0\0garbage", 15));
         Run([&](HWND dialog, CAnimationDlg& dlg) {
+            EXPECT_TRUE(PumpUntil(dialog, [&] { return dlg.GetFlash().GetState().nReadyState == 4; }, 5000));
             const CFlashState state = dlg.GetFlash().GetState();
             EXPECT_EQ(4, state.nReadyState);
             EXPECT_FALSE(state.bMovieLoaded);

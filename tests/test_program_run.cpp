@@ -3,6 +3,7 @@
 #include "config/RegistrySchema.h"
 #include "framework/Wnd.h"
 #include "res/resource.h"
+#include "tests/native/SwfHostileMovies.h"
 #include "tests/support/BitmapCases.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/PlatformBoxes.h"
@@ -56,6 +57,38 @@ TEST_F(ProgramRunTest, AcceptingEveryWindowWritesTheFullExport)
 
     EXPECT_EQ(0u, program.WaitForExit());
     EXPECT_EQ(ReadFileBytes(TestDataFile("sample-export.reg")), ReadFileBytes(m_base.ExportFile()));
+}
+
+TEST_F(ProgramRunTest, AHostileMovieNeitherDelaysNorHoldsTheMainWindow)
+{
+    using namespace swftest;
+    const Bytes frames = ShowFrame() + ShowFrame() + ShowFrame();
+    const HostileMovie movies[] = {
+        {"a button that shows itself three times", Movie(SelfShowingButton() + frames, 240, 130)},
+        {"65535 fill styles over 60,000 edges", Movie(ManyFillsShape(65535, 60000) + frames, 240, 130, 'C')},
+        {"4,190,000 moves of one depth",
+         Movie(Repeat(PlaceObject2({1, -1, 0, 0, true}), 4190000) + frames, 240, 130, 'C')},
+    };
+    for (const HostileMovie& movie : movies) {
+        WriteFileBytes(m_base.Path() + "\\images\\corvane.swf", std::string(movie.file.begin(), movie.file.end()));
+        ::DeleteFileA(m_base.ExportFile().c_str());
+        CProgramRun program(m_base.Path());
+        HWND editor = program.WaitForDialogWith(IDC_HOTKEY_FILE);
+        ASSERT_NE(nullptr, editor) << movie.kind;
+        ::PostMessageA(::GetDlgItem(editor, IDCANCEL), BM_CLICK, 0, 0);
+        HWND cdDialog = program.WaitForDialogWith(IDC_CD_OKAY);
+        ASSERT_NE(nullptr, cdDialog) << movie.kind;
+        ClickField(cdDialog, IDC_CD_OKAY);
+
+        HWND mainWindow = program.WaitForDialogWith(IDC_CLOSE);
+        ASSERT_NE(nullptr, mainWindow) << movie.kind;
+        DWORD_PTR result = 0;
+        EXPECT_NE(0, ::SendMessageTimeoutA(mainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result))
+            << movie.kind << ": the window answers";
+        ClickField(mainWindow, IDC_CLOSE);
+        EXPECT_EQ(0u, program.WaitForExit()) << movie.kind;
+        EXPECT_EQ(ReadFileBytes(TestDataFile("sample-export.reg")), ReadFileBytes(m_base.ExportFile())) << movie.kind;
+    }
 }
 
 TEST_F(ProgramRunTest, ASecondStartTogglesTheRunningMainWindow)

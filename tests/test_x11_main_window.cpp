@@ -1,5 +1,6 @@
 // The main window on a real display with the real pointer: what it shows on the screen, the
-// web-link highlight under the pointer, and dragging by its top strip.
+// web-link highlight under the pointer, dragging by its top strip, and the editors holding it.
+#include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/MainWindowHarness.h"
@@ -51,6 +52,14 @@ RECT ScreenRectOf(HWND hwnd)
     RECT rc{};
     ::GetWindowRect(hwnd, &rc);
     return rc;
+}
+
+// A click of the real pointer at a screen point.
+void ClickAt(POINT p)
+{
+    ::SetCursorPos(p.x, p.y);
+    PressLeftButton(true);
+    PressLeftButton(false);
 }
 
 class X11MainWindowTest : public CMainWindowTest {};
@@ -175,6 +184,55 @@ TEST_F(X11MainWindowTest, TopStripDragsTheWindowAndTheRestDoesNot)
         });
     }
     EXPECT_TRUE(m_boxes.m_boxes.empty());
+}
+
+TEST_F(X11MainWindowTest, EachEditorHoldsTheMainWindowWhileItRuns)
+{
+    struct Case {
+        const char* editor;
+        int field;
+        bool bButton;
+    } cases[] = {
+        {"category editor", IDC_CATEGORY3, false},
+        {"URL icon exchange", IDC_WEBLINK_ICON1, false},
+        {"side-image dialog", IDC_LEFT_IMAGE, false},
+        {"Internet welcome editor", IDC_EDIT_INTERNET_WELCOME, true},
+    };
+    for (const Case& c : cases) {
+        CWinApp app;  // the program's application object, whose main window the editors take as owner
+        Run([&](HWND d, CAnimationDlg& dlg) {
+            app.m_pMainWnd = &dlg;
+            PumpFor(d, 200);
+            const RECT go = ScreenRectOf(::GetDlgItem(d, IDC_GO_TEXT));
+            const POINT goPoint{(go.left + go.right) / 2, (go.top + go.bottom) / 2};
+            CDialogDriver driver;
+            driver.Then([&](HWND editor) {
+                // The editor out of the way of the Go text, which is then clicked for real.
+                const RECT rc = ScreenRectOf(editor);
+                ::SetWindowPos(editor, nullptr, goPoint.x < 512 ? 1024 - (rc.right - rc.left) : 0, 0, 0, 0,
+                               SWP_NOSIZE | SWP_NOZORDER);
+                EXPECT_FALSE(::IsWindowEnabled(d)) << c.editor;
+                ClickAt(goPoint);
+                PumpFor(editor, 300);
+                EXPECT_TRUE(m_boxes.m_boxes.empty()) << c.editor << ": the click opened a box";
+                EXPECT_EQ(1u, driver.m_dialogs.size()) << c.editor << ": the click opened a dialog";
+                ::PostMessageA(editor, WM_COMMAND, IDCANCEL, 0);
+            });
+            if (c.bButton)
+                ClickButtonNow(d, c.field);
+            else
+                ClickFieldNow(d, c.field);
+            EXPECT_TRUE(driver.AllStepsRan()) << c.editor << " did not open";
+            EXPECT_TRUE(::IsWindowEnabled(d)) << c.editor;
+            // Free again: the same click shows the window's message.
+            ClickAt(goPoint);
+            PumpFor(d, 300);
+            EXPECT_EQ(1u, m_boxes.m_boxes.size()) << c.editor;
+            m_boxes.m_boxes.clear();
+            ::SetCursorPos(1000, 700);
+            dlg.EndDialog(IDCANCEL);
+        });
+    }
 }
 
 }  // namespace

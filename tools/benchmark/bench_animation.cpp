@@ -4,9 +4,13 @@
 //   (process CPU time over wall time, in this process, which runs the main window).
 // - How many frames the control drew, and how long its timer ran.
 // - The SWF core's parse time and per-frame render time of the sample in this build.
+// - For each hostile movie as corvane.swf, the main window in a process of its own (this program
+//   with --hostile N BASE): how long after its creation it is painted, the longest time one
+//   message held its loop, the process's peak memory, and the CPU share while the band runs.
 // Run it under Xvfb (scripts/bench.sh). It prints figures; it asserts nothing.
 #include "mainwnd/AnimationDlg.h"
 #include "swf/SwfRenderer.h"
+#include "tests/native/SwfHostileMovies.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/MainWindowHarness.h"
 #include "tests/support/PlatformBoxes.h"
@@ -14,8 +18,11 @@
 #include "tests/support/TestRegistry.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -68,10 +75,80 @@ void CoreFigures(const std::string& path)
     }
 }
 
+// The main window with hostile movie `index`; runs in its own process, in `base`.
+int RunHostile(std::size_t index, const std::string& base)
+{
+    const swftest::HostileMovie movie = swftest::FullSizeHostileMovies().at(index);
+    WriteFileBytes(base + "\\images\\corvane.swf", std::string(movie.file.begin(), movie.file.end()));
+    ::SetCurrentDirectoryA(base.c_str());
+    CMessageBoxRecorder boxes;
+    CDialogDriver driver;
+    CAnimationDlg dlg;
+    double painted = 0, longest = 0, cpuShare = 0, closeStart = 0;
+    CFlashState state;
+    const double created = WallMilliseconds();
+    driver.Then([&](HWND dialog) {
+        ::UpdateWindow(dialog);
+        painted = WallMilliseconds() - created;
+        // Three seconds of the window's loop, one message at a time.
+        const double wall0 = WallMilliseconds(), cpu0 = CpuMilliseconds();
+        while (WallMilliseconds() - wall0 < 3000) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG msg;
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                const double t0 = WallMilliseconds();
+                if (!::IsDialogMessageA(dialog, &msg))
+                    ::DispatchMessageA(&msg);
+                longest = std::max(longest, WallMilliseconds() - t0);
+            }
+        }
+        cpuShare = 100 * (CpuMilliseconds() - cpu0) / (WallMilliseconds() - wall0);
+        state = dlg.GetFlash().GetState();
+        closeStart = WallMilliseconds();
+        dlg.EndDialog(IDCANCEL);
+    });
+    dlg.DoModal();
+    const double closed = WallMilliseconds() - closeStart;
+    PROCESS_MEMORY_COUNTERS memory{};
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
+    std::printf("hostile band: %s: painted %.0f ms after creation; longest message %.0f ms; CPU %.0f %% of one core; "
+                "peak memory %.0f MB; closed in %.0f ms; movie %s, %d frames drawn, %d over budget in a row, %s\n",
+                movie.kind, painted, longest, cpuShare, memory.PeakWorkingSetSize / 1048576.0, closed,
+                state.bMovieLoaded ? "loaded" : "refused", state.nFramesDrawn, state.nFramesOverBudget,
+                state.bTimer ? "still stepping" : "not stepping");
+    return 0;
+}
+
+// Each hostile movie in a process of its own, its figures on this program's output.
+void HostileFigures(const std::string& base)
+{
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    for (std::size_t i = 0; i < swftest::FullSizeHostileMovies().size(); ++i) {
+        std::string command = "\"" + std::string(self) + "\" --hostile " + std::to_string(i) + " \"" + base + "\"";
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+        si.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+        si.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+            continue;
+        const double start = WallMilliseconds();
+        ::WaitForSingleObject(pi.hProcess, 120000);
+        std::printf("hostile band: the process took %.0f ms from its start to its end\n", WallMilliseconds() - start);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
+}
+
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc == 4 && std::strcmp(argv[1], "--hostile") == 0)
+        return RunHostile(std::strtoul(argv[2], nullptr, 10), argv[3]);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     InstallSampleRegistry();
     CScratchDirectory base;
@@ -102,5 +179,6 @@ int main()
         return 1;
     }
     CoreFigures(base.Path() + "\\images\\corvane.swf");
+    HostileFigures(base.Path());
     return 0;
 }
