@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 
 namespace swf {
 namespace {
@@ -541,23 +540,6 @@ std::vector<uint8_t> Inflate(const uint8_t* data, std::size_t size, std::size_t 
     inflateEnd(&z);
     out.resize(produced);
     return out;
-}
-
-std::vector<uint8_t> ReadMovieFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file)
-        throw FormatError("the movie cannot be read");
-    const std::streamoff size = file.tellg();
-    if (size < 0)
-        throw FormatError("the movie cannot be read");
-    if (static_cast<unsigned long long>(size) > kMaxMovieBytes)
-        throw FormatError("the movie is too large");
-    std::vector<uint8_t> data(static_cast<std::size_t>(size));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(data.data()), size))
-        throw FormatError("the movie cannot be read");
-    return data;
 }
 
 std::unique_ptr<Movie> Movie::Load(const uint8_t* data, std::size_t size, JpegDecoder* jpeg, std::size_t maxBytes,

@@ -200,29 +200,19 @@ TEST_F(X11MainWindowTest, EachEditorHoldsTheMainWindowWhileItRuns)
     };
     for (const Case& c : cases) {
         CWinApp app;  // the program's application object, whose main window the editors take as owner
-        Run([&](HWND d, CAnimationDlg& dlg) {
-            app.m_pMainWnd = &dlg;
+        CAnimationDlg dlg;
+        app.m_pMainWnd = &dlg;
+        POINT goPoint{};
+        CDialogDriver driver;
+        driver.Then([&](HWND d) {
             PumpFor(d, 200);
             const RECT go = ScreenRectOf(::GetDlgItem(d, IDC_GO_TEXT));
-            const POINT goPoint{(go.left + go.right) / 2, (go.top + go.bottom) / 2};
-            CDialogDriver driver;
-            driver.Then([&](HWND editor) {
-                // The editor out of the way of the Go text, which is then clicked for real.
-                const RECT rc = ScreenRectOf(editor);
-                ::SetWindowPos(editor, nullptr, goPoint.x < 512 ? 1024 - (rc.right - rc.left) : 0, 0, 0, 0,
-                               SWP_NOSIZE | SWP_NOZORDER);
-                EXPECT_FALSE(::IsWindowEnabled(d)) << c.editor;
-                ClickAt(goPoint);
-                PumpFor(editor, 300);
-                EXPECT_TRUE(m_boxes.m_boxes.empty()) << c.editor << ": the click opened a box";
-                EXPECT_EQ(1u, driver.m_dialogs.size()) << c.editor << ": the click opened a dialog";
-                ::PostMessageA(editor, WM_COMMAND, IDCANCEL, 0);
-            });
+            goPoint = {(go.left + go.right) / 2, (go.top + go.bottom) / 2};
             if (c.bButton)
                 ClickButtonNow(d, c.field);
             else
                 ClickFieldNow(d, c.field);
-            EXPECT_TRUE(driver.AllStepsRan()) << c.editor << " did not open";
+            EXPECT_EQ(2u, driver.m_dialogs.size()) << c.editor << ": it opened, and the click on the window opened nothing";
             EXPECT_TRUE(::IsWindowEnabled(d)) << c.editor;
             // Free again: the same click shows the window's message.
             ClickAt(goPoint);
@@ -232,6 +222,19 @@ TEST_F(X11MainWindowTest, EachEditorHoldsTheMainWindowWhileItRuns)
             ::SetCursorPos(1000, 700);
             dlg.EndDialog(IDCANCEL);
         });
+        driver.Then([&](HWND editor) {
+            // The editor out of the way of the Go text, which is then clicked for real.
+            const RECT rc = ScreenRectOf(editor);
+            ::SetWindowPos(editor, nullptr, goPoint.x < 512 ? 1024 - (rc.right - rc.left) : 0, 0, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER);
+            EXPECT_FALSE(::IsWindowEnabled(dlg.m_hWnd)) << c.editor;
+            ClickAt(goPoint);
+            PumpFor(editor, 300);
+            EXPECT_TRUE(m_boxes.m_boxes.empty()) << c.editor << ": the click opened a box";
+            ::PostMessageA(editor, WM_COMMAND, IDCANCEL, 0);
+        });
+        dlg.DoModal();
+        EXPECT_TRUE(driver.AllStepsRan()) << c.editor << " did not open";
     }
 }
 
