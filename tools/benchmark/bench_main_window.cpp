@@ -88,11 +88,12 @@ INT_PTR CALLBACK MinimalDialogProc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG;
 }
 
-double OpenMinimalDialog(const CMinimalTemplate& t)
+// Creation to painted of a dialog that the platform makes from a template, with no code of ours.
+double OpenTemplateDialog(const void* dialogTemplate)
 {
     const LONGLONG start = Now();
     HWND dialog = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr),
-                                               reinterpret_cast<const DLGTEMPLATE*>(t.words), nullptr,
+                                               static_cast<const DLGTEMPLATE*>(dialogTemplate), nullptr,
                                                &MinimalDialogProc, 0);
     ::ShowWindow(dialog, SW_SHOWNORMAL);
     ::UpdateWindow(dialog);
@@ -115,20 +116,6 @@ std::vector<char> MainWindowTemplate()
     style |= DS_NOFAILCREATE;
     std::memcpy(copy.data() + 12, &style, sizeof(style));
     return copy;
-}
-
-double OpenPlatformFloor(const std::vector<char>& dialogTemplate)
-{
-    const LONGLONG start = Now();
-    HWND dialog = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr),
-                                               reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), nullptr,
-                                               &MinimalDialogProc, 0);
-    ::ShowWindow(dialog, SW_SHOWNORMAL);
-    ::UpdateWindow(dialog);
-    const double elapsed = Milliseconds(start, Now());
-    ::DestroyWindow(dialog);
-    PumpMessages(nullptr);
-    return elapsed;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -362,9 +349,9 @@ int main(int argc, char** argv)
 
     // One of each first, so that the classes, fonts and files are warm.
     const CMinimalTemplate minimal = MakeMinimalTemplate();
-    OpenMinimalDialog(minimal);
+    OpenTemplateDialog(minimal.words);
     const std::vector<char> floorTemplate = MainWindowTemplate();
-    OpenPlatformFloor(floorTemplate);
+    OpenTemplateDialog(floorTemplate.data());
     OpenMainWindow();
 
     CFigures minimalFigures;
@@ -374,8 +361,8 @@ int main(int argc, char** argv)
     CFigures painted;
     COpening last;
     for (int i = 0; i < runs; ++i) {
-        minimalFigures.Add(OpenMinimalDialog(minimal));
-        floor.Add(OpenPlatformFloor(floorTemplate));
+        minimalFigures.Add(OpenTemplateDialog(minimal.words));
+        floor.Add(OpenTemplateDialog(floorTemplate.data()));
         last = OpenMainWindow();
         constructed.Add(last.constructed);
         initialised.Add(last.initialised);
