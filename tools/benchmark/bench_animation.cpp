@@ -5,8 +5,9 @@
 // - How many frames the control drew, and how long its timer ran.
 // - The SWF core's parse time and per-frame render time of the sample in this build.
 // - For each hostile movie as corvane.swf, the main window in a process of its own (this program
-//   with --hostile N BASE): how long after its creation it is painted, the longest time one
-//   message held its loop, the process's peak memory, and the CPU share while the band runs.
+//   with --hostile BASE, the movie written beforehand): how long after its creation it is
+//   painted, the longest time one message held its loop, the process's peak memory, and the
+//   CPU share while the band runs.
 // Run it under Xvfb (scripts/bench.sh). It prints figures; it asserts nothing.
 #include "mainwnd/AnimationDlg.h"
 #include "swf/SwfRenderer.h"
@@ -75,11 +76,10 @@ void CoreFigures(const std::string& path)
     }
 }
 
-// The main window with hostile movie `index`; runs in its own process, in `base`.
-int RunHostile(std::size_t index, const std::string& base)
+// The main window with the movie already written in `base`; runs in its own process, so that
+// its peak memory is the window's alone.
+int RunHostile(const std::string& base)
 {
-    const swftest::HostileMovie movie = swftest::FullSizeHostileMovies().at(index);
-    WriteFileBytes(base + "\\images\\corvane.swf", std::string(movie.file.begin(), movie.file.end()));
     ::SetCurrentDirectoryA(base.c_str());
     CMessageBoxRecorder boxes;
     CDialogDriver driver;
@@ -111,9 +111,9 @@ int RunHostile(std::size_t index, const std::string& base)
     const double closed = WallMilliseconds() - closeStart;
     PROCESS_MEMORY_COUNTERS memory{};
     ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
-    std::printf("hostile band: %s: painted %.0f ms after creation; longest message %.0f ms; CPU %.0f %% of one core; "
+    std::printf("  painted %.0f ms after creation; longest message %.0f ms; CPU %.0f %% of one core; "
                 "peak memory %.0f MB; closed in %.0f ms; movie %s, %d frames drawn, %d over budget in a row, %s\n",
-                movie.kind, painted, longest, cpuShare, memory.PeakWorkingSetSize / 1048576.0, closed,
+                painted, longest, cpuShare, memory.PeakWorkingSetSize / 1048576.0, closed,
                 state.bMovieLoaded ? "loaded" : "refused", state.nFramesDrawn, state.nFramesOverBudget,
                 state.bTimer ? "still stepping" : "not stepping");
     return 0;
@@ -124,8 +124,10 @@ void HostileFigures(const std::string& base)
 {
     char self[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    for (std::size_t i = 0; i < swftest::FullSizeHostileMovies().size(); ++i) {
-        std::string command = "\"" + std::string(self) + "\" --hostile " + std::to_string(i) + " \"" + base + "\"";
+    for (const swftest::HostileMovie& movie : swftest::FullSizeHostileMovies()) {
+        WriteFileBytes(base + "\\images\\corvane.swf", std::string(movie.file.begin(), movie.file.end()));
+        std::printf("hostile band: %s\n", movie.kind);
+        std::string command = "\"" + std::string(self) + "\" --hostile \"" + base + "\"";
         STARTUPINFOA si{};
         si.cb = sizeof(si);
         si.dwFlags = STARTF_USESTDHANDLES;
@@ -137,7 +139,7 @@ void HostileFigures(const std::string& base)
             continue;
         const double start = WallMilliseconds();
         ::WaitForSingleObject(pi.hProcess, 120000);
-        std::printf("hostile band: the process took %.0f ms from its start to its end\n", WallMilliseconds() - start);
+        std::printf("  the process took %.0f ms from its start to its end\n", WallMilliseconds() - start);
         ::CloseHandle(pi.hThread);
         ::CloseHandle(pi.hProcess);
     }
@@ -147,8 +149,8 @@ void HostileFigures(const std::string& base)
 
 int main(int argc, char** argv)
 {
-    if (argc == 4 && std::strcmp(argv[1], "--hostile") == 0)
-        return RunHostile(std::strtoul(argv[2], nullptr, 10), argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "--hostile") == 0)
+        return RunHostile(argv[2]);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     InstallSampleRegistry();
     CScratchDirectory base;
