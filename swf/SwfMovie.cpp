@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 
 namespace swf {
 namespace {
@@ -43,14 +44,22 @@ enum Tag : uint16_t {
     kDefineMorphShape2 = 84,
 };
 
+// What a tree node of the dictionary or of the labels takes besides its value.
+constexpr std::size_t kNodeBytes = 64;
+
 // Parsing state shared by the root and its sprites.
 class Loader {
 public:
-    Loader(Movie& movie, JpegDecoder* jpeg) : m_movie(movie), m_jpeg(jpeg) {}
+    Loader(Movie& movie, JpegDecoder* jpeg, ByteBudget& bytes) : m_movie(movie), m_jpeg(jpeg), m_bytes(bytes) {}
     void ReadTags(Reader& r, Timeline& timeline, bool inSprite);
 
 private:
-    void Define(uint16_t id, CharacterKind kind) { m_movie.kinds[id] = kind; }
+    // Enters a character of `bytes` (its value in its kind's map) into the dictionary.
+    void Define(uint16_t id, CharacterKind kind, std::size_t bytes)
+    {
+        m_bytes.Spend(1, 2 * kNodeBytes + bytes);
+        m_movie.kinds[id] = kind;
+    }
     void ReadDefinition(uint16_t code, Reader& body);
     PlaceCommand ReadPlace(uint16_t code, Reader& body);
     std::vector<Action> ReadActions(Reader& body);
@@ -59,27 +68,19 @@ private:
     void ReadFont(uint16_t code, Reader& body);
     void ReadText(Reader& body, bool alpha);
     void ReadButton(Reader& body, bool version2);
-    void CountCommand();
     void CountPixels(std::size_t w, std::size_t h);
 
     Movie& m_movie;
     JpegDecoder* m_jpeg;
-    ParseBudget m_budget;
-    std::size_t m_nCommands = 0;
-    std::size_t m_nPixels = 0;
+    ByteBudget& m_bytes;
     std::vector<uint8_t> m_jpegTables;
 };
 
-void Loader::CountCommand()
-{
-    if (++m_nCommands > kMaxTotalCommands)
-        throw FormatError("the movie has too many timeline commands");
-}
-
 void Loader::CountPixels(std::size_t w, std::size_t h)
 {
-    if (w * h > kMaxBitmapPixels || (m_nPixels += w * h) > kMaxTotalBitmapPixels)
+    if (w * h > kMaxBitmapPixels)
         throw FormatError("the movie's bitmaps are too large");
+    m_bytes.Spend(w * h, sizeof(uint32_t));
 }
 
 void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
@@ -94,26 +95,29 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
         if (length > r.Remaining())
             throw FormatError("a tag runs past the end of the movie");
         Reader body = r.Sub(length);
+        if (code == kPlaceObject || code == kPlaceObject2 || code == kPlaceObject3 || code == kRemoveObject ||
+            code == kRemoveObject2 || code == kDoAction)
+            m_bytes.Spend(1, sizeof(Command));
         switch (code) {
         case kEnd:
             return;
         case kShowFrame:
             if (timeline.frames.size() >= static_cast<std::size_t>(kMaxFrames))
                 throw FormatError("a timeline has too many frames");
+            m_bytes.Spend(1, sizeof(frame));
+            frame.shrink_to_fit();
             timeline.frames.push_back(std::move(frame));
             frame.clear();
             break;
         case kPlaceObject:
         case kPlaceObject2:
         case kPlaceObject3: {
-            CountCommand();
             Command c{Command::kPlace, ReadPlace(code, body), {}};
             frame.push_back(std::move(c));
             break;
         }
         case kRemoveObject:
         case kRemoveObject2: {
-            CountCommand();
             Command c{Command::kRemove, {}, {}};
             if (code == kRemoveObject)
                 body.U16();
@@ -122,14 +126,16 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
             break;
         }
         case kDoAction: {
-            CountCommand();
             Command c{Command::kActions, {}, ReadActions(body)};
             frame.push_back(std::move(c));
             break;
         }
-        case kFrameLabel:
-            timeline.labels.emplace(body.ReadString(), static_cast<int>(timeline.frames.size()));
+        case kFrameLabel: {
+            std::string label = body.ReadString();
+            m_bytes.Spend(1, kNodeBytes + label.size());
+            timeline.labels.emplace(std::move(label), static_cast<int>(timeline.frames.size()));
             break;
+        }
         case kSetBackgroundColor:
             if (!inSprite)
                 m_movie.background = body.ReadRgb();
@@ -152,15 +158,15 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
     case kDefineShape4: {
         const uint16_t id = body.U16();
         const int version = code == kDefineShape ? 1 : code == kDefineShape2 ? 2 : code == kDefineShape3 ? 3 : 4;
-        m_movie.shapes[id] = ReadShape(body, version, m_budget);
-        Define(id, CharacterKind::kShape);
+        Define(id, CharacterKind::kShape, sizeof(Shape));
+        m_movie.shapes[id] = ReadShape(body, version, m_bytes);
         break;
     }
     case kDefineMorphShape:
     case kDefineMorphShape2: {
         const uint16_t id = body.U16();
-        m_movie.morphs[id] = ReadMorphShape(body, code == kDefineMorphShape ? 1 : 2, m_budget);
-        Define(id, CharacterKind::kMorph);
+        Define(id, CharacterKind::kMorph, sizeof(MorphShape));
+        m_movie.morphs[id] = ReadMorphShape(body, code == kDefineMorphShape ? 1 : 2, m_bytes);
         break;
     }
     case kDefineBitsLossless:
@@ -168,6 +174,7 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
         ReadLossless(body, code == kDefineBitsLossless2);
         break;
     case kJpegTables:
+        m_bytes.Spend(body.Remaining());
         m_jpegTables.assign(body.Here(), body.Here() + body.Remaining());
         break;
     case kDefineBits:
@@ -191,10 +198,10 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
     case kDefineSprite: {
         const uint16_t id = body.U16();
         body.U16();  // frame count: the ShowFrame tags count
+        Define(id, CharacterKind::kSprite, sizeof(Sprite));
         Sprite sprite;
         ReadTags(body, sprite.timeline, true);
         m_movie.sprites[id] = std::move(sprite);
-        Define(id, CharacterKind::kSprite);
         break;
     }
     default:
@@ -246,6 +253,7 @@ std::vector<Action> Loader::ReadActions(Reader& body)
         if (code == 0)
             break;
         Reader data = code >= 0x80 ? body.Sub(body.U16()) : Reader(nullptr, 0);
+        m_bytes.Spend(1, sizeof(Action) + data.Remaining());
         switch (code) {
         case 0x04: actions.push_back({Action::kNextFrame, 0, {}}); break;
         case 0x05: actions.push_back({Action::kPrevFrame, 0, {}}); break;
@@ -273,6 +281,7 @@ void Loader::ReadLossless(Reader& body, bool alpha)
     const std::size_t pixelBytes = format == 3 ? 1 : format == 4 ? 2 : 4;
     const std::size_t stride = (w * pixelBytes + 3) & ~std::size_t{3};
     const std::size_t expected = colors * entry + stride * h;
+    m_bytes.Spend(expected);  // the inflated data, while the pixels are made
     const std::vector<uint8_t> data = Inflate(body.Here(), body.Remaining(), expected);
     if (data.size() < expected)
         throw FormatError("a lossless bitmap is truncated");
@@ -309,8 +318,9 @@ void Loader::ReadLossless(Reader& body, bool alpha)
             }
         }
     }
+    m_bytes.Refund(expected);
+    Define(id, CharacterKind::kBitmap, sizeof(Bitmap));
     m_movie.bitmaps[id] = std::move(bmp);
-    Define(id, CharacterKind::kBitmap);
 }
 
 // Drops a leading "FF D9 FF D8" that old encoders put before the image.
@@ -334,6 +344,9 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
             throw FormatError("a JPEG bitmap's alpha lies outside it");
     }
     Reader image = body.Sub(imageBytes);
+    // The stream joined with the shared tables, while it is decoded.
+    const std::size_t streamBytes = image.Remaining() + m_jpegTables.size();
+    m_bytes.Spend(streamBytes);
     std::vector<uint8_t> stream;
     if (code == kDefineBits && m_jpegTables.size() >= 2) {
         // The shared tables without their end marker, then the image without its start marker.
@@ -355,12 +368,14 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
         AppendJpeg(stream, image.Here(), image.Remaining());
     }
     Bitmap bmp;
-    const std::size_t room = std::min(kMaxBitmapPixels, kMaxTotalBitmapPixels - m_nPixels);
+    const std::size_t room = std::min(kMaxBitmapPixels, m_bytes.Left() / sizeof(uint32_t));
     if (m_jpeg && m_jpeg->Decode(stream.data(), stream.size(), room, bmp) && bmp.width > 0 && bmp.height > 0 &&
         bmp.pixels.size() == static_cast<std::size_t>(bmp.width) * bmp.height) {
         CountPixels(bmp.width, bmp.height);
         if (code == kDefineBitsJpeg3 && body.Remaining() > 0) {
+            m_bytes.Spend(bmp.pixels.size());
             const std::vector<uint8_t> alpha = Inflate(body.Here(), body.Remaining(), bmp.pixels.size());
+            m_bytes.Refund(bmp.pixels.size());
             for (std::size_t i = 0; i < alpha.size(); ++i) {
                 const Rgba c = {static_cast<uint8_t>(bmp.pixels[i] >> 16), static_cast<uint8_t>(bmp.pixels[i] >> 8),
                                 static_cast<uint8_t>(bmp.pixels[i]), alpha[i]};
@@ -370,8 +385,9 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
     } else {
         bmp = Bitmap{};  // a JPEG that cannot be decoded is drawn as nothing
     }
+    m_bytes.Refund(streamBytes);
+    Define(id, CharacterKind::kBitmap, sizeof(Bitmap));
     m_movie.bitmaps[id] = std::move(bmp);
-    Define(id, CharacterKind::kBitmap);
 }
 
 void Loader::ReadFont(uint16_t code, Reader& body)
@@ -399,21 +415,24 @@ void Loader::ReadFont(uint16_t code, Reader& body)
     }
     if (count * (wide ? 4 : 2) > tableSize)
         throw FormatError("a font's glyph table is truncated");
+    Define(id, CharacterKind::kFont, sizeof(Font));
+    m_bytes.Spend(count, sizeof(std::size_t));
     for (std::size_t i = 0; i < count; ++i)
         offsets.push_back(wide ? body.U32() : body.U16());
     for (std::size_t i = 0; i < count; ++i) {
         if (offsets[i] >= tableSize)
             throw FormatError("a font's glyph lies outside it");
         Reader glyph(table + offsets[i], tableSize - offsets[i]);
-        font.glyphs.push_back(ReadGlyph(glyph, m_budget));
+        font.glyphs.push_back(ReadGlyph(glyph, m_bytes));
     }
+    m_bytes.Refund(count * sizeof(std::size_t));
     m_movie.fonts[id] = std::move(font);
-    Define(id, CharacterKind::kFont);
 }
 
 void Loader::ReadText(Reader& body, bool alpha)
 {
     const uint16_t id = body.U16();
+    Define(id, CharacterKind::kText, sizeof(Text));
     body.ReadRect();
     Text text;
     text.matrix = body.ReadMatrix();
@@ -438,24 +457,23 @@ void Loader::ReadText(Reader& body, bool alpha)
         if (flags & 0x08)
             run.height = body.U16();
         run.glyphs.clear();
-        for (int n = body.U8(); n > 0; --n) {
+        const int count = body.U8();
+        m_bytes.Spend(1, sizeof(TextRun) + count * sizeof(TextGlyph));
+        for (int n = count; n > 0; --n) {
             const int index = static_cast<int>(body.UB(glyphBits));
             run.glyphs.push_back({index, x});
             x += body.SB(advanceBits);
         }
         body.Align();
-        if (m_budget.edges < run.glyphs.size())
-            throw FormatError("the movie has too many glyphs");
-        m_budget.edges -= run.glyphs.size();
         text.runs.push_back(run);
     }
     m_movie.texts[id] = std::move(text);
-    Define(id, CharacterKind::kText);
 }
 
 void Loader::ReadButton(Reader& body, bool version2)
 {
     const uint16_t id = body.U16();
+    Define(id, CharacterKind::kButton, sizeof(Button));
     if (version2) {
         body.U8();   // track as menu
         body.U16();  // offset of the actions
@@ -471,15 +489,16 @@ void Loader::ReadButton(Reader& body, bool version2)
         rec.matrix = body.ReadMatrix();
         if (version2)
             rec.cxform = body.ReadCxForm(true);
-        if (flags & 1)
+        if (flags & 1) {
+            m_bytes.Spend(1, sizeof(ButtonRecord));
             button.upState.push_back(rec);
+        }
         if (flags & 0x30)
             break;  // filter lists and blend modes end what is read of the states
     }
     std::stable_sort(button.upState.begin(), button.upState.end(),
                      [](const ButtonRecord& p, const ButtonRecord& q) { return p.depth < q.depth; });
     m_movie.buttons[id] = std::move(button);
-    Define(id, CharacterKind::kButton);
 }
 
 }  // namespace
@@ -533,7 +552,24 @@ std::vector<uint8_t> Inflate(const uint8_t* data, std::size_t size, std::size_t 
     return out;
 }
 
-std::unique_ptr<Movie> Movie::Load(const uint8_t* data, std::size_t size, JpegDecoder* jpeg)
+std::vector<uint8_t> ReadMovieFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        throw FormatError("the movie cannot be read");
+    const std::streamoff size = file.tellg();
+    if (size < 0)
+        throw FormatError("the movie cannot be read");
+    if (static_cast<unsigned long long>(size) > kMaxMovieBytes)
+        throw FormatError("the movie is too large");
+    std::vector<uint8_t> data(static_cast<std::size_t>(size));
+    file.seekg(0);
+    if (!file.read(reinterpret_cast<char*>(data.data()), size))
+        throw FormatError("the movie cannot be read");
+    return data;
+}
+
+std::unique_ptr<Movie> Movie::Load(const uint8_t* data, std::size_t size, JpegDecoder* jpeg, std::size_t maxBytes)
 {
     if (size < 8 || data[1] != 'W' || data[2] != 'S' || (data[0] != 'F' && data[0] != 'C' && data[0] != 'Z'))
         throw FormatError("not a Flash movie");
@@ -544,12 +580,16 @@ std::unique_ptr<Movie> Movie::Load(const uint8_t* data, std::size_t size, JpegDe
     const std::size_t declared = data[4] | data[5] << 8 | data[6] << 16 | static_cast<std::size_t>(data[7]) << 24;
     if (declared < 8)
         throw FormatError("the movie's length is wrong");
-    if (declared > kMaxMovieBytes)
+    if (declared > maxBytes || size > maxBytes)
         throw FormatError("the movie is too large");
+    // The file and its inflated body count against the movie's bytes while it loads.
+    ByteBudget bytes(maxBytes);
+    bytes.Spend(size);
     std::vector<uint8_t> inflated;
     const uint8_t* body = data + 8;
     std::size_t bodySize = std::min(size, declared) - 8;
     if (data[0] == 'C') {
+        bytes.Spend(declared - 8);
         inflated = Inflate(data + 8, size - 8, declared - 8);
         body = inflated.data();
         bodySize = inflated.size();
@@ -564,7 +604,8 @@ std::unique_ptr<Movie> Movie::Load(const uint8_t* data, std::size_t size, JpegDe
         throw FormatError("the movie's stage is too large");
     movie->frameRate = r.U16() / 256.0;
     movie->frameCount = r.U16();
-    Loader loader(*movie, jpeg);
+    bytes.Spend(1, sizeof(Movie));
+    Loader loader(*movie, jpeg, bytes);
     loader.ReadTags(r, movie->root, false);
     return movie;
 }

@@ -105,9 +105,10 @@ enum class CharacterKind : uint8_t { kShape, kMorph, kBitmap, kFont, kText, kBut
 
 class Movie {
 public:
-    // Parses a whole file. Throws FormatError for a movie it refuses; `jpeg` may be null
-    // (JPEG bitmaps then stay empty).
-    static std::unique_ptr<Movie> Load(const uint8_t* data, std::size_t size, JpegDecoder* jpeg);
+    // Parses a whole file. Throws FormatError for a movie it refuses, among them one that
+    // would take more than `maxBytes`; `jpeg` may be null (JPEG bitmaps then stay empty).
+    static std::unique_ptr<Movie> Load(const uint8_t* data, std::size_t size, JpegDecoder* jpeg,
+                                       std::size_t maxBytes = kMaxMovieBytes);
 
     int version = 0;
     Rect stage;
@@ -125,6 +126,10 @@ public:
     std::map<uint16_t, Button> buttons;
     std::map<uint16_t, Sprite> sprites;
 };
+
+// The bytes of a movie file. Its size is looked at first: a file larger than kMaxMovieBytes
+// is refused before anything is read. Throws FormatError.
+std::vector<uint8_t> ReadMovieFile(const std::string& path);
 
 // Inflates zlib data into at most `limit` bytes; throws FormatError for corrupt data or more.
 std::vector<uint8_t> Inflate(const uint8_t* data, std::size_t size, std::size_t limit);

@@ -2,7 +2,8 @@
 
 namespace swf {
 
-Player::Player(const Movie& movie, bool loop) : m_movie(movie), m_bLoop(loop), m_root(movie.root)
+Player::Player(const Movie& movie, bool loop, std::size_t frameUnits)
+    : m_movie(movie), m_bLoop(loop), m_root(movie.root), m_work(frameUnits)
 {
     m_root.m_bFresh = false;
 }
@@ -11,6 +12,7 @@ bool Player::Advance()
 {
     m_bChanged = false;
     m_nActionsLeft = kMaxActionsPerFrame;
+    m_work.Reset();
     if (m_root.m_bPlaying && m_root.FrameCount() > 0) {
         if (m_root.m_nFrame + 1 < m_root.FrameCount())
             EnterFrame(m_root, m_root.m_nFrame + 1, true, 0);
@@ -29,6 +31,8 @@ void Player::StepChildren(Clip& clip, int nesting)
         Clip* child = object.clip.get();
         if (!child)
             continue;
+        if (!m_work.Take(1, kCostCommand))
+            return;
         if (child->m_bFresh) {
             child->m_bFresh = false;
             continue;
@@ -48,12 +52,16 @@ void Player::EnterFrame(Clip& clip, int frame, bool runActions, int nesting)
 {
     clip.m_nFrame = frame;
     for (const Command& c : clip.m_timeline->frames[frame]) {
+        if (!m_work.Take(1, kCostCommand))
+            return;
         if (c.kind == Command::kPlace) {
             Place(clip, c.place, nesting);
         } else if (c.kind == Command::kRemove) {
             auto it = clip.m_list.find(c.place.depth);
             if (it != clip.m_list.end()) {
-                m_nObjects -= Tally(it->second);
+                const std::size_t removed = Tally(it->second);
+                m_work.Take(removed, kCostCommand);
+                m_nObjects -= removed;
                 clip.m_list.erase(it);
                 m_bChanged = true;
             }
@@ -79,7 +87,7 @@ void Player::GotoFrame(Clip& clip, int frame, int nesting)
         clip.m_nFrame = -1;
         m_bChanged = true;
     }
-    for (int f = clip.m_nFrame + 1; f <= frame; ++f)
+    for (int f = clip.m_nFrame + 1; f <= frame && !m_work.Spent(); ++f)
         EnterFrame(clip, f, false, nesting);
 }
 
@@ -104,7 +112,8 @@ void Player::Place(Clip& clip, const PlaceCommand& p, int nesting)
         m_nObjects -= Tally(o) - 1;
         o.clip.reset();
         auto kind = m_movie.kinds.find(p.characterId);
-        if (kind != m_movie.kinds.end() && kind->second == CharacterKind::kSprite && nesting < kMaxSpriteNesting) {
+        if (kind != m_movie.kinds.end() && kind->second == CharacterKind::kSprite && nesting < kMaxSpriteNesting &&
+            m_work.Take(1, kCostObject)) {
             o.clip = std::make_unique<Clip>(m_movie.sprites.at(p.characterId).timeline);
             if (o.clip->FrameCount() > 0)
                 EnterFrame(*o.clip, 0, true, nesting + 1);

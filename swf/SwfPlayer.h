@@ -2,6 +2,7 @@
 // sprite, frame stepping and the timeline actions.
 #pragma once
 
+#include "swf/SwfBudget.h"
 #include "swf/SwfMovie.h"
 
 #include <cstdint>
@@ -42,10 +43,16 @@ private:
 class Player {
 public:
     // `loop`: the root starts again after its last frame instead of stopping there.
-    Player(const Movie& movie, bool loop);
+    // `frameUnits`: the work budget of each frame's timelines.
+    Player(const Movie& movie, bool loop, std::size_t frameUnits = kFrameWorkUnits);
 
     // Shows the next frame of every playing timeline. Returns whether what is shown changed.
+    // A frame whose timelines need more than the frame's work budget is played only as far
+    // as the budget goes (OverBudget then says so); the next frame starts afresh.
     bool Advance();
+    bool OverBudget() const { return m_work.Spent(); }
+    // A flag that, once set from another thread, ends the frame's work at once.
+    void CancelWith(const std::atomic<bool>* cancel) { m_work.CancelWith(cancel); }
     void Play() { m_root.m_bPlaying = true; }
     void Stop() { m_root.m_bPlaying = false; }
     // The root's frame, 1-based (0 before the first ShowFrame is shown).
@@ -71,6 +78,7 @@ private:
     Clip m_root;
     std::size_t m_nObjects = 0;
     int m_nActionsLeft = 0;
+    WorkBudget m_work;
     bool m_bChanged = false;
 };
 

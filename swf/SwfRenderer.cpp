@@ -38,16 +38,33 @@ void AddSegment(Rasterizer& r, double x0, double y0, double x1, double y1, doubl
     r.AddPolygon({x0 + nx, y0 + ny, x1 + nx, y1 + ny, x1 - nx, y1 - ny, x0 - nx, y0 - ny});
 }
 
+// The straight pieces a curve is flattened into (as the rasterizer does for fills).
+int CurveSteps(double x0, double y0, double cx, double cy, double x1, double y1)
+{
+    const double dx = x0 - 2 * cx + x1, dy = y0 - 2 * cy + y1;
+    const double dev = std::sqrt(dx * dx + dy * dy);
+    return dev > 0 ? std::clamp(static_cast<int>(std::sqrt(dev * 2)) + 1, 1, 64) : 1;
+}
+
+// `v` within 0 .. hi; NaN counts as 0.
+double Within(double v, double hi)
+{
+    return v > 0 ? (v < hi ? v : hi) : 0;
+}
+
 // An edge stroked: its flattened segments as rectangles, round ends at both of its ends.
-void AddStroke(Rasterizer& r, const Edge& e, const Matrix& m, double half)
+// False, with nothing added, when the budget cannot pay for its segments.
+bool AddStroke(Rasterizer& r, const Edge& e, const Matrix& m, double half, WorkBudget& work)
 {
     double x0, y0, cx, cy, x1, y1;
     m.Apply(e.x0, e.y0, x0, y0);
     m.Apply(e.cx, e.cy, cx, cy);
     m.Apply(e.x1, e.y1, x1, y1);
+    // Each piece is a rectangle of 4 segments; its ends are disks of 16.
+    const int n = e.curve ? CurveSteps(x0, y0, cx, cy, x1, y1) : 1;
+    if (!work.Take(4 * n + 16 * (n + 1), kCostSegment))
+        return false;
     if (e.curve) {
-        const double dx = x0 - 2 * cx + x1, dy = y0 - 2 * cy + y1;
-        const int n = std::clamp(static_cast<int>(std::sqrt(std::sqrt(dx * dx + dy * dy) * 2)) + 1, 1, 64);
         double px = x0, py = y0;
         for (int i = 1; i <= n; ++i) {
             const double t = static_cast<double>(i) / n, u = 1 - t;
@@ -64,6 +81,7 @@ void AddStroke(Rasterizer& r, const Edge& e, const Matrix& m, double half)
     }
     AddDisk(r, x0, y0, half);
     AddDisk(r, x1, y1, half);
+    return true;
 }
 
 }  // namespace
@@ -74,12 +92,13 @@ Matrix ExactFitView(const Rect& stage, int w, int h)
     return Matrix::Scale(w / sw, h / sh) * Matrix::Translate(-stage.xMin, -stage.yMin);
 }
 
-void Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
+bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
 {
     m_pMovie = &player.GetMovie();
     m_nMasks = 0;
-    m_nEdgesLeft = kMaxEdgesPerRender;
+    m_work.Reset();
     DrawClip(player.Root(), view, CxForm{}, Target{&canvas, nullptr, nullptr, canvas.width, canvas.height}, 0);
+    return !m_work.Spent();
 }
 
 void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, const Target& t, int nesting)
@@ -120,7 +139,7 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
 void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Matrix& m, const CxForm& cx,
                              const Target& t, int nesting)
 {
-    if (nesting > kMaxRenderNesting)
+    if (nesting > kMaxRenderNesting || !m_work.Take(1, kCostObject))
         return;
     const Movie& movie = *m_pMovie;
     auto kind = movie.kinds.find(id);
@@ -130,9 +149,13 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
     case CharacterKind::kShape:
         DrawShape(movie.shapes.at(id), m, cx, t, nullptr);
         break;
-    case CharacterKind::kMorph:
-        DrawShape(movie.morphs.at(id).At(object ? object->ratio : 0), m, cx, t, nullptr);
+    case CharacterKind::kMorph: {
+        const MorphShape& morph = movie.morphs.at(id);
+        if (m_work.Take(morph.start.edges.size(), kCostBlend) &&
+            m_work.Take(morph.start.fills.size() + morph.start.lines.size(), kCostStyle))
+            DrawShape(morph.At(object ? object->ratio : 0), m, cx, t, nullptr);
         break;
+    }
     case CharacterKind::kText: {
         const Text& text = movie.texts.at(id);
         const Matrix tm = m * text.matrix;
@@ -144,6 +167,8 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
             for (const TextGlyph& g : run.glyphs) {
                 if (g.index < 0 || static_cast<std::size_t>(g.index) >= font->second.glyphs.size())
                     continue;
+                if (!m_work.Take(1, kCostObject))
+                    return;
                 const Matrix gm = tm * Matrix::Translate(g.x, run.y) * Matrix::Scale(scale, scale);
                 DrawShape(font->second.glyphs[g.index], gm, cx, t, &run.color);
             }
@@ -190,16 +215,44 @@ void Renderer::FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx
     }
 }
 
+bool Renderer::TakeSweep(const Target& t)
+{
+    // Every row an outline crosses is visited once per sub-scanline; every pixel of the
+    // outlines' box may be painted.
+    const double rows = Within(m_yMax, t.height) - Within(m_yMin, t.height) + 1;
+    const double columns = Within(m_xMax, t.width) - Within(m_xMin, t.width) + 1;
+    const double units = m_sweepRows * Rasterizer::kSubScanlines + rows * columns;
+    return m_work.Take(static_cast<std::size_t>(std::min(units, 1e15)));
+}
+
+void Renderer::StartOutlines()
+{
+    m_raster.Reset();
+    m_sweepRows = 0;
+    m_yMin = m_xMin = 1e300;
+    m_yMax = m_xMax = -1e300;
+}
+
+void Renderer::Track(double x0, double y0, double x1, double y1, double margin, int crossings, const Target& t)
+{
+    const double top = std::min(y0, y1) - margin, bottom = std::max(y0, y1) + margin;
+    m_sweepRows += (Within(bottom, t.height) - Within(top, t.height) + 1) * crossings;
+    m_yMin = std::min(m_yMin, top);
+    m_yMax = std::max(m_yMax, bottom);
+    m_xMin = std::min({m_xMin, x0 - margin, x1 - margin});
+    m_xMax = std::max({m_xMax, x0 + margin, x1 + margin});
+}
+
 void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, const Target& t, const Rgba* textColor)
 {
-    // A frame that would draw more edges than the budget stops drawing there.
-    if (shape.edges.size() > m_nEdgesLeft)
-        return;
-    m_nEdgesLeft -= shape.edges.size();
+    // Every style visits every edge of the shape: a frame pays for that before it starts.
+    const std::size_t edges = shape.edges.size();
     for (const StyleGroup& g : shape.groups) {
         for (int f = g.fillBegin; f < g.fillEnd; ++f) {
+            if (!m_work.Take(edges, kCostEdge) || !m_work.Take(1, kCostStyle))
+                return;
             // Each fill's edges, turned so that the fill lies on their right: its closed outlines.
-            m_raster.Reset();
+            StartOutlines();
             for (const Edge& e : shape.edges) {
                 const bool right = e.fill1 == f, left = e.fill0 == f;
                 if (right == left)
@@ -208,12 +261,18 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, 
                 m.Apply(right ? e.x0 : e.x1, right ? e.y0 : e.y1, x0, y0);
                 m.Apply(e.cx, e.cy, cx0, cy0);
                 m.Apply(right ? e.x1 : e.x0, right ? e.y1 : e.y0, x1, y1);
-                if (e.curve)
+                if (!m_work.Take(e.curve ? CurveSteps(x0, y0, cx0, cy0, x1, y1) : 1, kCostSegment))
+                    return;
+                if (e.curve) {
                     m_raster.AddQuad(x0, y0, cx0, cy0, x1, y1);
-                else
+                    Track(std::min({x0, cx0, x1}), std::min({y0, cy0, y1}), std::max({x0, cx0, x1}),
+                          std::max({y0, cy0, y1}), 0, 2, t);
+                } else {
                     m_raster.AddLine(x0, y0, x1, y1);
+                    Track(x0, y0, x1, y1, 0, 1, t);
+                }
             }
-            if (m_raster.Empty())
+            if (m_raster.Empty() || !TakeSweep(t))
                 continue;
             if (textColor) {
                 FillStyle solid;
@@ -227,11 +286,22 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, 
             const LineStyle& style = shape.lines[l];
             const double scale = std::sqrt(std::fabs(m.Determinant()));
             const double half = std::max(1.0, style.width * scale) / 2;
-            m_raster.Reset();
-            for (const Edge& e : shape.edges)
-                if (e.line == l)
-                    AddStroke(m_raster, e, m, half);
-            if (!m_raster.Empty())
+            if (!m_work.Take(edges, kCostEdge) || !m_work.Take(1, kCostStyle))
+                return;
+            StartOutlines();
+            for (const Edge& e : shape.edges) {
+                if (e.line != l)
+                    continue;
+                if (!AddStroke(m_raster, e, m, half, m_work))
+                    return;
+                double x0, y0, cx0, cy0, x1, y1;
+                m.Apply(e.x0, e.y0, x0, y0);
+                m.Apply(e.cx, e.cy, cx0, cy0);
+                m.Apply(e.x1, e.y1, x1, y1);
+                Track(std::min({x0, cx0, x1}), std::min({y0, cy0, y1}), std::max({x0, cx0, x1}),
+                      std::max({y0, cy0, y1}), half, 4, t);
+            }
+            if (!m_raster.Empty() && TakeSweep(t))
                 FillWith(style.fill, m, cx, t, true);
         }
     }

@@ -5,7 +5,7 @@
 namespace swf {
 namespace {
 
-void ReadGradient(Reader& r, FillStyle& f, bool alpha)
+void ReadGradient(Reader& r, FillStyle& f, bool alpha, ByteBudget& budget)
 {
     const uint8_t flags = r.U8();
     f.spread = flags >> 6 & 3;
@@ -13,6 +13,7 @@ void ReadGradient(Reader& r, FillStyle& f, bool alpha)
         f.spread = FillStyle::kPad;
     f.linearRgb = (flags >> 4 & 3) == 1;
     const int count = flags & 15;
+    budget.Spend(count, sizeof(GradientStop));
     for (int i = 0; i < count; ++i) {
         GradientStop s;
         s.ratio = r.U8();
@@ -23,7 +24,7 @@ void ReadGradient(Reader& r, FillStyle& f, bool alpha)
         f.focal = std::clamp(r.S16() / 256.0, -1.0, 1.0);
 }
 
-FillStyle ReadFillStyle(Reader& r, int version)
+FillStyle ReadFillStyle(Reader& r, int version, ByteBudget& budget)
 {
     FillStyle f;
     f.type = r.U8();
@@ -32,7 +33,7 @@ FillStyle ReadFillStyle(Reader& r, int version)
         f.color = alpha ? r.ReadRgba() : r.ReadRgb();
     } else if (f.IsGradient()) {
         f.matrix = r.ReadMatrix();
-        ReadGradient(r, f, alpha);
+        ReadGradient(r, f, alpha, budget);
     } else if (f.IsBitmap()) {
         f.bitmapId = r.U16();
         f.matrix = r.ReadMatrix();
@@ -50,15 +51,19 @@ std::size_t ReadCount(Reader& r, int version)
     return n;
 }
 
-void ReadStyles(Reader& r, int version, Shape& s)
+void ReadStyles(Reader& r, int version, Shape& s, ByteBudget& budget)
 {
     StyleGroup g{};
+    budget.Spend(1, sizeof(StyleGroup));
     g.fillBegin = static_cast<int>(s.fills.size());
-    for (std::size_t n = ReadCount(r, version); n > 0; --n)
-        s.fills.push_back(ReadFillStyle(r, version));
+    for (std::size_t n = ReadCount(r, version); n > 0; --n) {
+        budget.Spend(1, sizeof(FillStyle));
+        s.fills.push_back(ReadFillStyle(r, version, budget));
+    }
     g.fillEnd = static_cast<int>(s.fills.size());
     g.lineBegin = static_cast<int>(s.lines.size());
     for (std::size_t n = ReadCount(r, version); n > 0; --n) {
+        budget.Spend(1, sizeof(LineStyle));
         LineStyle l;
         l.width = r.U16();
         if (version >= 4) {
@@ -69,7 +74,7 @@ void ReadStyles(Reader& r, int version, Shape& s)
             if (join == 2)
                 r.U16();  // miter limit
             if (hasFill)
-                l.fill = ReadFillStyle(r, version);
+                l.fill = ReadFillStyle(r, version, budget);
             else
                 l.fill.color = r.ReadRgba();
         } else {
@@ -90,7 +95,7 @@ int StyleIndex(uint32_t raw, int begin, int end)
 }
 
 // The shape records. With `styles` false (the end shape of a morph) style changes only move.
-void ReadRecords(Reader& r, int version, Shape& s, bool styles, ParseBudget& budget)
+void ReadRecords(Reader& r, int version, Shape& s, bool styles, ByteBudget& budget)
 {
     r.Align();
     int fillBits = static_cast<int>(r.UB(4));
@@ -111,7 +116,7 @@ void ReadRecords(Reader& r, int version, Shape& s, bool styles, ParseBudget& bud
             const uint32_t raw1 = flags & 4 ? r.UB(fillBits) : 0;
             const uint32_t rawLine = flags & 8 ? r.UB(lineBits) : 0;
             if ((flags & 16) && styles && version >= 2) {
-                ReadStyles(r, version, s);
+                ReadStyles(r, version, s, budget);
                 fillBits = static_cast<int>(r.UB(4));
                 lineBits = static_cast<int>(r.UB(4));
                 fill0 = fill1 = line = -1;
@@ -127,9 +132,7 @@ void ReadRecords(Reader& r, int version, Shape& s, bool styles, ParseBudget& bud
                 line = StyleIndex(rawLine, g.lineBegin, g.lineEnd);
             continue;
         }
-        if (budget.edges == 0)
-            throw FormatError("the movie has too many shape edges");
-        --budget.edges;
+        budget.Spend(1, sizeof(Edge));
         Edge e{};
         e.x0 = x;
         e.y0 = y;
@@ -165,10 +168,14 @@ void ReadRecords(Reader& r, int version, Shape& s, bool styles, ParseBudget& bud
         s.edges.push_back(e);
     }
     r.Align();
+    // What was spent is what the shape keeps.
+    s.edges.shrink_to_fit();
+    s.fills.shrink_to_fit();
 }
 
-FillStyle ReadMorphFill(Reader& r, FillStyle& end)
+FillStyle ReadMorphFill(Reader& r, FillStyle& end, ByteBudget& budget)
 {
+    budget.Spend(2, sizeof(FillStyle));
     FillStyle f;
     f.type = r.U8();
     end.type = f.type;
@@ -181,6 +188,7 @@ FillStyle ReadMorphFill(Reader& r, FillStyle& end)
         const uint8_t flags = r.U8();
         f.spread = end.spread = (flags >> 6 & 3) <= FillStyle::kRepeat ? flags >> 6 & 3 : FillStyle::kPad;
         f.linearRgb = end.linearRgb = (flags >> 4 & 3) == 1;
+        budget.Spend(2 * (flags & 15), sizeof(GradientStop));
         for (int i = flags & 15; i > 0; --i) {
             GradientStop s, e;
             s.ratio = r.U8();
@@ -229,7 +237,7 @@ FillStyle LerpFill(const FillStyle& p, const FillStyle& q, double t)
 
 }  // namespace
 
-Shape ReadShape(Reader& r, int version, ParseBudget& budget)
+Shape ReadShape(Reader& r, int version, ByteBudget& budget)
 {
     Shape s;
     s.bounds = r.ReadRect();
@@ -237,12 +245,12 @@ Shape ReadShape(Reader& r, int version, ParseBudget& budget)
         r.ReadRect();  // edge bounds
         s.nonZero = r.U8() & 4;
     }
-    ReadStyles(r, version, s);
+    ReadStyles(r, version, s, budget);
     ReadRecords(r, version, s, true, budget);
     return s;
 }
 
-MorphShape ReadMorphShape(Reader& r, int version, ParseBudget& budget)
+MorphShape ReadMorphShape(Reader& r, int version, ByteBudget& budget)
 {
     MorphShape m;
     m.start.bounds = r.ReadRect();
@@ -257,11 +265,12 @@ MorphShape ReadMorphShape(Reader& r, int version, ParseBudget& budget)
     StyleGroup g{};
     for (std::size_t n = ReadCount(r, 2); n > 0; --n) {
         FillStyle end;
-        m.start.fills.push_back(ReadMorphFill(r, end));
+        m.start.fills.push_back(ReadMorphFill(r, end, budget));
         m.end.fills.push_back(end);
     }
     g.fillEnd = static_cast<int>(m.start.fills.size());
     for (std::size_t n = ReadCount(r, 2); n > 0; --n) {
+        budget.Spend(2, sizeof(LineStyle));
         LineStyle ls, le;
         ls.width = r.U16();
         le.width = r.U16();
@@ -275,7 +284,7 @@ MorphShape ReadMorphShape(Reader& r, int version, ParseBudget& budget)
                 r.U16();
         }
         if (hasFill) {
-            ls.fill = ReadMorphFill(r, le.fill);
+            ls.fill = ReadMorphFill(r, le.fill, budget);
         } else {
             ls.fill.color = r.ReadRgba();
             le.fill.color = r.ReadRgba();
@@ -323,8 +332,9 @@ Shape MorphShape::At(uint16_t ratio) const
     return s;
 }
 
-Shape ReadGlyph(Reader& r, ParseBudget& budget)
+Shape ReadGlyph(Reader& r, ByteBudget& budget)
 {
+    budget.Spend(1, sizeof(Shape) + sizeof(FillStyle) + sizeof(StyleGroup));
     Shape s;
     s.fills.resize(1);
     s.groups.push_back({0, 1, 0, 0});

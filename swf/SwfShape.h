@@ -3,6 +3,7 @@
 // a start and an end shape with the same edges and styles, blended by a ratio.
 #pragma once
 
+#include "swf/SwfBudget.h"
 #include "swf/SwfReader.h"
 #include "swf/SwfTypes.h"
 
@@ -73,16 +74,12 @@ struct MorphShape {
     Shape At(uint16_t ratio) const;
 };
 
-// Budget of edges the shapes of one movie may add; counted down by the parsers.
-struct ParseBudget {
-    std::size_t edges = kMaxTotalEdges;
-};
-
+// The readers spend the bytes of what they keep from `budget`.
 // DefineShape 1-4 after the character id.
-Shape ReadShape(Reader& r, int version, ParseBudget& budget);
+Shape ReadShape(Reader& r, int version, ByteBudget& budget);
 // DefineMorphShape 1-2 after the character id.
-MorphShape ReadMorphShape(Reader& r, int version, ParseBudget& budget);
+MorphShape ReadMorphShape(Reader& r, int version, ByteBudget& budget);
 // A glyph of DefineFont: one fill style (index 0) chosen by the text, no lines.
-Shape ReadGlyph(Reader& r, ParseBudget& budget);
+Shape ReadGlyph(Reader& r, ByteBudget& budget);
 
 }  // namespace swf

@@ -9,20 +9,16 @@
 
 namespace swf {
 
-// Limits. A movie that needs more is refused (or the excess is ignored where noted).
-inline constexpr std::size_t kMaxMovieBytes = 64u << 20;         // inflated movie size
+// Limits. A movie that needs more is refused (or the excess is ignored where noted). What a
+// movie may cost in bytes and in work per frame is in SwfBudget.h.
 inline constexpr int kMaxStageTwips = 8192 * 20;                 // stage width and height
 inline constexpr int kMaxFrames = 65535;                         // frames of one timeline
 inline constexpr std::size_t kMaxBitmapPixels = 4096u * 4096u;   // one bitmap
-inline constexpr std::size_t kMaxTotalBitmapPixels = 48u << 20;  // all bitmaps of a movie
-inline constexpr std::size_t kMaxTotalEdges = 4u << 20;          // all shape edges of a movie
-inline constexpr std::size_t kMaxTotalCommands = 4u << 20;       // all timeline commands
 inline constexpr int kMaxSpriteNesting = 16;                     // deeper clips stay empty
 inline constexpr std::size_t kMaxDisplayObjects = 20000;         // placements beyond are ignored
 inline constexpr int kMaxActionsPerFrame = 256;                  // timeline actions run per frame
 inline constexpr int kMaxRenderNesting = 24;                     // buttons, sprites, masks
 inline constexpr int kMaxCanvasSide = 8192;                      // render target width and height
-inline constexpr std::size_t kMaxEdgesPerRender = 1u << 20;      // edges drawn per frame; the rest are not
 
 // A refused movie. The message is one line for the user.
 class FormatError : public std::runtime_error {

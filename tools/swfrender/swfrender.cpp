@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -55,8 +54,8 @@ int main(int argc, char** argv)
     std::ifstream file(argv[1], std::ios::binary);
     if (!file)
         return Fail(1, std::string("cannot read ") + argv[1]);
-    const std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     try {
+        const std::vector<uint8_t> data = swf::ReadMovieFile(argv[1]);
         auto jpeg = MakePlatformJpegDecoder();
         auto movie = swf::Movie::Load(data.data(), data.size(), jpeg.get());
         const swf::Rect& s = movie->stage;
