@@ -5,8 +5,11 @@
 
 #include "swf/SwfTypes.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <utility>
+#include <vector>
 
 namespace swf {
 
@@ -32,18 +35,37 @@ class ByteBudget {
 public:
     explicit ByteBudget(std::size_t limit = kMaxMovieBytes) : m_nLeft(limit) {}
 
-    // Takes `count` items of `each` bytes; throws FormatError when they do not fit.
+    // Takes `count` items of `each` bytes; throws FormatError when they do not fit, or
+    // once the owner cancelled the loading.
     void Spend(std::size_t count, std::size_t each = 1)
     {
         if (each != 0 && count > m_nLeft / each)
             throw FormatError("the movie needs too much memory");
+        if (m_pCancel && m_pCancel->load(std::memory_order_relaxed))
+            throw FormatError("the movie was not loaded to the end");
         m_nLeft -= count * each;
     }
     void Refund(std::size_t bytes) { m_nLeft += bytes; }
+    // Appends to a vector whose buffer is counted here: when the vector moves to a larger
+    // buffer, the new one is spent while the old one still lives, and the old one refunded.
+    template <class T, class U>
+    void Push(std::vector<T>& v, U&& item)
+    {
+        if (v.size() == v.capacity()) {
+            const std::size_t old = v.capacity(), grown = std::max<std::size_t>(4, old * 2);
+            Spend(grown, sizeof(T));
+            v.reserve(grown);
+            Refund(old * sizeof(T));
+        }
+        v.push_back(std::forward<U>(item));
+    }
     std::size_t Left() const { return m_nLeft; }
+    // A flag that, once set from another thread, ends the loading at the next item.
+    void CancelWith(const std::atomic<bool>* cancel) { m_pCancel = cancel; }
 
 private:
     std::size_t m_nLeft;
+    const std::atomic<bool>* m_pCancel = nullptr;
 };
 
 // Work one frame may still take. Once a request does not fit (or the owner cancels), the

@@ -95,25 +95,20 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
         if (length > r.Remaining())
             throw FormatError("a tag runs past the end of the movie");
         Reader body = r.Sub(length);
-        if (code == kPlaceObject || code == kPlaceObject2 || code == kPlaceObject3 || code == kRemoveObject ||
-            code == kRemoveObject2 || code == kDoAction)
-            m_bytes.Spend(1, sizeof(Command));
         switch (code) {
         case kEnd:
             return;
         case kShowFrame:
             if (timeline.frames.size() >= static_cast<std::size_t>(kMaxFrames))
                 throw FormatError("a timeline has too many frames");
-            m_bytes.Spend(1, sizeof(frame));
-            frame.shrink_to_fit();
-            timeline.frames.push_back(std::move(frame));
+            m_bytes.Push(timeline.frames, std::move(frame));
             frame.clear();
             break;
         case kPlaceObject:
         case kPlaceObject2:
         case kPlaceObject3: {
             Command c{Command::kPlace, ReadPlace(code, body), {}};
-            frame.push_back(std::move(c));
+            m_bytes.Push(frame, std::move(c));
             break;
         }
         case kRemoveObject:
@@ -122,12 +117,12 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
             if (code == kRemoveObject)
                 body.U16();
             c.place.depth = body.U16();
-            frame.push_back(std::move(c));
+            m_bytes.Push(frame, std::move(c));
             break;
         }
         case kDoAction: {
             Command c{Command::kActions, {}, ReadActions(body)};
-            frame.push_back(std::move(c));
+            m_bytes.Push(frame, std::move(c));
             break;
         }
         case kFrameLabel: {
@@ -253,14 +248,14 @@ std::vector<Action> Loader::ReadActions(Reader& body)
         if (code == 0)
             break;
         Reader data = code >= 0x80 ? body.Sub(body.U16()) : Reader(nullptr, 0);
-        m_bytes.Spend(1, sizeof(Action) + data.Remaining());
+        m_bytes.Spend(data.Remaining());  // a label's text
         switch (code) {
-        case 0x04: actions.push_back({Action::kNextFrame, 0, {}}); break;
-        case 0x05: actions.push_back({Action::kPrevFrame, 0, {}}); break;
-        case 0x06: actions.push_back({Action::kPlay, 0, {}}); break;
-        case 0x07: actions.push_back({Action::kStop, 0, {}}); break;
-        case 0x81: actions.push_back({Action::kGotoFrame, data.U16(), {}}); break;
-        case 0x8C: actions.push_back({Action::kGotoLabel, 0, data.ReadString()}); break;
+        case 0x04: m_bytes.Push(actions, Action{Action::kNextFrame, 0, {}}); break;
+        case 0x05: m_bytes.Push(actions, Action{Action::kPrevFrame, 0, {}}); break;
+        case 0x06: m_bytes.Push(actions, Action{Action::kPlay, 0, {}}); break;
+        case 0x07: m_bytes.Push(actions, Action{Action::kStop, 0, {}}); break;
+        case 0x81: m_bytes.Push(actions, Action{Action::kGotoFrame, data.U16(), {}}); break;
+        case 0x8C: m_bytes.Push(actions, Action{Action::kGotoLabel, 0, data.ReadString()}); break;
         default: break;  // other actions are skipped by their length
         }
     }
@@ -423,7 +418,7 @@ void Loader::ReadFont(uint16_t code, Reader& body)
         if (offsets[i] >= tableSize)
             throw FormatError("a font's glyph lies outside it");
         Reader glyph(table + offsets[i], tableSize - offsets[i]);
-        font.glyphs.push_back(ReadGlyph(glyph, m_bytes));
+        m_bytes.Push(font.glyphs, ReadGlyph(glyph, m_bytes));
     }
     m_bytes.Refund(count * sizeof(std::size_t));
     m_movie.fonts[id] = std::move(font);
@@ -457,15 +452,13 @@ void Loader::ReadText(Reader& body, bool alpha)
         if (flags & 0x08)
             run.height = body.U16();
         run.glyphs.clear();
-        const int count = body.U8();
-        m_bytes.Spend(1, sizeof(TextRun) + count * sizeof(TextGlyph));
-        for (int n = count; n > 0; --n) {
+        for (int n = body.U8(); n > 0; --n) {
             const int index = static_cast<int>(body.UB(glyphBits));
-            run.glyphs.push_back({index, x});
+            m_bytes.Push(run.glyphs, TextGlyph{index, x});
             x += body.SB(advanceBits);
         }
         body.Align();
-        text.runs.push_back(run);
+        m_bytes.Push(text.runs, std::move(run));  // its style stays for the next record
     }
     m_movie.texts[id] = std::move(text);
 }
@@ -489,10 +482,8 @@ void Loader::ReadButton(Reader& body, bool version2)
         rec.matrix = body.ReadMatrix();
         if (version2)
             rec.cxform = body.ReadCxForm(true);
-        if (flags & 1) {
-            m_bytes.Spend(1, sizeof(ButtonRecord));
-            button.upState.push_back(rec);
-        }
+        if (flags & 1)
+            m_bytes.Push(button.upState, rec);
         if (flags & 0x30)
             break;  // filter lists and blend modes end what is read of the states
     }
@@ -569,7 +560,8 @@ std::vector<uint8_t> ReadMovieFile(const std::string& path)
     return data;
 }
 
-std::unique_ptr<Movie> Movie::Load(const uint8_t* data, std::size_t size, JpegDecoder* jpeg, std::size_t maxBytes)
+std::unique_ptr<Movie> Movie::Load(const uint8_t* data, std::size_t size, JpegDecoder* jpeg, std::size_t maxBytes,
+                                   const std::atomic<bool>* cancel)
 {
     if (size < 8 || data[1] != 'W' || data[2] != 'S' || (data[0] != 'F' && data[0] != 'C' && data[0] != 'Z'))
         throw FormatError("not a Flash movie");
@@ -584,6 +576,7 @@ std::unique_ptr<Movie> Movie::Load(const uint8_t* data, std::size_t size, JpegDe
         throw FormatError("the movie is too large");
     // The file and its inflated body count against the movie's bytes while it loads.
     ByteBudget bytes(maxBytes);
+    bytes.CancelWith(cancel);
     bytes.Spend(size);
     std::vector<uint8_t> inflated;
     const uint8_t* body = data + 8;

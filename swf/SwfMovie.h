@@ -106,9 +106,11 @@ enum class CharacterKind : uint8_t { kShape, kMorph, kBitmap, kFont, kText, kBut
 class Movie {
 public:
     // Parses a whole file. Throws FormatError for a movie it refuses, among them one that
-    // would take more than `maxBytes`; `jpeg` may be null (JPEG bitmaps then stay empty).
+    // would take more than `maxBytes`, or when `cancel` is set meanwhile; `jpeg` may be null
+    // (JPEG bitmaps then stay empty).
     static std::unique_ptr<Movie> Load(const uint8_t* data, std::size_t size, JpegDecoder* jpeg,
-                                       std::size_t maxBytes = kMaxMovieBytes);
+                                       std::size_t maxBytes = kMaxMovieBytes,
+                                       const std::atomic<bool>* cancel = nullptr);
 
     int version = 0;
     Rect stage;

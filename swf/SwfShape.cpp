@@ -54,16 +54,12 @@ std::size_t ReadCount(Reader& r, int version)
 void ReadStyles(Reader& r, int version, Shape& s, ByteBudget& budget)
 {
     StyleGroup g{};
-    budget.Spend(1, sizeof(StyleGroup));
     g.fillBegin = static_cast<int>(s.fills.size());
-    for (std::size_t n = ReadCount(r, version); n > 0; --n) {
-        budget.Spend(1, sizeof(FillStyle));
-        s.fills.push_back(ReadFillStyle(r, version, budget));
-    }
+    for (std::size_t n = ReadCount(r, version); n > 0; --n)
+        budget.Push(s.fills, ReadFillStyle(r, version, budget));
     g.fillEnd = static_cast<int>(s.fills.size());
     g.lineBegin = static_cast<int>(s.lines.size());
     for (std::size_t n = ReadCount(r, version); n > 0; --n) {
-        budget.Spend(1, sizeof(LineStyle));
         LineStyle l;
         l.width = r.U16();
         if (version >= 4) {
@@ -80,10 +76,10 @@ void ReadStyles(Reader& r, int version, Shape& s, ByteBudget& budget)
         } else {
             l.fill.color = version >= 3 ? r.ReadRgba() : r.ReadRgb();
         }
-        s.lines.push_back(l);
+        budget.Push(s.lines, l);
     }
     g.lineEnd = static_cast<int>(s.lines.size());
-    s.groups.push_back(g);
+    budget.Push(s.groups, g);
 }
 
 // An index of a style record (1-based, 0 = none) as an index into the shape's styles.
@@ -132,7 +128,6 @@ void ReadRecords(Reader& r, int version, Shape& s, bool styles, ByteBudget& budg
                 line = StyleIndex(rawLine, g.lineBegin, g.lineEnd);
             continue;
         }
-        budget.Spend(1, sizeof(Edge));
         Edge e{};
         e.x0 = x;
         e.y0 = y;
@@ -165,17 +160,13 @@ void ReadRecords(Reader& r, int version, Shape& s, bool styles, ByteBudget& budg
         }
         x = e.x1;
         y = e.y1;
-        s.edges.push_back(e);
+        budget.Push(s.edges, e);
     }
     r.Align();
-    // What was spent is what the shape keeps.
-    s.edges.shrink_to_fit();
-    s.fills.shrink_to_fit();
 }
 
 FillStyle ReadMorphFill(Reader& r, FillStyle& end, ByteBudget& budget)
 {
-    budget.Spend(2, sizeof(FillStyle));
     FillStyle f;
     f.type = r.U8();
     end.type = f.type;
@@ -265,12 +256,11 @@ MorphShape ReadMorphShape(Reader& r, int version, ByteBudget& budget)
     StyleGroup g{};
     for (std::size_t n = ReadCount(r, 2); n > 0; --n) {
         FillStyle end;
-        m.start.fills.push_back(ReadMorphFill(r, end, budget));
-        m.end.fills.push_back(end);
+        budget.Push(m.start.fills, ReadMorphFill(r, end, budget));
+        budget.Push(m.end.fills, end);
     }
     g.fillEnd = static_cast<int>(m.start.fills.size());
     for (std::size_t n = ReadCount(r, 2); n > 0; --n) {
-        budget.Spend(2, sizeof(LineStyle));
         LineStyle ls, le;
         ls.width = r.U16();
         le.width = r.U16();
@@ -289,8 +279,8 @@ MorphShape ReadMorphShape(Reader& r, int version, ByteBudget& budget)
             ls.fill.color = r.ReadRgba();
             le.fill.color = r.ReadRgba();
         }
-        m.start.lines.push_back(ls);
-        m.end.lines.push_back(le);
+        budget.Push(m.start.lines, ls);
+        budget.Push(m.end.lines, le);
     }
     g.lineEnd = static_cast<int>(m.start.lines.size());
     m.start.groups.push_back(g);
@@ -334,10 +324,9 @@ Shape MorphShape::At(uint16_t ratio) const
 
 Shape ReadGlyph(Reader& r, ByteBudget& budget)
 {
-    budget.Spend(1, sizeof(Shape) + sizeof(FillStyle) + sizeof(StyleGroup));
     Shape s;
-    s.fills.resize(1);
-    s.groups.push_back({0, 1, 0, 0});
+    budget.Push(s.fills, FillStyle{});
+    budget.Push(s.groups, StyleGroup{0, 1, 0, 0});
     ReadRecords(r, 1, s, true, budget);
     return s;
 }

@@ -1,9 +1,10 @@
 // swfbench MOVIE.swf: prints the SWF core's figures for a movie and for a generated 1 MB
 // movie: parse time, peak memory while parsing, and the time to render one frame at
-// 240 x 130 and at 800 x 600. A benchmark: it prints figures and checks nothing.
+// 240 x 130 and at 800 x 600; then, for each hostile movie, what loading it costs and what
+// its slowest frame costs at the band's size. A benchmark: it prints figures and checks nothing.
 #include "swf/SwfPlayer.h"
 #include "swf/SwfRenderer.h"
-#include "tests/native/SwfTestWriter.h"
+#include "tests/native/SwfHostileMovies.h"
 
 #include <chrono>
 #include <cstdio>
@@ -69,6 +70,42 @@ void Measure(const char* name, const std::vector<uint8_t>& file)
     }
 }
 
+// Loading, then three frames stepped and drawn at 240 x 130: the time and peak memory of each.
+void MeasureHostile(const swftest::HostileMovie& hostile)
+{
+    const std::size_t before = g_nLive;
+    g_nPeak = g_nLive;
+    double t0 = Now();
+    std::unique_ptr<swf::Movie> movie;
+    std::string refusal;
+    try {
+        movie = swf::Movie::Load(hostile.file.data(), hostile.file.size(), nullptr);
+    } catch (const swf::FormatError& e) {
+        refusal = e.what();
+    }
+    const double load = Now() - t0;
+    std::printf("hostile: %s (%zu bytes): load %.1f ms, peak %.1f MB", hostile.kind, hostile.file.size(), load,
+                (g_nPeak - before) / 1048576.0);
+    if (!movie) {
+        std::printf(", refused: %s\n", refusal.c_str());
+        return;
+    }
+    swf::Player player(*movie, true);
+    swf::Renderer renderer;
+    swf::Canvas canvas(240, 130);
+    double slowest = 0;
+    int whole = 0;
+    for (int i = 0; i < 3; ++i) {
+        t0 = Now();
+        player.Advance();
+        const bool drawn = renderer.Render(player, canvas, swf::ExactFitView(movie->stage, 240, 130));
+        whole += drawn && !player.OverBudget();
+        slowest = std::max(slowest, Now() - t0);
+    }
+    std::printf(", slowest frame %.1f ms, %d of 3 frames within budget, peak %.1f MB\n", slowest, whole,
+                (g_nPeak - before) / 1048576.0);
+}
+
 }  // namespace
 
 void* operator new(std::size_t n)
@@ -113,5 +150,7 @@ int main(int argc, char** argv)
         ++frames;
     }
     std::printf("sample: %d frames played, %.3f ms per frame at 240 x 130\n", frames, total / std::max(1, frames));
+    for (const swftest::HostileMovie& hostile : swftest::FullSizeHostileMovies())
+        MeasureHostile(hostile);
     return 0;
 }
