@@ -1,5 +1,7 @@
 #include "swf/SwfRenderer.h"
 
+#include "swf/SwfStroke.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -9,61 +11,45 @@ namespace {
 // More masks than this at once are ignored (each costs a canvas-sized buffer).
 constexpr int kMaxActiveMasks = 8;
 
-// A unit circle as 16 points, for round caps and joins (fixed values: no trigonometry, so the
-// same on every platform).
-constexpr double kCircle[16][2] = {
-    {1, 0}, {0.92387953, 0.38268343}, {0.70710678, 0.70710678}, {0.38268343, 0.92387953},
-    {0, 1}, {-0.38268343, 0.92387953}, {-0.70710678, 0.70710678}, {-0.92387953, 0.38268343},
-    {-1, 0}, {-0.92387953, -0.38268343}, {-0.70710678, -0.70710678}, {-0.38268343, -0.92387953},
-    {0, -1}, {0.38268343, -0.92387953}, {0.70710678, -0.70710678}, {0.92387953, -0.38268343},
-};
-
-void AddDisk(Rasterizer& r, double x, double y, double radius)
+// The stroke of one line style: its edges joined into paths where one ends where the next
+// starts, flattened in device pixels. Lines of a pixel or less are centred on pixel centres
+// so that they stay crisp.
+void AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, const StrokeStyle& style)
 {
-    std::vector<double> xy;
-    for (const auto& p : kCircle) {
-        xy.push_back(x + p[0] * radius);
-        xy.push_back(y + p[1] * radius);
-    }
-    r.AddPolygon(xy);
-}
-
-void AddSegment(Rasterizer& r, double x0, double y0, double x1, double y1, double half)
-{
-    const double dx = x1 - x0, dy = y1 - y0;
-    const double len = std::sqrt(dx * dx + dy * dy);
-    if (len < 1e-9)
-        return;
-    const double nx = -dy / len * half, ny = dx / len * half;
-    r.AddPolygon({x0 + nx, y0 + ny, x1 + nx, y1 + ny, x1 - nx, y1 - ny, x0 - nx, y0 - ny});
-}
-
-// An edge stroked: its flattened segments as rectangles, round ends at both of its ends.
-void AddStroke(Rasterizer& r, const Edge& e, const Matrix& m, double half)
-{
-    double x0, y0, cx, cy, x1, y1;
-    m.Apply(e.x0, e.y0, x0, y0);
-    m.Apply(e.cx, e.cy, cx, cy);
-    m.Apply(e.x1, e.y1, x1, y1);
-    if (e.curve) {
-        const double dx = x0 - 2 * cx + x1, dy = y0 - 2 * cy + y1;
-        const int n = std::clamp(static_cast<int>(std::sqrt(std::sqrt(dx * dx + dy * dy) * 2)) + 1, 1, 64);
-        double px = x0, py = y0;
-        for (int i = 1; i <= n; ++i) {
-            const double t = static_cast<double>(i) / n, u = 1 - t;
-            const double qx = u * u * x0 + 2 * u * t * cx + t * t * x1;
-            const double qy = u * u * y0 + 2 * u * t * cy + t * t * y1;
-            AddSegment(r, px, py, qx, qy, half);
-            if (i < n)
-                AddDisk(r, qx, qy, half);
-            px = qx;
-            py = qy;
+    const bool snap = style.half <= 0.5;
+    auto apply = [&](double x, double y, double& ox, double& oy) {
+        m.Apply(x, y, ox, oy);
+        if (snap) {
+            ox = std::floor(ox) + 0.5;
+            oy = std::floor(oy) + 0.5;
         }
-    } else {
-        AddSegment(r, x0, y0, x1, y1, half);
+    };
+    std::vector<double> path;
+    const Edge* previous = nullptr;
+    for (const Edge& e : shape.edges) {
+        if (e.line != line)
+            continue;
+        if (!previous || previous->x1 != e.x0 || previous->y1 != e.y0) {
+            AddStrokePath(r, path, style);
+            path.clear();
+            double x, y;
+            apply(e.x0, e.y0, x, y);
+            path.push_back(x);
+            path.push_back(y);
+        }
+        double x0, y0, cx, cy, x1, y1;
+        m.Apply(e.x0, e.y0, x0, y0);
+        m.Apply(e.cx, e.cy, cx, cy);
+        apply(e.x1, e.y1, x1, y1);
+        if (e.curve)
+            FlattenQuad(path, path[path.size() - 2], path.back(), cx, cy, x1, y1);
+        else {
+            path.push_back(x1);
+            path.push_back(y1);
+        }
+        previous = &e;
     }
-    AddDisk(r, x0, y0, half);
-    AddDisk(r, x1, y1, half);
+    AddStrokePath(r, path, style);
 }
 
 }  // namespace
@@ -79,7 +65,10 @@ void Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
     m_pMovie = &player.GetMovie();
     m_nMasks = 0;
     m_nEdgesLeft = kMaxEdgesPerRender;
-    DrawClip(player.Root(), view, CxForm{}, Target{&canvas, nullptr, nullptr, canvas.width, canvas.height}, 0);
+    m_viewScale = std::sqrt(std::fabs(view.Determinant()));
+    m_samples.Load(canvas);
+    DrawClip(player.Root(), view, CxForm{}, Target{&m_samples, nullptr, nullptr, canvas.width, canvas.height}, 0);
+    m_samples.Resolve(canvas);
 }
 
 void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, const Target& t, int nesting)
@@ -105,7 +94,7 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
             // Masks only make sense when drawing; inside a mask the masking shape just adds coverage.
             if (!t.canvas || m_nMasks >= kMaxActiveMasks)
                 continue;
-            Mask mask(t.canvas->pixels.size(), 0);
+            Mask mask(t.canvas->samples.size(), 0);
             Target collect{nullptr, &mask, inner.clip, t.width, t.height};
             DrawCharacter(object.characterId, &object, om, ocx, collect, nesting + 1);
             masks.push_back({object.clipDepth, std::move(mask)});
@@ -170,13 +159,13 @@ void Renderer::FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx
         m_raster.FillMask(t.width, t.height, nonZero, *t.mask, t.clip);
         return;
     }
-    Canvas& canvas = *t.canvas;
+    SampleCanvas& canvas = *t.canvas;
     Matrix inv;
     if (fill.IsGradient()) {
         if ((m * fill.matrix).Invert(inv)) {
             m_raster.Fill(canvas, nonZero, GradientPaint(fill, inv, cx), t.clip);
         } else if (!fill.stops.empty()) {
-            m_raster.Fill(canvas, nonZero, SolidPaint(Premultiply(cx.Apply(fill.stops.back().color))), t.clip);
+            m_raster.Fill(canvas, nonZero, SolidPaint(cx.Apply(fill.stops.back().color)), t.clip);
         }
     } else if (fill.IsBitmap()) {
         auto bmp = m_pMovie->bitmaps.find(fill.bitmapId);
@@ -186,7 +175,7 @@ void Renderer::FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx
         const bool smooth = fill.type == FillStyle::kBitmapRepeat || fill.type == FillStyle::kBitmapClip;
         m_raster.Fill(canvas, nonZero, BitmapPaint(bmp->second, inv, repeat, smooth, cx), t.clip);
     } else {
-        m_raster.Fill(canvas, nonZero, SolidPaint(Premultiply(cx.Apply(fill.color))), t.clip);
+        m_raster.Fill(canvas, nonZero, SolidPaint(cx.Apply(fill.color)), t.clip);
     }
 }
 
@@ -224,15 +213,20 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, 
             }
         }
         for (int l = g.lineBegin; l < g.lineEnd; ++l) {
-            const LineStyle& style = shape.lines[l];
-            const double scale = std::sqrt(std::fabs(m.Determinant()));
-            const double half = std::max(1.0, style.width * scale) / 2;
+            const LineStyle& line = shape.lines[l];
+            // Widths scale with the matrix unless the style says otherwise; thinner than a
+            // pixel is drawn one pixel wide.
+            const double scale = line.noHScale || line.noVScale ? m_viewScale : std::sqrt(std::fabs(m.Determinant()));
+            StrokeStyle style;
+            style.half = std::max(1.0, line.width * scale) / 2;
+            style.startCap = line.startCap;
+            style.endCap = line.endCap;
+            style.join = line.join;
+            style.miterLimit = line.miterLimit;
             m_raster.Reset();
-            for (const Edge& e : shape.edges)
-                if (e.line == l)
-                    AddStroke(m_raster, e, m, half);
+            AddStrokes(m_raster, shape, l, m, style);
             if (!m_raster.Empty())
-                FillWith(style.fill, m, cx, t, true);
+                FillWith(line.fill, m, cx, t, true);
         }
     }
 }

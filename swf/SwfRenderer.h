@@ -17,7 +17,7 @@ public:
 
 private:
     struct Target {
-        Canvas* canvas;  // drawing
+        SampleCanvas* canvas;  // drawing
         Mask* mask;      // or collecting a mask's coverage
         const Mask* clip;
         int width, height;
@@ -30,6 +30,8 @@ private:
 
     const Movie* m_pMovie = nullptr;
     Rasterizer m_raster;
+    SampleCanvas m_samples;
+    double m_viewScale = 1;  // pixels per twip of the stage
     int m_nMasks = 0;
     std::size_t m_nEdgesLeft = 0;
 };

@@ -1,0 +1,27 @@
+// Strokes: a line style's paths turned into polygons for the rasterizer, with the style's caps,
+// joins and miter limit, in device pixels.
+#pragma once
+
+#include "swf/SwfRaster.h"
+
+#include <vector>
+
+namespace swf {
+
+struct StrokeStyle {
+    enum Cap : uint8_t { kRoundCap = 0, kNoCap = 1, kSquareCap = 2 };
+    enum Join : uint8_t { kRoundJoin = 0, kBevelJoin = 1, kMiterJoin = 2 };
+    double half = 0.5;  // half the width, pixels
+    uint8_t startCap = kRoundCap;
+    uint8_t endCap = kRoundCap;
+    uint8_t join = kRoundJoin;
+    double miterLimit = 3;  // longest miter, in half widths
+};
+
+// A connected run of points (x0, y0, x1, y1, ...) in pixels; closed when it ends where it starts.
+void AddStrokePath(Rasterizer& r, const std::vector<double>& xy, const StrokeStyle& style);
+
+// Appends the points of a quadratic curve after its start point, flat to about 1/8 pixel.
+void FlattenQuad(std::vector<double>& xy, double x0, double y0, double cx, double cy, double x1, double y1);
+
+}  // namespace swf
