@@ -12,12 +12,19 @@ namespace {
 constexpr int kMaxActiveMasks = 8;
 
 // The stroke of one line style: its edges joined into paths where one ends where the next
-// starts, flattened in device pixels. Lines of a pixel or less are centred on pixel centres
-// so that they stay crisp.
+// starts. Lines of a pixel or less are drawn in pixels, centred on pixel centres so that they
+// stay crisp; wider ones are built in the shape's units and mapped with it.
 void AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, const StrokeStyle& style)
 {
-    const bool snap = style.half <= 0.5;
+    const bool device = style.toDevice.a == 1 && style.toDevice.b == 0 && style.toDevice.c == 0 &&
+                        style.toDevice.d == 1 && style.toDevice.tx == 0 && style.toDevice.ty == 0;
+    const bool snap = device && style.half <= 0.5;
     auto apply = [&](double x, double y, double& ox, double& oy) {
+        if (!device) {
+            ox = x;
+            oy = y;
+            return;
+        }
         m.Apply(x, y, ox, oy);
         if (snap) {
             ox = std::floor(ox) + 0.5;
@@ -37,13 +44,15 @@ void AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, co
             path.push_back(x);
             path.push_back(y);
         }
-        double x0, y0, cx, cy, x1, y1;
-        m.Apply(e.x0, e.y0, x0, y0);
-        m.Apply(e.cx, e.cy, cx, cy);
+        double cx, cy, x1, y1;
         apply(e.x1, e.y1, x1, y1);
-        if (e.curve)
-            FlattenQuad(path, path[path.size() - 2], path.back(), cx, cy, x1, y1);
-        else {
+        if (e.curve) {
+            if (device)
+                m.Apply(e.cx, e.cy, cx, cy);
+            else
+                cx = e.cx, cy = e.cy;
+            FlattenQuad(path, path[path.size() - 2], path.back(), cx, cy, x1, y1, device ? 1 : style.scale);
+        } else {
             path.push_back(x1);
             path.push_back(y1);
         }
@@ -65,7 +74,6 @@ void Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
     m_pMovie = &player.GetMovie();
     m_nMasks = 0;
     m_nEdgesLeft = kMaxEdgesPerRender;
-    m_viewScale = std::sqrt(std::fabs(view.Determinant()));
     m_samples.Load(canvas);
     DrawClip(player.Root(), view, CxForm{}, Target{&m_samples, nullptr, nullptr, canvas.width, canvas.height}, 0);
     m_samples.Resolve(canvas);
@@ -214,11 +222,18 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, 
         }
         for (int l = g.lineBegin; l < g.lineEnd; ++l) {
             const LineStyle& line = shape.lines[l];
-            // Widths scale with the matrix unless the style says otherwise; thinner than a
-            // pixel is drawn one pixel wide.
-            const double scale = line.noHScale || line.noVScale ? m_viewScale : std::sqrt(std::fabs(m.Determinant()));
+            // Widths scale with the matrix, also for lines flagged not to scale (players draw
+            // those scaled as well); thinner than a pixel is drawn one pixel wide.
+            const double scale = std::sqrt(std::fabs(m.Determinant()));
+            const double pixels = line.width * scale;
             StrokeStyle style;
-            style.half = std::max(1.0, line.width * scale) / 2;
+            if (pixels <= 1 || !(scale > 0)) {
+                style.half = 0.5;
+            } else {
+                style.half = line.width / 2;
+                style.toDevice = m;
+                style.scale = scale;
+            }
             style.startCap = line.startCap;
             style.endCap = line.endCap;
             style.join = line.join;

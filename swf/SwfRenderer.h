@@ -31,7 +31,6 @@ private:
     const Movie* m_pMovie = nullptr;
     Rasterizer m_raster;
     SampleCanvas m_samples;
-    double m_viewScale = 1;  // pixels per twip of the stage
     int m_nMasks = 0;
     std::size_t m_nEdgesLeft = 0;
 };

@@ -29,10 +29,7 @@ bool ReadLineFlags(Reader& r, LineStyle& l)
     l.startCap = static_cast<uint8_t>(std::min<uint32_t>(r.UB(2), 2));
     l.join = static_cast<uint8_t>(std::min<uint32_t>(r.UB(2), 2));
     const bool hasFill = r.UB(1);
-    l.noHScale = r.UB(1);
-    l.noVScale = r.UB(1);
-    r.UB(1);  // pixel hinting
-    r.UB(6);  // reserved, no-close
+    r.UB(9);  // no-scale flags (drawn scaled all the same), pixel hinting, reserved, no-close
     l.endCap = static_cast<uint8_t>(std::min<uint32_t>(r.UB(2), 2));
     if (l.join == 2)
         l.miterLimit = std::max(1.0, r.U16() / 256.0);
@@ -283,8 +280,6 @@ MorphShape ReadMorphShape(Reader& r, int version, ParseBudget& budget)
             le.endCap = ls.endCap;
             le.join = ls.join;
             le.miterLimit = ls.miterLimit;
-            le.noHScale = ls.noHScale;
-            le.noVScale = ls.noVScale;
         }
         if (hasFill) {
             ls.fill = ReadMorphFill(r, le.fill);

@@ -47,7 +47,6 @@ struct LineStyle {
     uint8_t startCap = 0, endCap = 0;  // 0 round, 1 none, 2 square
     uint8_t join = 0;                  // 0 round, 1 bevel, 2 miter
     double miterLimit = 3;             // in half widths
-    bool noHScale = false, noVScale = false;
 };
 
 struct Edge {

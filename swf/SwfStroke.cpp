@@ -74,16 +74,24 @@ constexpr double kCircle[64][2] = {
     {0.995184727, -0.098017140}
 };
 
-void AddDisk(Rasterizer& r, double x, double y, double radius)
+void Emit(Rasterizer& r, const StrokeStyle& s, std::vector<double> xy)
+{
+    for (std::size_t i = 0; i + 1 < xy.size(); i += 2)
+        s.toDevice.Apply(xy[i], xy[i + 1], xy[i], xy[i + 1]);
+    r.AddPolygon(xy);
+}
+
+void AddDisk(Rasterizer& r, const StrokeStyle& s, double x, double y)
 {
     // Fewer points for small disks: the chords stay within about 1/16 pixel of the circle.
-    const int step = radius < 2 ? 8 : radius < 8 ? 4 : radius < 32 ? 2 : 1;
+    const double pixels = s.half * s.scale;
+    const int step = pixels < 2 ? 8 : pixels < 8 ? 4 : pixels < 32 ? 2 : 1;
     std::vector<double> xy;
     for (int i = 0; i < 64; i += step) {
-        xy.push_back(x + kCircle[i][0] * radius);
-        xy.push_back(y + kCircle[i][1] * radius);
+        xy.push_back(x + kCircle[i][0] * s.half);
+        xy.push_back(y + kCircle[i][1] * s.half);
     }
-    r.AddPolygon(xy);
+    Emit(r, s, std::move(xy));
 }
 
 struct Vec {
@@ -101,14 +109,14 @@ bool Direction(double x0, double y0, double x1, double y1, Vec& d)
     return true;
 }
 
-void AddCap(Rasterizer& r, double x, double y, Vec d, uint8_t cap, double half)
+void AddCap(Rasterizer& r, const StrokeStyle& s, double x, double y, Vec d, uint8_t cap)
 {
     // d points out of the line.
     if (cap == StrokeStyle::kRoundCap) {
-        AddDisk(r, x, y, half);
+        AddDisk(r, s, x, y);
     } else if (cap == StrokeStyle::kSquareCap) {
-        const double nx = -d.y * half, ny = d.x * half, ex = d.x * half, ey = d.y * half;
-        r.AddPolygon({x + nx, y + ny, x + nx + ex, y + ny + ey, x - nx + ex, y - ny + ey, x - nx, y - ny});
+        const double nx = -d.y * s.half, ny = d.x * s.half, ex = d.x * s.half, ey = d.y * s.half;
+        Emit(r, s, {x + nx, y + ny, x + nx + ex, y + ny + ey, x - nx + ex, y - ny + ey, x - nx, y - ny});
     }
 }
 
@@ -119,7 +127,7 @@ void AddJoin(Rasterizer& r, double x, double y, Vec in, Vec out, const StrokeSty
     if (std::fabs(cross) < 1e-9 && dot > 0)
         return;  // straight on
     if (s.join == StrokeStyle::kRoundJoin) {
-        AddDisk(r, x, y, s.half);
+        AddDisk(r, s, x, y);
         return;
     }
     // The outer side: left of the path when it turns right, and the other way round.
@@ -134,20 +142,21 @@ void AddJoin(Rasterizer& r, double x, double y, Vec in, Vec out, const StrokeSty
             const double len = std::sqrt(m.x * m.x + m.y * m.y);
             if (len > 1e-9) {
                 const double k = s.half / cosHalf / len;
-                r.AddPolygon({x, y, x + a.x, y + a.y, x + m.x * k, y + m.y * k, x + b.x, y + b.y});
+                Emit(r, s, {x, y, x + a.x, y + a.y, x + m.x * k, y + m.y * k, x + b.x, y + b.y});
                 return;
             }
         }
     }
-    r.AddPolygon({x, y, x + a.x, y + a.y, x + b.x, y + b.y});
+    Emit(r, s, {x, y, x + a.x, y + a.y, x + b.x, y + b.y});
 }
 
 }  // namespace
 
-void FlattenQuad(std::vector<double>& xy, double x0, double y0, double cx, double cy, double x1, double y1)
+void FlattenQuad(std::vector<double>& xy, double x0, double y0, double cx, double cy, double x1, double y1,
+                 double scale)
 {
     const double dx = x0 - 2 * cx + x1, dy = y0 - 2 * cy + y1;
-    const double dev = std::sqrt(dx * dx + dy * dy);
+    const double dev = std::sqrt(dx * dx + dy * dy) * scale;
     const int n = dev > 0 ? std::clamp(static_cast<int>(std::sqrt(dev * 2)) + 1, 1, 64) : 1;
     for (int i = 1; i <= n; ++i) {
         const double t = static_cast<double>(i) / n, u = 1 - t;
@@ -169,7 +178,7 @@ void AddStrokePath(Rasterizer& r, const std::vector<double>& xy, const StrokeSty
     if (n < 2) {
         // A dot: round caps draw it.
         if (n == 1 && style.startCap == StrokeStyle::kRoundCap)
-            AddDisk(r, p[0], p[1], style.half);
+            AddDisk(r, style, p[0], p[1]);
         return;
     }
     const bool closed = n > 2 && p[0] == p[2 * n - 2] && p[1] == p[2 * n - 1];
@@ -179,15 +188,15 @@ void AddStrokePath(Rasterizer& r, const std::vector<double>& xy, const StrokeSty
         Direction(p[2 * i], p[2 * i + 1], p[2 * i + 2], p[2 * i + 3], dirs[i]);
         const double nx = -dirs[i].y * h, ny = dirs[i].x * h;
         const double x0 = p[2 * i], y0 = p[2 * i + 1], x1 = p[2 * i + 2], y1 = p[2 * i + 3];
-        r.AddPolygon({x0 + nx, y0 + ny, x1 + nx, y1 + ny, x1 - nx, y1 - ny, x0 - nx, y0 - ny});
+        Emit(r, style, {x0 + nx, y0 + ny, x1 + nx, y1 + ny, x1 - nx, y1 - ny, x0 - nx, y0 - ny});
         if (i > 0)
             AddJoin(r, x0, y0, dirs[i - 1], dirs[i], style);
     }
     if (closed) {
         AddJoin(r, p[0], p[1], dirs.back(), dirs.front(), style);
     } else {
-        AddCap(r, p[0], p[1], {-dirs.front().x, -dirs.front().y}, style.startCap, h);
-        AddCap(r, p[2 * n - 2], p[2 * n - 1], dirs.back(), style.endCap, h);
+        AddCap(r, style, p[0], p[1], {-dirs.front().x, -dirs.front().y}, style.startCap);
+        AddCap(r, style, p[2 * n - 2], p[2 * n - 1], dirs.back(), style.endCap);
     }
 }
 

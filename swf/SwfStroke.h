@@ -16,12 +16,18 @@ struct StrokeStyle {
     uint8_t endCap = kRoundCap;
     uint8_t join = kRoundJoin;
     double miterLimit = 3;  // longest miter, in half widths
+    Matrix toDevice;        // from the path's units to pixels
+    double scale = 1;       // pixels per unit, about
 };
 
-// A connected run of points (x0, y0, x1, y1, ...) in pixels; closed when it ends where it starts.
+// A connected run of points (x0, y0, x1, y1, ...) in the path's units; closed when it ends
+// where it starts. The outline is built there and mapped to pixels, so a stretched path gets a
+// stretched stroke.
 void AddStrokePath(Rasterizer& r, const std::vector<double>& xy, const StrokeStyle& style);
 
-// Appends the points of a quadratic curve after its start point, flat to about 1/8 pixel.
-void FlattenQuad(std::vector<double>& xy, double x0, double y0, double cx, double cy, double x1, double y1);
+// Appends the points of a quadratic curve after its start point, flat to about 1/8 pixel when
+// `scale` pixels make one unit.
+void FlattenQuad(std::vector<double>& xy, double x0, double y0, double cx, double cy, double x1, double y1,
+                 double scale);
 
 }  // namespace swf
