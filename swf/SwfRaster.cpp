@@ -258,10 +258,10 @@ GradientPaint::GradientPaint(const FillStyle& fill, const Matrix& toGradient, co
                     } else {
                         v = a + (b - a) * t;
                     }
-                    return static_cast<uint8_t>(std::clamp(static_cast<int>(v + 0.5), 0, 255));
+                    return static_cast<uint8_t>(std::clamp(static_cast<int>(v), 0, 255));
                 };
                 c = {mix(p.color.r, q.color.r), mix(p.color.g, q.color.g), mix(p.color.b, q.color.b),
-                     static_cast<uint8_t>(std::clamp(static_cast<int>(p.color.a + (q.color.a - p.color.a) * t + 0.5), 0, 255))};
+                     static_cast<uint8_t>(std::clamp(static_cast<int>(p.color.a + (q.color.a - p.color.a) * t), 0, 255))};
             }
         }
         m_lut[i] = SolidPaint::Straight(cx.Apply(c));
@@ -293,8 +293,23 @@ void GradientPaint::Shade(int x, int y, int count, uint32_t* out) const
                 t = s > 0 ? 1 / s : 1;
             }
         }
-        t = Wrap(t, m_spread);
-        out[i] = m_lut[std::clamp(static_cast<int>(t * 255 + 0.5), 0, 255)];
+        // The ramp is read like a 256-texel texture with linear filtering: texel centres at
+        // (j + 0.5) / 256, the weights in 1/256.
+        const int pos = static_cast<int>(std::floor((Wrap(t, m_spread) * 256 - 0.5) * 256));
+        if (pos <= 0) {
+            out[i] = m_lut[0];
+            continue;
+        }
+        const int j = pos >> 8;
+        if (j >= 255) {
+            out[i] = m_lut[255];
+            continue;
+        }
+        const uint32_t f = static_cast<uint32_t>(pos & 255), c0 = m_lut[j], c1 = m_lut[j + 1];
+        uint32_t c = 0;
+        for (int shift = 0; shift < 32; shift += 8)
+            c |= ((c0 >> shift & 255) * (256 - f) + (c1 >> shift & 255) * f + 128) >> 8 << shift;
+        out[i] = c;
     }
 }
 
