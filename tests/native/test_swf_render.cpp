@@ -100,11 +100,11 @@ TEST(SwfRender, Gradients)
         const char* what;
     } cases[] = {
         {Gradient(0x10, square, stops), {{0, 50, 0xFFFE0001}, {99, 50, 0xFF0100FE}, {50, 10, 0xFF7E0081}}, "linear"},
-        {Gradient(0x12, square, stops), {{50, 50, 0xFFFB0004}, {0, 50, 0xFF0300FC}, {0, 0, kBlue}}, "radial pad"},
+        {Gradient(0x12, square, stops), {{50, 50, 0xFFFC0003}, {0, 50, 0xFF0200FD}, {0, 0, kBlue}}, "radial pad"},
         {Gradient(0x12, Matrix(1000, 1000, 1000 / 32768.0, 1000 / 32768.0), stops, 0x40),
          {{50, 50, 0xFFF80007}, {25, 50, 0xFF0500FA}, {0, 50, 0xFFFA0005}},
          "radial reflect"},
-        {Gradient(0x13, square, stops) + U16(192), {{87, 50, 0xFFFB0004}, {0, 50, 0xFF0100FE}}, "focal"},
+        {Gradient(0x13, square, stops) + U16(192), {{87, 50, 0xFFFC0003}, {0, 50, 0xFF0100FE}}, "focal"},
         {Gradient(0x10, square, {{0, Rgba(0, 0, 0)}, {255, Rgba(255, 255, 255)}}, 0x10), {{50, 50, 0xFFB5B5B5}},
          "linear RGB"},
     };
