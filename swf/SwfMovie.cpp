@@ -1,6 +1,7 @@
 #include "swf/SwfMovie.h"
 
 #include "swf/SwfReader.h"
+#include "swf/SwfText.h"
 
 #include <zlib.h>
 
@@ -33,6 +34,7 @@ enum Tag : uint16_t {
     kDefineButton2 = 34,
     kDefineBitsJpeg3 = 35,
     kDefineBitsLossless2 = 36,
+    kDefineEditText = 37,
     kDefineSprite = 39,
     kFrameLabel = 43,
     kDefineMorphShape = 46,
@@ -188,6 +190,12 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
     case kDefineButton2:
         ReadButton(body, code == kDefineButton2);
         break;
+    case kDefineEditText: {
+        const uint16_t id = body.U16();
+        m_movie.texts[id] = ReadEditText(body, m_movie.fonts, m_budget.edges);
+        Define(id, CharacterKind::kText);
+        break;
+    }
     case kDefineSprite: {
         const uint16_t id = body.U16();
         body.U16();  // frame count: the ShowFrame tags count
@@ -380,11 +388,15 @@ void Loader::ReadFont(uint16_t code, Reader& body)
     Font font;
     std::size_t count = 0;
     bool wide = false;
+    uint8_t flags = 0;
     if (code != kDefineFont) {
-        const uint8_t flags = body.U8();
+        flags = body.U8();
         wide = flags & 0x08;
         body.U8();  // language
-        body.Skip(body.U8());  // name
+        const std::size_t nameBytes = body.U8();
+        Reader name = body.Sub(nameBytes);
+        font.name.assign(reinterpret_cast<const char*>(name.Here()), nameBytes);
+        font.name.erase(std::find(font.name.begin(), font.name.end(), '\0'), font.name.end());
         count = body.U16();
         if (code == kDefineFont3)
             font.emSquare = 1024 * 20;
@@ -407,6 +419,8 @@ void Loader::ReadFont(uint16_t code, Reader& body)
         Reader glyph(table + offsets[i], tableSize - offsets[i]);
         font.glyphs.push_back(ReadGlyph(glyph, m_budget));
     }
+    if (code != kDefineFont)
+        ReadFontTables(body, table, tableSize, flags, font);
     m_movie.fonts[id] = std::move(font);
     Define(id, CharacterKind::kFont);
 }

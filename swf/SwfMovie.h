@@ -79,11 +79,21 @@ struct TextRun {
 struct Text {
     Matrix matrix;
     std::vector<TextRun> runs;
+    bool border = false;  // a text field's border and background around `box`
+    Rect box;
 };
 
 struct Font {
     std::vector<Shape> glyphs;
     double emSquare = 1024;  // glyph units per text height (20480 in DefineFont3)
+    std::string name;
+    bool bold = false;
+    bool italic = false;
+    std::vector<uint16_t> codes;  // character of each glyph
+    // Layout, in glyph units; without it a text field measures glyphs by their bounds.
+    bool hasLayout = false;
+    double ascent = 0, descent = 0, leading = 0;
+    std::vector<double> advances;
 };
 
 struct ButtonRecord {

@@ -133,6 +133,8 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
     case CharacterKind::kText: {
         const Text& text = movie.texts.at(id);
         const Matrix tm = m * text.matrix;
+        if (text.border)
+            DrawFieldBox(text.box, tm, cx, t);
         for (const TextRun& run : text.runs) {
             auto font = movie.fonts.find(run.fontId);
             if (font == movie.fonts.end())
@@ -159,6 +161,32 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
     case CharacterKind::kFont:
         break;  // not drawn on their own
     }
+}
+
+void Renderer::DrawFieldBox(const Rect& box, const Matrix& m, const CxForm& cx, const Target& t)
+{
+    // A white background and a one-pixel black border on whole pixels: the border's top and
+    // left lines start at the box's corner, its right and bottom ones just outside the box.
+    double x0, y0, x1, y1;
+    m.Apply(box.xMin, box.yMin, x0, y0);
+    m.Apply(box.xMax, box.yMax, x1, y1);
+    const double l = std::floor(std::min(x0, x1) + 0.5), r = std::floor(std::max(x0, x1) + 0.5);
+    const double top = std::floor(std::min(y0, y1) + 0.5), bottom = std::floor(std::max(y0, y1) + 0.5);
+    auto rect = [this](double ax, double ay, double bx, double by) {
+        m_raster.AddPolygon({ax, ay, bx, ay, bx, by, ax, by});
+    };
+    FillStyle fill;
+    fill.color = {255, 255, 255, 255};
+    m_raster.Reset();
+    rect(l, top, r, bottom);
+    FillWith(fill, m, cx, t, true);
+    fill.color = {0, 0, 0, 255};
+    m_raster.Reset();
+    rect(l, top, r, top + 1);
+    rect(l, bottom, r, bottom + 1);
+    rect(l, top, l + 1, bottom);
+    rect(r, top, r + 1, bottom);
+    FillWith(fill, m, cx, t, true);
 }
 
 void Renderer::FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx, const Target& t, bool nonZero)

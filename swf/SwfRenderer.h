@@ -26,6 +26,7 @@ private:
     void DrawCharacter(uint16_t id, const DisplayObject* object, const Matrix& m, const CxForm& cx, const Target& t,
                        int nesting);
     void DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, const Target& t, const Rgba* textColor);
+    void DrawFieldBox(const Rect& box, const Matrix& m, const CxForm& cx, const Target& t);
     void FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx, const Target& t, bool nonZero);
 
     const Movie* m_pMovie = nullptr;
