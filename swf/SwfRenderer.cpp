@@ -12,13 +12,12 @@ namespace {
 constexpr int kMaxActiveMasks = 8;
 
 // The stroke of one line style: its edges joined into paths where one ends where the next
-// starts. Lines of a pixel or less are drawn in pixels, centred on pixel centres so that they
-// stay crisp; wider ones are built in the shape's units and mapped with it.
-void AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, const StrokeStyle& style)
+// starts. In `device` mode the points are mapped to pixels first and moved onto the pixel grid
+// (a line of a whole number of pixels stays crisp); otherwise the outline is built in the
+// shape's units and mapped with the style's matrix.
+void AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, const StrokeStyle& style, bool device)
 {
-    const bool device = style.toDevice.a == 1 && style.toDevice.b == 0 && style.toDevice.c == 0 &&
-                        style.toDevice.d == 1 && style.toDevice.tx == 0 && style.toDevice.ty == 0;
-    const bool snap = device && style.half <= 0.5;
+    const double centre = static_cast<int>(std::lround(2 * style.half)) % 2 ? 0.5 : 0;
     auto apply = [&](double x, double y, double& ox, double& oy) {
         if (!device) {
             ox = x;
@@ -26,10 +25,8 @@ void AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, co
             return;
         }
         m.Apply(x, y, ox, oy);
-        if (snap) {
-            ox = std::floor(ox) + 0.5;
-            oy = std::floor(oy) + 0.5;
-        }
+        ox = std::floor(ox) + centre;
+        oy = std::floor(oy) + centre;
     };
     std::vector<double> path;
     const Edge* previous = nullptr;
@@ -251,23 +248,29 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, 
         for (int l = g.lineBegin; l < g.lineEnd; ++l) {
             const LineStyle& line = shape.lines[l];
             // Widths scale with the matrix, also for lines flagged not to scale (players draw
-            // those scaled as well); thinner than a pixel is drawn one pixel wide.
+            // those scaled as well); thinner than a pixel is drawn one pixel wide. Lines of whole
+            // pixels under a plain scale are drawn on the pixel grid.
             const double scale = std::sqrt(std::fabs(m.Determinant()));
-            const double pixels = line.width * scale;
+            const double pixels = line.width * scale, whole = std::floor(pixels + 0.5);
+            const bool plain = m.b == 0 && m.c == 0 && std::fabs(std::fabs(m.a) - std::fabs(m.d)) < 1e-9;
             StrokeStyle style;
+            bool device = true;
             if (pixels <= 1 || !(scale > 0)) {
                 style.half = 0.5;
+            } else if (plain && std::fabs(pixels - whole) < 1e-6) {
+                style.half = whole / 2;
             } else {
                 style.half = line.width / 2;
                 style.toDevice = m;
                 style.scale = scale;
+                device = false;
             }
             style.startCap = line.startCap;
             style.endCap = line.endCap;
             style.join = line.join;
             style.miterLimit = line.miterLimit;
             m_raster.Reset();
-            AddStrokes(m_raster, shape, l, m, style);
+            AddStrokes(m_raster, shape, l, m, style, device);
             if (!m_raster.Empty())
                 FillWith(line.fill, m, cx, t, true);
         }
