@@ -94,6 +94,7 @@ struct Font {
     bool hasLayout = false;
     double ascent = 0, descent = 0, leading = 0;
     std::vector<double> advances;
+    std::map<uint32_t, double> kerning;  // adjustment after character a before b, key a << 16 | b
 };
 
 struct ButtonRecord {

@@ -10,9 +10,11 @@ namespace {
 // arithmetic cannot overflow; anything that far away is off every canvas.
 constexpr double kCoordinateLimit = 1 << 20;
 
-// The sample positions in 1/256 pixel: sample s lies on row kSampleY[s] at column kSampleX[s].
-constexpr int32_t kSampleX[kSamples] = {96, 224, 32, 160};
-constexpr int32_t kSampleY[kSamples] = {32, 96, 160, 224};
+// The sample positions in 1/256 pixel: sample s lies on row kSampleY[s] at column kSampleX[s];
+// a single sample lies at the centre.
+constexpr int32_t kSampleX[kMaxSamples] = {96, 224, 32, 160};
+constexpr int32_t kSampleY[kMaxSamples] = {32, 96, 160, 224};
+constexpr int32_t kCentre = 128;
 
 int32_t ToFixed(double v)
 {
@@ -57,25 +59,26 @@ double Wrap(double t, uint8_t spread)
 
 }  // namespace
 
-void SampleCanvas::Load(const Canvas& canvas)
+void SampleCanvas::Load(const Canvas& canvas, int samplesPerPixel)
 {
     width = canvas.width;
     height = canvas.height;
-    samples.resize(canvas.pixels.size() * kSamples);
+    count = samplesPerPixel;
+    samples.resize(canvas.pixels.size() * count);
     for (std::size_t i = 0; i < canvas.pixels.size(); ++i)
-        std::fill_n(&samples[i * kSamples], kSamples, canvas.pixels[i]);
+        std::fill_n(&samples[i * count], count, canvas.pixels[i]);
 }
 
 void SampleCanvas::Resolve(Canvas& canvas) const
 {
     for (std::size_t i = 0; i < canvas.pixels.size(); ++i) {
-        const uint32_t* s = &samples[i * kSamples];
+        const uint32_t* s = &samples[i * count];
         uint32_t out = 0;
         for (int shift = 0; shift < 32; shift += 8) {
             uint32_t sum = 0;
-            for (int k = 0; k < kSamples; ++k)
+            for (int k = 0; k < count; ++k)
                 sum += s[k] >> shift & 255;
-            out |= sum / kSamples << shift;
+            out |= sum / static_cast<uint32_t>(count) << shift;
         }
         canvas.pixels[i] = out;
     }
@@ -147,9 +150,10 @@ void Rasterizer::Sweep(int width, int height, bool nonZero, RowFn&& row)
     std::size_t next = 0;
     for (int y = rowFirst; y <= rowLast; ++y) {
         int xMin = width, xMax = -1;
-        for (int s = 0; s < kSamples; ++s) {
+        for (int s = 0; s < m_nSamples; ++s) {
             m_spans[s].clear();
-            const int32_t ys = y * 256 + kSampleY[s];
+            const int32_t sampleX = m_nSamples == 1 ? kCentre : kSampleX[s];
+            const int32_t ys = y * 256 + (m_nSamples == 1 ? kCentre : kSampleY[s]);
             while (next < m_edges.size() && m_edges[next].y0 <= ys)
                 active.push_back(&m_edges[next++]);
             active.erase(std::remove_if(active.begin(), active.end(), [ys](const Edge* e) { return e->y1 <= ys; }),
@@ -166,9 +170,9 @@ void Rasterizer::Sweep(int width, int height, bool nonZero, RowFn&& row)
                 const bool inside = nonZero ? winding != 0 : (winding & 1) != 0;
                 if (!inside)
                     continue;
-                // Pixels whose sample x*256 + kSampleX[s] lies in [xa, xb).
-                const int x0 = std::max(0, FloorDiv256(crossings[i].first - kSampleX[s] + 255));
-                const int x1 = std::min(width - 1, FloorDiv256(crossings[i + 1].first - kSampleX[s] - 1));
+                // Pixels whose sample x*256 + sampleX lies in [xa, xb).
+                const int x0 = std::max(0, FloorDiv256(crossings[i].first - sampleX + 255));
+                const int x1 = std::min(width - 1, FloorDiv256(crossings[i + 1].first - sampleX - 1));
                 if (x0 > x1)
                     continue;
                 if (!m_spans[s].empty() && m_spans[s].back().x1 + 1 >= x0)
@@ -190,11 +194,11 @@ void Rasterizer::Fill(SampleCanvas& canvas, bool nonZero, const Paint& paint, co
     Sweep(canvas.width, canvas.height, nonZero, [&](int y, int x0, int x1, const std::vector<Span>* spans) {
         shade.resize(static_cast<std::size_t>(x1 - x0 + 1));
         paint.Shade(x0, y, x1 - x0 + 1, shade.data());
-        const std::size_t base = static_cast<std::size_t>(y) * canvas.width * kSamples;
-        for (int s = 0; s < kSamples; ++s)
+        const std::size_t base = static_cast<std::size_t>(y) * canvas.width * m_nSamples;
+        for (int s = 0; s < m_nSamples; ++s)
             for (const Span& span : spans[s])
                 for (int x = span.x0; x <= span.x1; ++x) {
-                    const std::size_t i = base + static_cast<std::size_t>(x) * kSamples + s;
+                    const std::size_t i = base + static_cast<std::size_t>(x) * m_nSamples + s;
                     if (!mask || (*mask)[i])
                         Blend(canvas.samples[i], shade[x - x0]);
                 }
@@ -204,11 +208,11 @@ void Rasterizer::Fill(SampleCanvas& canvas, bool nonZero, const Paint& paint, co
 void Rasterizer::FillMask(int width, int height, bool nonZero, Mask& out, const Mask* clip)
 {
     Sweep(width, height, nonZero, [&](int y, int, int, const std::vector<Span>* spans) {
-        const std::size_t base = static_cast<std::size_t>(y) * width * kSamples;
-        for (int s = 0; s < kSamples; ++s)
+        const std::size_t base = static_cast<std::size_t>(y) * width * m_nSamples;
+        for (int s = 0; s < m_nSamples; ++s)
             for (const Span& span : spans[s])
                 for (int x = span.x0; x <= span.x1; ++x) {
-                    const std::size_t i = base + static_cast<std::size_t>(x) * kSamples + s;
+                    const std::size_t i = base + static_cast<std::size_t>(x) * m_nSamples + s;
                     if (!clip || (*clip)[i])
                         out[i] = 1;
                 }
@@ -219,7 +223,7 @@ std::size_t Rasterizer::CountSamples(int width, int height, bool nonZero)
 {
     std::size_t n = 0;
     Sweep(width, height, nonZero, [&](int, int, int, const std::vector<Span>* spans) {
-        for (int s = 0; s < kSamples; ++s)
+        for (int s = 0; s < m_nSamples; ++s)
             for (const Span& span : spans[s])
                 n += static_cast<std::size_t>(span.x1 - span.x0 + 1);
     });

@@ -1,7 +1,7 @@
 // Scanline rasterizer: polygons in device pixels to multisampled coverage, and the paints that
-// colour covered samples. Every pixel holds four samples at the standard 4x multisample
-// positions; a sample is inside a polygon or not, and the pixel shown is the mean of its four
-// samples. Coordinates are rounded to 1/256 pixel and all coverage arithmetic is integer, so
+// colour covered samples. Anti-aliased, every pixel holds four samples at the standard 4x
+// multisample positions, else one at its centre; a sample is inside a polygon or not, and the
+// pixel shown is the mean of its samples. Coordinates are rounded to 1/256 pixel and all coverage arithmetic is integer, so
 // the pixels do not depend on the platform.
 #pragma once
 
@@ -22,16 +22,17 @@ struct Canvas {
     uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
-inline constexpr int kSamples = 4;  // per pixel
+inline constexpr int kMaxSamples = 4;  // per pixel
 
-// Premultiplied samples, kSamples per pixel, pixel after pixel, rows top to bottom.
+// Premultiplied samples, `count` per pixel, pixel after pixel, rows top to bottom.
 struct SampleCanvas {
     int width = 0;
     int height = 0;
+    int count = kMaxSamples;
     std::vector<uint32_t> samples;
 
     // Every sample of a pixel takes the pixel's value.
-    void Load(const Canvas& canvas);
+    void Load(const Canvas& canvas, int samplesPerPixel);
     // Each pixel is the mean of its samples.
     void Resolve(Canvas& canvas) const;
 };
@@ -48,6 +49,8 @@ public:
 
 class Rasterizer {
 public:
+    // 4 samples per pixel (anti-aliased) or 1.
+    void SetSamples(int count) { m_nSamples = count == 1 ? 1 : kMaxSamples; }
     void Reset() { m_edges.clear(); }
     bool Empty() const { return m_edges.empty(); }
     void AddLine(double x0, double y0, double x1, double y1);
@@ -76,7 +79,8 @@ private:
     void Sweep(int width, int height, bool nonZero, RowFn&& row);
 
     std::vector<Edge> m_edges;
-    std::vector<Span> m_spans[kSamples];
+    std::vector<Span> m_spans[kMaxSamples];
+    int m_nSamples = kMaxSamples;
 };
 
 // Paints.

@@ -71,7 +71,9 @@ void Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
     m_pMovie = &player.GetMovie();
     m_nMasks = 0;
     m_nEdgesLeft = kMaxEdgesPerRender;
-    m_samples.Load(canvas);
+    const int samples = m_bAntiAlias ? kMaxSamples : 1;
+    m_raster.SetSamples(samples);
+    m_samples.Load(canvas, samples);
     DrawClip(player.Root(), view, CxForm{}, Target{&m_samples, nullptr, nullptr, canvas.width, canvas.height}, 0);
     m_samples.Resolve(canvas);
 }

@@ -12,6 +12,8 @@ Matrix ExactFitView(const Rect& stage, int w, int h);
 
 class Renderer {
 public:
+    // Anti-aliased (the default): four samples a pixel; else one, as low quality draws.
+    void SetAntiAliasing(bool on) { m_bAntiAlias = on; }
     // Draws the player's current frame over the canvas, through `view` (twips to pixels).
     void Render(const Player& player, Canvas& canvas, const Matrix& view);
 
@@ -32,6 +34,7 @@ private:
     const Movie* m_pMovie = nullptr;
     Rasterizer m_raster;
     SampleCanvas m_samples;
+    bool m_bAntiAlias = true;
     int m_nMasks = 0;
     std::size_t m_nEdgesLeft = 0;
 };

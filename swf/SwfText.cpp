@@ -18,6 +18,7 @@ struct Style {
     bool italic = false;
     std::string face;  // from <font face>; empty: the field's font
     double letterSpacing = 0;
+    bool kerning = false;
 };
 
 struct Char {
@@ -241,6 +242,9 @@ private:
             if (!size.empty() && size[0] >= '0' && size[0] <= '9')
                 s.size = std::clamp(std::atof(size.c_str()), 1.0, 1000.0) * 20;
             s.color = ParseColor(Attribute(tag, "color"), s.color);
+            const std::string kerning = Attribute(tag, "kerning");
+            if (!kerning.empty())
+                s.kerning = kerning != "0";
             const std::string spacing = Attribute(tag, "letterspacing");
             if (!spacing.empty())
                 s.letterSpacing = std::clamp(std::atof(spacing.c_str()), -100.0, 100.0) * 20;
@@ -299,6 +303,14 @@ double Advance(const Font& font, int index)
     return right;
 }
 
+// A field's text colour as drawn: white glyphs tinted through a colour transform whose
+// factors are 1/256 steps, so every channel but 0 and 255 comes out one lower.
+Rgba Tint(Rgba c)
+{
+    auto tint = [](uint8_t v) { return static_cast<uint8_t>(255 * (v * 256 / 255) / 256); };
+    return {tint(c.r), tint(c.g), tint(c.b), c.a};
+}
+
 struct Placed {
     int style;
     int glyph;  // -1: nothing drawn
@@ -331,7 +343,13 @@ void ReadFontTables(Reader& body, const uint8_t* table, std::size_t tableSize, u
     font.leading = r.S16();
     for (std::size_t i = 0; i < count; ++i)
         font.advances.push_back(r.S16());
-    // Glyph bounds and kerning pairs follow; text fields do not use them.
+    for (std::size_t i = 0; i < count; ++i)
+        r.ReadRect();  // glyph bounds
+    for (std::size_t n = r.Remaining() >= 2 ? r.U16() : 0; n > 0; --n) {
+        const uint32_t a = wideCodes ? r.U16() : r.U8();
+        const uint32_t b = wideCodes ? r.U16() : r.U8();
+        font.kerning[a << 16 | b] = r.S16();
+    }
 }
 
 Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, std::size_t& budget)
@@ -431,7 +449,7 @@ Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, std::size
                 PickFont(fonts, s);
                 run = TextRun{};
                 run.fontId = s.fontId;
-                run.color = s.color;
+                run.color = Tint(s.color);
                 run.height = s.size;
                 run.y = baseline;
                 runStyle = p.style;
@@ -452,6 +470,8 @@ Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, std::size
     };
 
     double x = 0;
+    const Font* previousFont = nullptr;
+    uint32_t previousCode = 0;
     for (const Char& c : content.m_chars) {
         if (c.code == '\n') {
             if (!multiline)
@@ -459,6 +479,7 @@ Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, std::size
             emit(line.size(), true);
             ++paragraph;
             x = 0;
+            previousFont = nullptr;
             continue;
         }
         Style& s = content.m_styles[c.style];
@@ -466,6 +487,16 @@ Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, std::size
         const uint32_t code = password ? '*' : c.code;
         const int glyph = font ? GlyphIndex(*font, code) : -1;
         const double advance = font && glyph >= 0 ? Advance(*font, glyph) * s.size / font->emSquare + s.letterSpacing : 0;
+        if (s.kerning && font && font == previousFont && !line.empty()) {
+            const auto pair = font->kerning.find(previousCode << 16 | (code & 0xFFFF));
+            if (pair != font->kerning.end()) {
+                const double k = pair->second * s.size / font->emSquare;
+                line.back().advance += k;
+                x += k;
+            }
+        }
+        previousFont = font;
+        previousCode = code & 0xFFFF;
         const bool space = code == ' ' || code == '\t';
         const double lineStart = firstOfParagraph ? indent : 0;
         if (wordWrap && multiline && !space && !line.empty() && lineStart + x + advance > width) {

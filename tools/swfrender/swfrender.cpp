@@ -1,7 +1,8 @@
-// swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH]
+// swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH] [--quality low|high]
 // Renders the stage after N frames have been shown (default 1) on the movie's background
-// colour into a 32-bit BMP, at the stage's size or stretched to W x H. Exit 0, or one line
-// on stderr and exit 2 for a movie it refuses (1 for a usage or file error).
+// colour into a 32-bit BMP, at the stage's size or stretched to W x H, anti-aliased unless the
+// quality is low. Exit 0, or one line on stderr and exit 2 for a movie it refuses (1 for a
+// usage or file error).
 #include "swf/SwfPlayer.h"
 #include "swf/SwfRenderer.h"
 #include "tools/swfrender/JpegDecoder.h"
@@ -59,12 +60,18 @@ bool WriteBmp(const std::string& path, const swf::Canvas& canvas)
 int main(int argc, char** argv)
 {
     if (argc < 3)
-        return Fail(1, "usage: swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH]");
+        return Fail(1, "usage: swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH] [--quality low|high]");
     int frames = 1, width = 0, height = 0;
+    bool antiAlias = true;
     for (int i = 3; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
             frames = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--quality") == 0 && hasValue) {
+            const std::string q = argv[++i];
+            if (q != "low" && q != "high")
+                return Fail(1, "--quality wants low or high");
+            antiAlias = q == "high";
         } else if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
             if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2)
                 return Fail(1, "--size wants WxH");
@@ -95,6 +102,7 @@ int main(int argc, char** argv)
         bg.a = 255;
         swf::Canvas canvas(width, height, swf::Premultiply(bg));
         swf::Renderer renderer;
+        renderer.SetAntiAliasing(antiAlias);
         renderer.Render(player, canvas, swf::ExactFitView(s, width, height));
         if (!WriteBmp(argv[2], canvas))
             return Fail(1, std::string("cannot write ") + argv[2]);
