@@ -96,6 +96,7 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
         if (length > r.Remaining())
             throw FormatError("a tag runs past the end of the movie");
         Reader body = r.Sub(length);
+        ++m_movie.tagCount;
         switch (code) {
         case kEnd:
             return;

@@ -126,6 +126,7 @@ public:
     int frameCount = 0;     // from the header
     Rgba background{255, 255, 255, 255};
     Timeline root;
+    std::size_t tagCount = 0;  // tags read, those of sprites included
 
     std::map<uint16_t, CharacterKind> kinds;
     std::map<uint16_t, Shape> shapes;

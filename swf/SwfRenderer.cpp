@@ -71,6 +71,7 @@ void Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
     m_pMovie = &player.GetMovie();
     m_nMasks = 0;
     m_nEdgesLeft = kMaxEdgesPerRender;
+    m_stats = {};
     const int samples = m_bAntiAlias ? kMaxSamples : 1;
     m_raster.SetSamples(samples);
     m_samples.Load(canvas, samples);
@@ -220,6 +221,8 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, 
     if (shape.edges.size() > m_nEdgesLeft)
         return;
     m_nEdgesLeft -= shape.edges.size();
+    ++m_stats.shapes;
+    m_stats.edges += shape.edges.size();
     for (const StyleGroup& g : shape.groups) {
         for (int f = g.fillBegin; f < g.fillEnd; ++f) {
             // Each fill's edges, turned so that the fill lies on their right: its closed outlines.

@@ -14,6 +14,13 @@ class Renderer {
 public:
     // Anti-aliased (the default): four samples a pixel; else one, as low quality draws.
     void SetAntiAliasing(bool on) { m_bAntiAlias = on; }
+
+    // What the last Render drew.
+    struct Stats {
+        std::size_t shapes = 0;  // shapes, glyphs and morphs filled or stroked
+        std::size_t edges = 0;
+    };
+    const Stats& LastStats() const { return m_stats; }
     // Draws the player's current frame over the canvas, through `view` (twips to pixels).
     void Render(const Player& player, Canvas& canvas, const Matrix& view);
 
@@ -35,6 +42,7 @@ private:
     Rasterizer m_raster;
     SampleCanvas m_samples;
     bool m_bAntiAlias = true;
+    Stats m_stats;
     int m_nMasks = 0;
     std::size_t m_nEdgesLeft = 0;
 };
