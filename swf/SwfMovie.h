@@ -70,6 +70,7 @@ struct TextGlyph {
 
 struct TextRun {
     uint16_t fontId = 0;
+    bool fallback = false;  // drawn in the fallback font, not `fontId`
     Rgba color;
     double y = 0;
     double height = 0;  // twips

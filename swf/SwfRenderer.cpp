@@ -1,6 +1,7 @@
 #include "swf/SwfRenderer.h"
 
 #include "swf/SwfStroke.h"
+#include "swf/SwfText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -136,15 +137,16 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
         if (text.border)
             DrawFieldBox(text.box, tm, cx, t);
         for (const TextRun& run : text.runs) {
-            auto font = movie.fonts.find(run.fontId);
-            if (font == movie.fonts.end())
+            auto it = movie.fonts.find(run.fontId);
+            if (!run.fallback && it == movie.fonts.end())
                 continue;
-            const double scale = run.height / font->second.emSquare;
+            const Font& font = run.fallback ? FallbackFont() : it->second;
+            const double scale = run.height / font.emSquare;
             for (const TextGlyph& g : run.glyphs) {
-                if (g.index < 0 || static_cast<std::size_t>(g.index) >= font->second.glyphs.size())
+                if (g.index < 0 || static_cast<std::size_t>(g.index) >= font.glyphs.size())
                     continue;
                 const Matrix gm = tm * Matrix::Translate(g.x, run.y) * Matrix::Scale(scale, scale);
-                DrawShape(font->second.glyphs[g.index], gm, cx, t, &run.color);
+                DrawShape(font.glyphs[g.index], gm, cx, t, &run.color);
             }
         }
         break;

@@ -6,6 +6,63 @@
 namespace swf {
 namespace {
 
+struct FallbackGlyph {
+    int code, first, count, advance;
+};
+#include "swf/SwfFallbackFont.inc"
+
+Font MakeFallbackFont()
+{
+    Font font;
+    font.name = "_sans";
+    font.hasLayout = true;
+    font.ascent = kFallbackAscent;
+    font.descent = kFallbackDescent;
+    for (const FallbackGlyph& g : kFallbackGlyphs) {
+        Shape shape;
+        shape.fills.resize(1);
+        shape.groups.push_back({0, 1, 0, 0});
+        const int16_t* p = kFallbackOutlines + g.first;
+        const int16_t* end = p + g.count;
+        double x = 0, y = 0;
+        while (p < end) {
+            Edge e{};
+            e.x0 = x;
+            e.y0 = y;
+            e.fill0 = -1;
+            e.fill1 = 0;
+            e.line = -1;
+            if (*p == 0) {  // move
+                x = p[1];
+                y = p[2];
+                p += 3;
+                continue;
+            }
+            if (*p == 1) {  // line
+                e.x1 = p[1];
+                e.y1 = p[2];
+                e.cx = (x + e.x1) / 2;
+                e.cy = (y + e.y1) / 2;
+                p += 3;
+            } else {  // curve
+                e.cx = p[1];
+                e.cy = p[2];
+                e.x1 = p[3];
+                e.y1 = p[4];
+                e.curve = true;
+                p += 5;
+            }
+            x = e.x1;
+            y = e.y1;
+            shape.edges.push_back(e);
+        }
+        font.glyphs.push_back(std::move(shape));
+        font.codes.push_back(static_cast<uint16_t>(g.code));
+        font.advances.push_back(g.advance);
+    }
+    return font;
+}
+
 constexpr double kGutter = 40;  // twips between a field's box and its text
 
 enum Align : uint8_t { kLeft = 0, kRight = 1, kCenter = 2, kJustify = 3 };
@@ -260,9 +317,12 @@ private:
 };
 
 // The font that draws a style: the one named by <font face> with the style's weight and
-// slant when the movie has it, else one of that name, else the field's own.
-const Font* PickFont(const std::map<uint16_t, Font>& fonts, Style& s)
+// slant when the movie has it, else one of that name, else the field's own; the fallback font
+// for a field without outlines or a font without glyphs.
+const Font* PickFont(const std::map<uint16_t, Font>& fonts, Style& s, bool outlines)
 {
+    if (!outlines)
+        return &FallbackFont();
     if (!s.face.empty()) {
         const Font* named = nullptr;
         for (const auto& [id, font] : fonts) {
@@ -281,7 +341,7 @@ const Font* PickFont(const std::map<uint16_t, Font>& fonts, Style& s)
             return named;
     }
     auto it = fonts.find(s.fontId);
-    return it == fonts.end() ? nullptr : &it->second;
+    return it == fonts.end() || it->second.glyphs.empty() ? &FallbackFont() : &it->second;
 }
 
 int GlyphIndex(const Font& font, uint32_t code)
@@ -321,6 +381,12 @@ struct Placed {
 
 }  // namespace
 
+const Font& FallbackFont()
+{
+    static const Font font = MakeFallbackFont();
+    return font;
+}
+
 void ReadFontTables(Reader& body, const uint8_t* table, std::size_t tableSize, uint8_t flags, Font& font)
 {
     const bool wideOffsets = flags & 0x08, wideCodes = flags & 0x04;
@@ -359,7 +425,7 @@ Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, std::size
     const uint8_t flags = body.U8();
     const uint8_t flags2 = body.U8();
     const bool hasText = flags & 0x80, wordWrap = flags & 0x40, multiline = flags & 0x20;
-    const bool password = flags & 0x10, html = flags2 & 0x02;
+    const bool password = flags & 0x10, html = flags2 & 0x02, outlines = flags2 & 0x01;
     text.border = flags2 & 0x08;
     Style base;
     if (flags & 0x01)
@@ -410,8 +476,8 @@ Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, std::size
                 lineWidth = line[i].x + line[i].advance;
         for (std::size_t i = 0; i < std::max<std::size_t>(end, 1) && i < line.size(); ++i) {
             Style& s = content.m_styles[line[i].style];
-            const Font* font = PickFont(fonts, s);
-            if (font && font->hasLayout) {
+            const Font* font = PickFont(fonts, s, outlines);
+            if (font->hasLayout) {
                 ascent = std::max(ascent, font->ascent * s.size / font->emSquare);
                 descent = std::max(descent, font->descent * s.size / font->emSquare);
             } else {
@@ -446,9 +512,10 @@ Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, std::size
                 if (!run.glyphs.empty())
                     text.runs.push_back(run);
                 Style& s = content.m_styles[p.style];
-                PickFont(fonts, s);
+                const Font* font = PickFont(fonts, s, outlines);
                 run = TextRun{};
                 run.fontId = s.fontId;
+                run.fallback = font == &FallbackFont();
                 run.color = Tint(s.color);
                 run.height = s.size;
                 run.y = baseline;
@@ -483,11 +550,11 @@ Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, std::size
             continue;
         }
         Style& s = content.m_styles[c.style];
-        const Font* font = PickFont(fonts, s);
+        const Font* font = PickFont(fonts, s, outlines);
         const uint32_t code = password ? '*' : c.code;
-        const int glyph = font ? GlyphIndex(*font, code) : -1;
-        const double advance = font && glyph >= 0 ? Advance(*font, glyph) * s.size / font->emSquare + s.letterSpacing : 0;
-        if (s.kerning && font && font == previousFont && !line.empty()) {
+        const int glyph = GlyphIndex(*font, code);
+        const double advance = glyph >= 0 ? Advance(*font, glyph) * s.size / font->emSquare + s.letterSpacing : 0;
+        if (s.kerning && font == previousFont && !line.empty()) {
             const auto pair = font->kerning.find(previousCode << 16 | (code & 0xFFFF));
             if (pair != font->kerning.end()) {
                 const double k = pair->second * s.size / font->emSquare;

@@ -14,6 +14,10 @@ namespace swf {
 // start of the offset table, `flags` the font's flags byte.
 void ReadFontTables(Reader& body, const uint8_t* table, std::size_t tableSize, uint8_t flags, Font& font);
 
+// The font that draws device text (text in fonts the movie does not carry): a sans serif
+// shipped with the player, the same on every platform.
+const Font& FallbackFont();
+
 // DefineEditText after the character id, as static text in the fonts defined so far. Each
 // glyph placed counts one off `budget`.
 Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, std::size_t& budget);
