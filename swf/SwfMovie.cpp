@@ -1,5 +1,6 @@
 #include "swf/SwfMovie.h"
 
+#include "swf/SwfImage.h"
 #include "swf/SwfReader.h"
 #include "swf/SwfText.h"
 
@@ -41,6 +42,7 @@ enum Tag : uint16_t {
     kDefineFont2 = 48,
     kPlaceObject3 = 70,
     kDefineFont3 = 75,
+    kDefineBitsJpeg4 = 90,
     kDefineShape4 = 83,
     kDefineMorphShape2 = 84,
 };
@@ -176,6 +178,7 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
     case kDefineBits:
     case kDefineBitsJpeg2:
     case kDefineBitsJpeg3:
+    case kDefineBitsJpeg4:
         ReadJpeg(code, body);
         break;
     case kDefineFont:
@@ -337,12 +340,25 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
 {
     const uint16_t id = body.U16();
     std::size_t imageBytes = body.Remaining();
-    if (code == kDefineBitsJpeg3) {
+    if (code == kDefineBitsJpeg3 || code == kDefineBitsJpeg4) {
         imageBytes = body.U32();
+        if (code == kDefineBitsJpeg4)
+            body.U16();  // deblocking filter strength: not applied
         if (imageBytes > body.Remaining())
             throw FormatError("a JPEG bitmap's alpha lies outside it");
     }
     Reader image = body.Sub(imageBytes);
+    const std::size_t room = std::min(kMaxBitmapPixels, kMaxTotalBitmapPixels - m_nPixels);
+    if (code != kDefineBits && (IsPng(image.Here(), imageBytes) || IsGif(image.Here(), imageBytes))) {
+        // PNG and GIF payloads carry their own transparency and are decoded here.
+        Bitmap bmp;
+        const bool png = IsPng(image.Here(), imageBytes);
+        if ((png ? DecodePng : DecodeGif)(image.Here(), imageBytes, room, bmp))
+            CountPixels(bmp.width, bmp.height);
+        m_movie.bitmaps[id] = std::move(bmp);
+        Define(id, CharacterKind::kBitmap);
+        return;
+    }
     std::vector<uint8_t> stream;
     if (code == kDefineBits && m_jpegTables.size() >= 2) {
         // The shared tables without their end marker, then the image without its start marker.
@@ -364,11 +380,10 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
         AppendJpeg(stream, image.Here(), image.Remaining());
     }
     Bitmap bmp;
-    const std::size_t room = std::min(kMaxBitmapPixels, kMaxTotalBitmapPixels - m_nPixels);
     if (m_jpeg && m_jpeg->Decode(stream.data(), stream.size(), room, bmp) && bmp.width > 0 && bmp.height > 0 &&
         bmp.pixels.size() == static_cast<std::size_t>(bmp.width) * bmp.height) {
         CountPixels(bmp.width, bmp.height);
-        if (code == kDefineBitsJpeg3 && body.Remaining() > 0) {
+        if (code != kDefineBits && code != kDefineBitsJpeg2 && body.Remaining() > 0) {
             const std::vector<uint8_t> alpha = Inflate(body.Here(), body.Remaining(), bmp.pixels.size());
             for (std::size_t i = 0; i < alpha.size(); ++i) {
                 const Rgba c = {static_cast<uint8_t>(bmp.pixels[i] >> 16), static_cast<uint8_t>(bmp.pixels[i] >> 8),

@@ -138,6 +138,28 @@ TEST(SwfRender, JpegAlphaPlaneIsAppliedByTheCore)
     ExpectPixels(c, {{25, 25, kNone}, {75, 25, 0xFF336699}}, "alpha plane");
 }
 
+TEST(SwfRender, PngAndGifPayloadsAreDecodedByTheCore)
+{
+    // Two texels of 50 pixels each: red and half-transparent blue (PNG), red and transparent (GIF).
+    auto chunk = [](const char* type, const Bytes& body) {
+        const uint32_t n = static_cast<uint32_t>(body.size());
+        return Bytes{static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 8),
+                     static_cast<uint8_t>(n)} + Bytes(type, type + 4) + body + U32(0);  // CRCs are not checked
+    };
+    const Bytes png = Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A} +
+                      chunk("IHDR", Bytes{0, 0, 0, 2, 0, 0, 0, 1, 8, 6, 0, 0, 0}) +
+                      chunk("IDAT", Zlib(Bytes{0, 255, 0, 0, 255, 0, 0, 255, 128})) + chunk("IEND", {});
+    const Bytes gif = Bytes{'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0, 255, 0, 0, 0, 0, 255} +
+                      Bytes{0x21, 0xF9, 4, 1, 0, 0, 1, 0} +                      // index 1 is transparent
+                      Bytes{0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0x44, 0x0A, 0, 0x3B};  // codes: clear, 0, 1, end
+    const Bytes box = Edges().Box(0, 0, 2000, 2000, 0, 1).Done();
+    for (const auto& [payload, right] : {std::pair{png, 0x80000080u}, {gif, kNone}}) {
+        const Bytes tags = Tag(21, U16(9) + payload) + Shape(1, {BitmapFill(0x43, 9, Matrix(0, 0, 1000, 1000))}, box) +
+                           PlaceObject2({1, 1});
+        ExpectPixels(Render(tags), {{25, 50, kRed}, {75, 50, right}}, payload == png ? "png" : "gif");
+    }
+}
+
 // DefineShape4 with no fills and one black line style: width (twips), the two flag bytes (start
 // cap, join, ... / end cap) and, for miter joins, the limit.
 Bytes StrokedShape(unsigned id, unsigned width, uint8_t flags1, uint8_t flags2, const Bytes& records)
