@@ -1,6 +1,8 @@
 #include "swf/SwfMovie.h"
 
+#include "swf/SwfImage.h"
 #include "swf/SwfReader.h"
+#include "swf/SwfText.h"
 
 #include <zlib.h>
 
@@ -34,18 +36,17 @@ enum Tag : uint16_t {
     kDefineButton2 = 34,
     kDefineBitsJpeg3 = 35,
     kDefineBitsLossless2 = 36,
+    kDefineEditText = 37,
     kDefineSprite = 39,
     kFrameLabel = 43,
     kDefineMorphShape = 46,
     kDefineFont2 = 48,
     kPlaceObject3 = 70,
     kDefineFont3 = 75,
+    kDefineBitsJpeg4 = 90,
     kDefineShape4 = 83,
     kDefineMorphShape2 = 84,
 };
-
-// What a tree node of the dictionary or of the labels takes besides its value.
-constexpr std::size_t kNodeBytes = 64;
 
 // Parsing state shared by the root and its sprites.
 class Loader {
@@ -95,6 +96,7 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
         if (length > r.Remaining())
             throw FormatError("a tag runs past the end of the movie");
         Reader body = r.Sub(length);
+        ++m_movie.tagCount;
         switch (code) {
         case kEnd:
             return;
@@ -175,6 +177,7 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
     case kDefineBits:
     case kDefineBitsJpeg2:
     case kDefineBitsJpeg3:
+    case kDefineBitsJpeg4:
         ReadJpeg(code, body);
         break;
     case kDefineFont:
@@ -190,6 +193,12 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
     case kDefineButton2:
         ReadButton(body, code == kDefineButton2);
         break;
+    case kDefineEditText: {
+        const uint16_t id = body.U16();
+        Define(id, CharacterKind::kText, sizeof(Text));
+        m_movie.texts[id] = ReadEditText(body, m_movie.fonts, m_bytes);
+        break;
+    }
     case kDefineSprite: {
         const uint16_t id = body.U16();
         body.U16();  // frame count: the ShowFrame tags count
@@ -333,12 +342,28 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
 {
     const uint16_t id = body.U16();
     std::size_t imageBytes = body.Remaining();
-    if (code == kDefineBitsJpeg3) {
+    if (code == kDefineBitsJpeg3 || code == kDefineBitsJpeg4) {
         imageBytes = body.U32();
+        if (code == kDefineBitsJpeg4)
+            body.U16();  // deblocking filter strength: not applied
         if (imageBytes > body.Remaining())
             throw FormatError("a JPEG bitmap's alpha lies outside it");
     }
     Reader image = body.Sub(imageBytes);
+    if (code != kDefineBits && (IsPng(image.Here(), imageBytes) || IsGif(image.Here(), imageBytes))) {
+        // PNG and GIF payloads carry their own transparency and are decoded here. Their
+        // working buffers (the inflated rows, up to 8 bytes a pixel) and the pixels must fit.
+        Bitmap bmp;
+        const bool png = IsPng(image.Here(), imageBytes);
+        m_bytes.Spend(imageBytes);
+        const std::size_t room = std::min(kMaxBitmapPixels, m_bytes.Left() / 16);
+        if ((png ? DecodePng : DecodeGif)(image.Here(), imageBytes, room, bmp))
+            CountPixels(bmp.width, bmp.height);
+        m_bytes.Refund(imageBytes);
+        Define(id, CharacterKind::kBitmap, sizeof(Bitmap));
+        m_movie.bitmaps[id] = std::move(bmp);
+        return;
+    }
     // The stream joined with the shared tables, while it is decoded.
     const std::size_t streamBytes = image.Remaining() + m_jpegTables.size();
     m_bytes.Spend(streamBytes);
@@ -367,7 +392,7 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
     if (m_jpeg && m_jpeg->Decode(stream.data(), stream.size(), room, bmp) && bmp.width > 0 && bmp.height > 0 &&
         bmp.pixels.size() == static_cast<std::size_t>(bmp.width) * bmp.height) {
         CountPixels(bmp.width, bmp.height);
-        if (code == kDefineBitsJpeg3 && body.Remaining() > 0) {
+        if (code != kDefineBits && code != kDefineBitsJpeg2 && body.Remaining() > 0) {
             m_bytes.Spend(bmp.pixels.size());
             const std::vector<uint8_t> alpha = Inflate(body.Here(), body.Remaining(), bmp.pixels.size());
             m_bytes.Refund(bmp.pixels.size());
@@ -391,11 +416,16 @@ void Loader::ReadFont(uint16_t code, Reader& body)
     Font font;
     std::size_t count = 0;
     bool wide = false;
+    uint8_t flags = 0;
     if (code != kDefineFont) {
-        const uint8_t flags = body.U8();
+        flags = body.U8();
         wide = flags & 0x08;
         body.U8();  // language
-        body.Skip(body.U8());  // name
+        const std::size_t nameBytes = body.U8();
+        Reader name = body.Sub(nameBytes);
+        m_bytes.Spend(nameBytes);
+        font.name.assign(reinterpret_cast<const char*>(name.Here()), nameBytes);
+        font.name.erase(std::find(font.name.begin(), font.name.end(), '\0'), font.name.end());
         count = body.U16();
         if (code == kDefineFont3)
             font.emSquare = 1024 * 20;
@@ -421,6 +451,8 @@ void Loader::ReadFont(uint16_t code, Reader& body)
         m_bytes.Push(font.glyphs, ReadGlyph(glyph, m_bytes));
     }
     m_bytes.Refund(count * sizeof(std::size_t));
+    if (code != kDefineFont)
+        ReadFontTables(body, table, tableSize, flags, font, m_bytes);
     m_movie.fonts[id] = std::move(font);
 }
 

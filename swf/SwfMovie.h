@@ -70,6 +70,7 @@ struct TextGlyph {
 
 struct TextRun {
     uint16_t fontId = 0;
+    bool fallback = false;  // drawn in the fallback font, not `fontId`
     Rgba color;
     double y = 0;
     double height = 0;  // twips
@@ -79,11 +80,22 @@ struct TextRun {
 struct Text {
     Matrix matrix;
     std::vector<TextRun> runs;
+    bool border = false;  // a text field's border and background around `box`
+    Rect box;
 };
 
 struct Font {
     std::vector<Shape> glyphs;
     double emSquare = 1024;  // glyph units per text height (20480 in DefineFont3)
+    std::string name;
+    bool bold = false;
+    bool italic = false;
+    std::vector<uint16_t> codes;  // character of each glyph
+    // Layout, in glyph units; without it a text field measures glyphs by their bounds.
+    bool hasLayout = false;
+    double ascent = 0, descent = 0, leading = 0;
+    std::vector<double> advances;
+    std::map<uint32_t, double> kerning;  // adjustment after character a before b, key a << 16 | b
 };
 
 struct ButtonRecord {
@@ -118,6 +130,7 @@ public:
     int frameCount = 0;     // from the header
     Rgba background{255, 255, 255, 255};
     Timeline root;
+    std::size_t tagCount = 0;  // tags read, those of sprites included
 
     std::map<uint16_t, CharacterKind> kinds;
     std::map<uint16_t, Shape> shapes;

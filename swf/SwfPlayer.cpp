@@ -33,12 +33,11 @@ void Player::StepChildren(Clip& clip, int nesting)
             continue;
         if (!m_work.Take(1, kCostCommand))
             return;
+        // Sprites loop. One placed during the last step shows its first frame once more; the
+        // clips inside it are stepped by the same rule.
         if (child->m_bFresh) {
             child->m_bFresh = false;
-            continue;
-        }
-        // Sprites loop.
-        if (child->m_bPlaying && child->FrameCount() > 1) {
+        } else if (child->m_bPlaying && child->FrameCount() > 1) {
             if (child->m_nFrame + 1 < child->FrameCount())
                 EnterFrame(*child, child->m_nFrame + 1, true, nesting + 1);
             else
