@@ -35,6 +35,8 @@ enum Tag : uint16_t {
     kDefineBitsLossless2 = 36,
     kDefineSprite = 39,
     kFrameLabel = 43,
+    kExportAssets = 56,
+    kDoInitAction = 59,
     kDefineMorphShape = 46,
     kDefineFont2 = 48,
     kPlaceObject3 = 70,
@@ -53,7 +55,7 @@ private:
     void Define(uint16_t id, CharacterKind kind) { m_movie.kinds[id] = kind; }
     void ReadDefinition(uint16_t code, Reader& body);
     PlaceCommand ReadPlace(uint16_t code, Reader& body);
-    std::vector<Action> ReadActions(Reader& body);
+    std::vector<ClipAction> ReadClipActions(Reader& body);
     void ReadLossless(Reader& body, bool alpha);
     void ReadJpeg(uint16_t code, Reader& body);
     void ReadFont(uint16_t code, Reader& body);
@@ -123,10 +125,25 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
         }
         case kDoAction: {
             CountCommand();
-            Command c{Command::kActions, {}, ReadActions(body)};
+            Command c{Command::kActions, {}, std::vector<uint8_t>(body.Here(), body.Here() + body.Remaining())};
             frame.push_back(std::move(c));
             break;
         }
+        case kDoInitAction: {
+            // Init actions belong to the root's frames, whichever timeline holds them.
+            CountCommand();
+            Command c{Command::kInitActions, {}, {}};
+            c.place.characterId = body.U16();
+            c.code.assign(body.Here(), body.Here() + body.Remaining());
+            frame.push_back(std::move(c));
+            break;
+        }
+        case kExportAssets:
+            for (int n = body.U16(); n > 0; --n) {
+                const uint16_t id = body.U16();
+                m_movie.exports[body.ReadString()] = id;
+            }
+            break;
         case kFrameLabel:
             timeline.labels.emplace(body.ReadString(), static_cast<int>(timeline.frames.size()));
             break;
@@ -232,29 +249,43 @@ PlaceCommand Loader::ReadPlace(uint16_t code, Reader& body)
     if ((p.hasRatio = flags & 0x10))
         p.ratio = body.U16();
     if (flags & 0x20)
-        body.ReadString();  // instance name
+        p.name = body.ReadString();
     if ((p.hasClipDepth = flags & 0x40))
         p.clipDepth = body.U16();
-    return p;  // filters, blend modes and clip actions are not played
+    if (code == kPlaceObject3) {
+        if (flags2 & 0x01)
+            return p;  // filters are not read, so neither is what follows them
+        if (flags2 & 0x02)
+            body.U8();  // blend mode
+        if (flags2 & 0x04)
+            body.U8();  // bitmap caching
+        if (flags2 & 0x20)
+            body.U8();  // visibility
+        if (flags2 & 0x40)
+            body.ReadRgba();  // background colour
+    }
+    if (flags & 0x80)
+        p.clipActions = ReadClipActions(body);
+    return p;
 }
 
-std::vector<Action> Loader::ReadActions(Reader& body)
+std::vector<ClipAction> Loader::ReadClipActions(Reader& body)
 {
-    std::vector<Action> actions;
-    while (body.Remaining() > 0) {
-        const uint8_t code = body.U8();
-        if (code == 0)
+    // Event flags are 16 bits wide before version 6, 32 bits from it on.
+    const bool wide = m_movie.version >= 6;
+    auto events = [&] { return wide ? body.U32() : body.U16(); };
+    std::vector<ClipAction> actions;
+    body.U16();
+    events();  // all events together
+    for (;;) {
+        const uint32_t e = events();
+        if (e == 0)
             break;
-        Reader data = code >= 0x80 ? body.Sub(body.U16()) : Reader(nullptr, 0);
-        switch (code) {
-        case 0x04: actions.push_back({Action::kNextFrame, 0, {}}); break;
-        case 0x05: actions.push_back({Action::kPrevFrame, 0, {}}); break;
-        case 0x06: actions.push_back({Action::kPlay, 0, {}}); break;
-        case 0x07: actions.push_back({Action::kStop, 0, {}}); break;
-        case 0x81: actions.push_back({Action::kGotoFrame, data.U16(), {}}); break;
-        case 0x8C: actions.push_back({Action::kGotoLabel, 0, data.ReadString()}); break;
-        default: break;  // other actions are skipped by their length
-        }
+        Reader code = body.Sub(body.U32());
+        if (e & 0x20000)
+            code.U8();  // the key of a key press event
+        actions.push_back({e, std::vector<uint8_t>(code.Here(), code.Here() + code.Remaining())});
+        CountCommand();
     }
     return actions;
 }

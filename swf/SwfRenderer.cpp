@@ -96,6 +96,8 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
             masks.pop_back();
             --m_nMasks;
         }
+        if (!object.visible)
+            continue;
         Target inner = t;
         if (!masks.empty())
             inner.clip = &masks.back().mask;
@@ -123,6 +125,10 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
     if (nesting > kMaxRenderNesting)
         return;
     const Movie& movie = *m_pMovie;
+    if (object && object->clip) {
+        DrawClip(*object->clip, m, cx, t, nesting + 1);
+        return;
+    }
     auto kind = movie.kinds.find(id);
     if (kind == movie.kinds.end())
         return;
