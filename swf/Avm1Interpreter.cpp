@@ -721,7 +721,12 @@ Value Vm::RunFunction(Object& fn, const Value& self, const std::vector<Value>& a
     f.size = s.size;
     f.pool = s.pool;
     f.scope = std::make_shared<const Scope>(Scope{s.scope, &locals});
-    f.origTarget = f.target = s.target && s.target->display ? s.target : &ObjectOf(m_player.m_rootObject);
+    // A method of a clip acts on that clip; any other function on the clip it was defined in.
+    if (self.IsObject() && self.o->kind == Kind::kClip && self.o->display)
+        f.origTarget = self.o;
+    else
+        f.origTarget = s.target && s.target->display ? s.target : &ObjectOf(m_player.m_rootObject);
+    f.target = f.origTarget;
     f.self = self;
     f.locals = &locals;
     f.registers.resize(s.version2 ? std::max(1, s.registers) : 4);

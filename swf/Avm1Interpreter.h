@@ -90,8 +90,10 @@ public:
     Object* ResolveTarget(const std::string& path, Object* base);  // a clip by path
     std::string TargetPath(Object& clip, bool slashes);
     Clip* ClipOf(const Value& v);
-    // A new clip of `characterId` (0: an empty one) at a script depth of `parent`, or null.
-    Object* PlaceByScript(Object& parent, uint16_t characterId, const std::string& name, double depth);
+    // A new clip of `characterId` (0: an empty one) at a script depth of `parent`, given the
+    // properties of `init` before its class's constructor runs; null when refused.
+    Object* PlaceByScript(Object& parent, uint16_t characterId, const std::string& name, double depth,
+                          const Value& init);
     Player& GetPlayer() { return m_player; }
     int Version() const { return m_version; }
     void Trace(const std::string& text);

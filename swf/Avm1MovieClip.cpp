@@ -183,7 +183,7 @@ void Vm::SetClipProperty(Object& clip, int index, const Value& v)
     case 1: m.ty = std::clamp(n, -1e7, 1e7) * 20; break;
     case 2: Compose(m, std::clamp(n, -1e6, 1e6) / 100, ScaleY(m), Rotation(m)); break;
     case 3: Compose(m, ScaleX(m), std::clamp(n, -1e6, 1e6) / 100, Rotation(m)); break;
-    case 6: d.cxform.mul[3] = static_cast<int32_t>(std::clamp(n, -1e6, 1e6) * 256 / 100); break;
+    case 6: d.cxform.mul[3] = static_cast<int32_t>(std::lround(std::clamp(n, -1e6, 1e6) * 256 / 100)); break;
     case 10: Compose(m, ScaleX(m), ScaleY(m), std::fmod(n, 360.0)); break;
     case 8:
     case 9: {
@@ -206,7 +206,8 @@ namespace {
 
 }  // namespace
 
-Object* Vm::PlaceByScript(Object& parent, uint16_t characterId, const std::string& name, double asDepth)
+Object* Vm::PlaceByScript(Object& parent, uint16_t characterId, const std::string& name, double asDepth,
+                          const Value& init)
 {
     Vm& vm = *this;
     Clip* c = vm.ClipOf(Value::Obj(&parent));
@@ -233,23 +234,22 @@ Object* Vm::PlaceByScript(Object& parent, uint16_t characterId, const std::strin
         player.m_bChanged = true;
         return &vm.ObjectOf(o);
     }
-    p.move = false;
+    player.m_bScriptPlacing = true;
     DisplayObject* o = player.Place(*c, p, player.Nesting(*c));
+    player.m_bScriptPlacing = false;
     if (!o)
         return nullptr;
     o->placedByScript = true;
-    return &vm.ObjectOf(*o);
+    Object& clip = vm.ObjectOf(*o);
+    if (init.IsObject())
+        for (const std::string& key : Enumerate(*init.o))
+            Set(Value::Obj(&clip), key, Get(init, key));
+    ConstructClip(clip);
+    return &clip;
 }
 
 namespace {
 
-void CopyProps(Vm& vm, const Value& from, Object& to)
-{
-    if (!from.IsObject())
-        return;
-    for (const std::string& name : vm.Enumerate(*from.o))
-        vm.Set(Value::Obj(&to), name, vm.Get(from, name));
-}
 
 // Moves a point between a clip's coordinates and the stage's.
 Value ConvertPoint(Vm& vm, const Value& self, const std::vector<Value>& args, bool toGlobal)
@@ -345,15 +345,12 @@ void Vm::InstallMovieClip()
         auto it = exports.find(id);
         if (!parent || it == exports.end())
             return Value{};
-        Object* o = vm.PlaceByScript(*parent, it->second, vm.ToString(Arg(args, 1)), vm.ToNumber(Arg(args, 2)));
-        if (!o)
-            return Value{};
-        CopyProps(vm, Arg(args, 3), *o);
-        return Value::Obj(o);
+        return Value::Obj(
+            vm.PlaceByScript(*parent, it->second, vm.ToString(Arg(args, 1)), vm.ToNumber(Arg(args, 2)), Arg(args, 3)));
     }, 3);
     Define(proto, "createEmptyMovieClip", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
         Object* parent = Self(vm, self);
-        Object* o = parent ? vm.PlaceByScript(*parent, 0, vm.ToString(Arg(args, 0)), vm.ToNumber(Arg(args, 1)))
+        Object* o = parent ? vm.PlaceByScript(*parent, 0, vm.ToString(Arg(args, 0)), vm.ToNumber(Arg(args, 1)), {})
                            : nullptr;
         return Value::Obj(o);
     }, 2);
@@ -363,13 +360,16 @@ void Vm::InstallMovieClip()
             return Value{};
         DisplayObject& from = *source->display;
         Object& parent = vm.ObjectOf(*from.parent->m_pHolder);
-        Object* o = vm.PlaceByScript(parent, from.characterId, vm.ToString(Arg(args, 0)), vm.ToNumber(Arg(args, 1)));
+        const Matrix matrix = from.matrix;
+        const CxForm cxform = from.cxform;
+        const auto* clipActions = from.clipActions;
+        Object* o = vm.PlaceByScript(parent, from.characterId, vm.ToString(Arg(args, 0)), vm.ToNumber(Arg(args, 1)),
+                                     Arg(args, 2));
         if (!o || !o->display)
             return Value{};
-        o->display->matrix = from.matrix;
-        o->display->cxform = from.cxform;
-        o->display->clipActions = from.clipActions;
-        CopyProps(vm, Arg(args, 2), *o);
+        o->display->matrix = matrix;
+        o->display->cxform = cxform;
+        o->display->clipActions = clipActions;
         return Value::Obj(o);
     }, 2);
     Define(proto, "removeMovieClip", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {

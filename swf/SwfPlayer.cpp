@@ -245,7 +245,7 @@ void Player::StartClip(DisplayObject& o, int nesting)
                     m_queue.push_back({&m_vm->ObjectOf(o), a.code.data(), a.code.size()});
     };
     queueEvents(kEventInitialize);
-    if (m_vm->ClassOf(o.characterId))
+    if (m_vm->ClassOf(o.characterId) && !m_bScriptPlacing)
         m_queue.push_back({&m_vm->ObjectOf(o), nullptr, 0});
     queueEvents(kEventLoad);
     if (o.clip->FrameCount() > 0)

@@ -126,6 +126,7 @@ private:
     const Clip* m_pRecycleClip = nullptr;               // the clip they were on
     std::size_t m_nHeapAfterCollect = 0;
     long m_nFramesPlayed = 0;
+    bool m_bScriptPlacing = false;  // a script places: it runs the clip's constructor itself
     Timeline m_emptyTimeline;  // of clips that scripts create empty
 };
 
