@@ -1425,9 +1425,12 @@ Vm::Outcome Vm::Execute(Frame& f, std::size_t begin, std::size_t end)
         case 0x46: case 0x55: { // Enumerate, Enumerate2
             const Value v = op == 0x46 ? GetVariable(f, ToString(f.Pop())) : f.Pop();
             f.Push(Value::Null());
-            if (v.IsObject())
-                for (std::string& name : Enumerate(*v.o))
-                    f.Push(Str(std::move(name)));
+            // Pushed oldest first, so that the newest comes off the stack first.
+            if (v.IsObject()) {
+                std::vector<std::string> names = Enumerate(*v.o);
+                for (auto it = names.rbegin(); it != names.rend(); ++it)
+                    f.Push(Str(std::move(*it)));
+            }
             break;
         }
 
