@@ -135,6 +135,7 @@ Vm::Vm(Player& player, int version)
 {
     InstallBuiltins();
     InstallMovieClip();
+    InstallDrawing();
 }
 
 Vm::~Vm() = default;
@@ -1678,13 +1679,17 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
         mark(cls);
     // Every display object's script object stays while the object is shown.
     std::vector<DisplayObject*> displays{&m_player.m_rootObject};
+    m_nDrawingEdges = 0;
     while (!displays.empty()) {
         DisplayObject* d = displays.back();
         displays.pop_back();
         mark(d->script);
-        if (d->clip)
-            for (auto& entry : d->clip->m_list)
-                displays.push_back(&entry.second);
+        if (!d->clip)
+            continue;
+        if (d->clip->m_pDrawing)
+            m_nDrawingEdges += d->clip->m_pDrawing->edges.size();
+        for (auto& entry : d->clip->m_list)
+            displays.push_back(&entry.second);
     }
     while (!work.empty()) {
         Object* o = work.back();

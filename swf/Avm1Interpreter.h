@@ -129,6 +129,7 @@ private:
     void MarkScope(const Scope* s);
     void InstallBuiltins();
     void InstallMovieClip();
+    void InstallDrawing();
 
     Player& m_player;
     int m_version;
@@ -144,6 +145,7 @@ private:
 
 public:
     std::map<uint16_t, Object*> m_classes;  // registered classes by sprite
+    std::size_t m_nDrawingEdges = 0;        // edges the drawing methods keep, all clips together
     Object* CurrentTarget() const { return m_pTarget; }
     double Random();                        // 0 <= r < 1, the same sequence every run
     double Clock() const;                   // milliseconds of movie time

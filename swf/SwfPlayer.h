@@ -66,6 +66,12 @@ private:
     bool m_bPlaying = true;
     bool m_bFresh = true;  // placed during this step: it starts stepping on the next
     std::unique_ptr<Shape> m_pDrawing;
+    // Where the drawing methods' pen is (twips), where its fill began, and its styles (-1: none).
+    struct Pen {
+        double x = 0, y = 0, startX = 0, startY = 0;
+        int fill = -1, line = -1;
+        long closer = -1;  // the edge that closes the open fill back to its start, while it is the last
+    } m_pen;
 };
 
 class Player {

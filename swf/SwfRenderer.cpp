@@ -91,6 +91,8 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
         Mask mask;
     };
     std::vector<ActiveMask> masks;
+    if (const Shape* drawing = clip.Drawing())
+        DrawShape(*drawing, m, cx, t, nullptr);
     for (const auto& [depth, object] : clip.DisplayList()) {
         while (!masks.empty() && depth > masks.back().clipDepth) {
             masks.pop_back();
