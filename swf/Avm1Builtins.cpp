@@ -592,7 +592,35 @@ void InstallGlobals(Vm& vm, Object& g)
                 p->flags = static_cast<uint8_t>((p->flags & ~clear) | set);
         return Value{};
     }, 4);
-    for (const char* name : {"setInterval", "clearInterval", "setTimeout", "clearTimeout", "updateAfterEvent",
+    // setInterval(function, ms, args...) or setInterval(object, "method", ms, args...).
+    auto schedule = [](Vm& vm, const std::vector<Value>& args, bool once) {
+        const bool method = Arg(args, 0).IsObject() && !Arg(args, 0).o->IsFunction();
+        const std::size_t at = method ? 2 : 1;
+        if (args.size() <= at || vm.m_intervals.size() >= kMaxIntervals)
+            return Value{};
+        const double ms = vm.ToNumber(args[at]);
+        Vm::Interval i{vm.m_nNextInterval++, args[0], method ? vm.ToString(args[1]) : "",
+                       std::vector<Value>(args.begin() + static_cast<std::ptrdiff_t>(at) + 1, args.end()),
+                       std::isfinite(ms) ? std::max(ms, 10.0) : 10.0, 0, once};
+        i.due = vm.Clock() + i.period;
+        vm.m_intervals.push_back(std::move(i));
+        return Value::Number(vm.m_intervals.back().id);
+    };
+    static Value (*s_schedule)(Vm&, const std::vector<Value>&, bool) = schedule;
+    vm.Define(g, "setInterval", [](Vm& vm, Object&, const Value&, const std::vector<Value>& args) {
+        return s_schedule(vm, args, false);
+    }, 2);
+    vm.Define(g, "setTimeout", [](Vm& vm, Object&, const Value&, const std::vector<Value>& args) {
+        return s_schedule(vm, args, true);
+    }, 2);
+    auto clear = [](Vm& vm, Object&, const Value&, const std::vector<Value>& args) {
+        const double id = vm.ToNumber(Arg(args, 0));
+        std::erase_if(vm.m_intervals, [id](const Vm::Interval& i) { return i.id == id; });
+        return Value{};
+    };
+    vm.Define(g, "clearInterval", clear, 1);
+    vm.Define(g, "clearTimeout", clear, 1);
+    for (const char* name : {"updateAfterEvent",
                              "fscommand", "getURL", "loadMovie", "loadMovieNum", "loadVariables",
                              "loadVariablesNum", "unloadMovie", "unloadMovieNum", "stopAllSounds"})
         vm.Define(g, name, Nothing);

@@ -1651,6 +1651,36 @@ void Vm::CallFrame(Frame& f, const Value& frame)
     }
 }
 
+void Vm::RunIntervals()
+{
+    const double now = Clock();
+    // Handlers may add or clear intervals: each is looked up again by id after a call.
+    std::vector<double> ids;
+    for (const Interval& i : m_intervals)
+        ids.push_back(i.id);
+    for (double id : ids) {
+        for (int calls = 0; calls < 4; ++calls) {
+            auto it = std::find_if(m_intervals.begin(), m_intervals.end(), [id](const Interval& i) { return i.id == id; });
+            if (it == m_intervals.end() || it->due > now)
+                break;
+            const Interval call = *it;
+            if (call.once)
+                m_intervals.erase(it);
+            else
+                it->due += std::max(call.period, 1.0);
+            try {
+                if (call.method.empty())
+                    Call(call.fn, {}, call.args);
+                else
+                    CallMethod(call.fn, call.method, call.args);
+            } catch (const ScriptAbort&) {
+            } catch (const ScriptThrow&) {
+            }
+            m_nDepth = 0;
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Collector
 
@@ -1677,6 +1707,11 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
         mark(o);
     for (const auto& [id, cls] : m_classes)
         mark(cls);
+    for (const Interval& i : m_intervals) {
+        markValue(i.fn);
+        for (const Value& v : i.args)
+            markValue(v);
+    }
     // Every display object's script object stays while the object is shown.
     std::vector<DisplayObject*> displays{&m_player.m_rootObject};
     m_nDrawingEdges = 0;
@@ -1684,6 +1719,7 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
         DisplayObject* d = displays.back();
         displays.pop_back();
         mark(d->script);
+        mark(d->mask);
         if (!d->clip)
             continue;
         if (d->clip->m_pDrawing)

@@ -146,6 +146,21 @@ private:
 public:
     std::map<uint16_t, Object*> m_classes;  // registered classes by sprite
     std::size_t m_nDrawingEdges = 0;        // edges the drawing methods keep, all clips together
+
+    // Functions that setInterval and setTimeout call as movie time passes.
+    struct Interval {
+        double id;
+        Value fn;      // a function, or the object whose method `method` is called
+        std::string method;
+        std::vector<Value> args;
+        double period;  // milliseconds
+        double due;
+        bool once;
+    };
+    std::vector<Interval> m_intervals;
+    double m_nNextInterval = 1;
+    // Calls the intervals that are due by now; at most a few times each per frame.
+    void RunIntervals();
     Object* CurrentTarget() const { return m_pTarget; }
     double Random();                        // 0 <= r < 1, the same sequence every run
     double Clock() const;                   // milliseconds of movie time

@@ -436,6 +436,19 @@ void Vm::InstallMovieClip()
     auto nothing = [](Vm&, Object&, const Value&, const std::vector<Value>&) { return Value{}; };
     for (const char* name : {"startDrag", "stopDrag", "getURL", "loadMovie", "loadVariables", "unloadMovie"})
         Define(proto, name, nothing);
+    Define(proto, "setMask", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
+        Object* o = Self(vm, self);
+        if (!o)
+            return Value{};
+        if (o->display->mask && o->display->mask->display)
+            o->display->mask->display->isMask = false;
+        DisplayObject* mask = DisplayOf(Arg(args, 0));
+        o->display->mask = mask && mask != o->display ? Arg(args, 0).o : nullptr;
+        if (o->display->mask)
+            mask->isMask = true;
+        vm.GetPlayer().m_bChanged = true;
+        return Value::Bool(true);
+    }, 1);
     Define(proto, "hitTest", [](Vm&, Object&, const Value&, const std::vector<Value>&) { return Value::Bool(false); });
     auto bytes = [](Vm& vm, Object&, const Value&, const std::vector<Value>&) {
         return Value::Number(static_cast<double>(vm.GetPlayer().GetMovie().frameCount + 1));

@@ -19,6 +19,7 @@ inline constexpr std::size_t kMaxArrayLength = 1u << 16;  // elements of one arr
 inline constexpr std::size_t kMaxObjects = 200000;        // live script objects
 inline constexpr std::size_t kMaxProperties = 1u << 20;   // properties of all objects together
 inline constexpr std::size_t kMaxTraceBytes = 1u << 20;   // trace output kept per frame
+inline constexpr std::size_t kMaxIntervals = 1000;        // setInterval and setTimeout waiting
 
 class Object;
 

@@ -42,6 +42,10 @@ bool Player::Advance()
             m_vm->CallHandler(*o, "onEnterFrame");
         m_bChanged = true;
     }
+    if (!m_vm->m_intervals.empty()) {
+        m_vm->RunIntervals();
+        m_bHandlers = m_bChanged = true;
+    }
     Clip& root = RootClip();
     if (root.m_bPlaying && root.FrameCount() > 0) {
         if (root.m_nFrame + 1 < root.FrameCount())
@@ -250,6 +254,21 @@ void Player::StartClip(DisplayObject& o, int nesting)
     queueEvents(kEventLoad);
     if (o.clip->FrameCount() > 0)
         EnterFrame(*o.clip, 0, true, nesting + 1);
+}
+
+const DisplayObject* Player::MaskOf(const DisplayObject& object) const
+{
+    return object.mask ? object.mask->display : nullptr;
+}
+
+Matrix Player::StageMatrix(const DisplayObject& object)
+{
+    Matrix m = object.matrix;
+    int guard = 0;
+    for (const Clip* c = object.parent; c && c->Holder() && c->Holder()->parent && guard < kMaxRenderNesting;
+         c = c->Holder()->parent, ++guard)
+        m = c->Holder()->matrix * m;
+    return m;
 }
 
 int Player::Nesting(const Clip& clip) const

@@ -42,6 +42,8 @@ struct DisplayObject {
     Clip* parent = nullptr;                             // the timeline it is on
     const std::vector<ClipAction>* clipActions = nullptr;
     avm1::Object* script = nullptr;                     // its script object, once it has one
+    avm1::Object* mask = nullptr;                       // the clip that masks it (setMask)
+    bool isMask = false;                                // masks another: not drawn itself
 };
 
 // One timeline being played: the root or a placed sprite.
@@ -92,6 +94,10 @@ public:
     // frame, or a script that runs every frame.
     bool IsAnimating() const;
     const Clip& Root() const { return *m_rootObject.clip; }
+    // The clip a script set as the object's mask, while it is on the stage; or null.
+    const DisplayObject* MaskOf(const DisplayObject& object) const;
+    // The object's matrix on the stage: its own after those of the clips it is in.
+    static Matrix StageMatrix(const DisplayObject& object);
     const Movie& GetMovie() const { return m_movie; }
     // Receives the text of the movie's trace() calls.
     void SetTraceOutput(std::function<void(const std::string&)> output);

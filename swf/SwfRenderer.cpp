@@ -77,6 +77,8 @@ Matrix ExactFitView(const Rect& stage, int w, int h)
 void Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
 {
     m_pMovie = &player.GetMovie();
+    m_pPlayer = &player;
+    m_view = view;
     m_nMasks = 0;
     m_nEdgesLeft = kMaxEdgesPerRender;
     DrawClip(player.Root(), view, CxForm{}, Target{&canvas, nullptr, nullptr, canvas.width, canvas.height}, 0);
@@ -98,11 +100,21 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
             masks.pop_back();
             --m_nMasks;
         }
-        if (!object.visible)
+        if (!object.visible || object.isMask)
             continue;
         Target inner = t;
         if (!masks.empty())
             inner.clip = &masks.back().mask;
+        // A mask set by a script: drawn where the object is drawn, as the stage places it.
+        Mask scriptMask;
+        if (const DisplayObject* by = m_pPlayer->MaskOf(object); by && t.canvas && m_nMasks < kMaxActiveMasks) {
+            scriptMask.assign(t.canvas->pixels.size(), 0);
+            Target collect{nullptr, &scriptMask, inner.clip, t.width, t.height};
+            ++m_nMasks;
+            DrawCharacter(by->characterId, by, m_view * Player::StageMatrix(*by), CxForm{}, collect, nesting + 1);
+            --m_nMasks;
+            inner.clip = &scriptMask;
+        }
         const Matrix om = m * object.matrix;
         const CxForm ocx = cx * object.cxform;
         if (object.clipDepth > 0) {

@@ -29,6 +29,8 @@ private:
     void FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx, const Target& t, bool nonZero);
 
     const Movie* m_pMovie = nullptr;
+    const Player* m_pPlayer = nullptr;
+    Matrix m_view;
     Rasterizer m_raster;
     int m_nMasks = 0;
     std::size_t m_nEdgesLeft = 0;
