@@ -465,6 +465,8 @@ Value Vm::Get(const Value& v, const std::string& name)
             const int index = ClipPropertyIndex(name);
             if (index >= 0)
                 return GetClipProperty(*o, index);
+            if (name == "scrollRect")
+                return GetScrollRect(*o->display);
         }
         if (o->kind == Kind::kArray) {
             std::size_t index;
@@ -502,6 +504,10 @@ void Vm::Set(const Value& v, const std::string& name, const Value& value)
         const int index = ClipPropertyIndex(name);
         if (index >= 0) {
             SetClipProperty(o, index, value);
+            return;
+        }
+        if (name == "scrollRect") {
+            SetScrollRect(*o.display, value);
             return;
         }
     }

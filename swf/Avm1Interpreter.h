@@ -120,6 +120,8 @@ private:
     bool FindInScope(Frame& f, const std::string& name, Value& out);
     Value GetClipProperty(Object& clip, int index);
     void SetClipProperty(Object& clip, int index, const Value& v);
+    Value GetScrollRect(DisplayObject& d);
+    void SetScrollRect(DisplayObject& d, const Value& rect);
     // Moves a clip to a frame (number, label or "target:frame"); `play`: 1 plays, 0 stops, -1 keeps.
     void Goto(Object* clip, const Value& frame, int play, int bias);
     void CallFrame(Frame& f, const Value& frame);

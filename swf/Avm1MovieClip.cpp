@@ -522,4 +522,28 @@ void Vm::InstallMovieClip()
     });
 }
 
+Value Vm::GetScrollRect(DisplayObject& d)
+{
+    if (!d.hasScrollRect)
+        return {};
+    const Value ctor = Get(Get(Get(Value::Obj(m_global), "flash"), "geom"), "Rectangle");
+    const Rect& r = d.scrollRect;
+    return Construct(ctor, {Value::Number(r.xMin / 20.0), Value::Number(r.yMin / 20.0),
+                            Value::Number((r.xMax - r.xMin) / 20.0), Value::Number((r.yMax - r.yMin) / 20.0)});
+}
+
+void Vm::SetScrollRect(DisplayObject& d, const Value& rect)
+{
+    m_player.m_bChanged = true;
+    d.hasScrollRect = rect.IsObject();
+    if (!d.hasScrollRect)
+        return;
+    auto twips = [&](const char* name) {
+        const double v = ToNumber(Get(rect, name));
+        return static_cast<int32_t>(std::isfinite(v) ? std::clamp(v, -1e6, 1e6) * 20 : 0);
+    };
+    const int32_t x = twips("x"), y = twips("y");
+    d.scrollRect = {x, x + std::max(0, twips("width")), y, y + std::max(0, twips("height"))};
+}
+
 }  // namespace swf::avm1

@@ -44,6 +44,8 @@ struct DisplayObject {
     avm1::Object* script = nullptr;                     // its script object, once it has one
     avm1::Object* mask = nullptr;                       // the clip that masks it (setMask)
     bool isMask = false;                                // masks another: not drawn itself
+    bool hasScrollRect = false;                         // shows only this part of itself (scrollRect)
+    Rect scrollRect;                                    // twips, in its own coordinates
 };
 
 // One timeline being played: the root or a placed sprite.

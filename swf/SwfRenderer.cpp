@@ -115,8 +115,28 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
             --m_nMasks;
             inner.clip = &scriptMask;
         }
-        const Matrix om = m * object.matrix;
+        Matrix om = m * object.matrix;
         const CxForm ocx = cx * object.cxform;
+        // A scroll rectangle shifts the object's content to its origin and, when drawing, clips it.
+        Mask scrollMask;
+        if (object.hasScrollRect) {
+            const Rect& r = object.scrollRect;
+            if (t.canvas) {
+                const double w = r.xMax - r.xMin, h = r.yMax - r.yMin;
+                const double corners[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+                m_raster.Reset();
+                for (int i = 0; i < 4; ++i) {
+                    double x0, y0, x1, y1;
+                    om.Apply(corners[i][0], corners[i][1], x0, y0);
+                    om.Apply(corners[(i + 1) % 4][0], corners[(i + 1) % 4][1], x1, y1);
+                    m_raster.AddLine(x0, y0, x1, y1);
+                }
+                scrollMask.assign(t.canvas->pixels.size(), 0);
+                m_raster.FillMask(t.width, t.height, true, scrollMask, inner.clip);
+                inner.clip = &scrollMask;
+            }
+            om = om * Matrix::Translate(-r.xMin, -r.yMin);
+        }
         if (object.clipDepth > 0) {
             // Masks only make sense when drawing; inside a mask the masking shape just adds coverage.
             if (!t.canvas || m_nMasks >= kMaxActiveMasks)
