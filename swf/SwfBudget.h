@@ -32,6 +32,7 @@ inline constexpr std::size_t kCostEdge = 1;      // an edge visited for one of i
 inline constexpr std::size_t kCostSegment = 8;   // a straight segment handed to the rasterizer
 inline constexpr std::size_t kCostBlend = 4;     // an edge of a morph shape blended
 inline constexpr std::size_t kCostStyle = 256;   // a fill or line style painted
+inline constexpr std::size_t kCostAction = 24;   // a script action run
 
 // Bytes a movie's parts may still take. Spending past the limit refuses the movie.
 class ByteBudget {

@@ -39,6 +39,8 @@ enum Tag : uint16_t {
     kDefineEditText = 37,
     kDefineSprite = 39,
     kFrameLabel = 43,
+    kExportAssets = 56,
+    kDoInitAction = 59,
     kDefineMorphShape = 46,
     kDefineFont2 = 48,
     kPlaceObject3 = 70,
@@ -63,7 +65,13 @@ private:
     }
     void ReadDefinition(uint16_t code, Reader& body);
     PlaceCommand ReadPlace(uint16_t code, Reader& body);
-    std::vector<Action> ReadActions(Reader& body);
+    std::vector<ClipAction> ReadClipActions(Reader& body);
+    // The rest of `body`: action bytes for the script core.
+    std::vector<uint8_t> ReadCode(const Reader& body)
+    {
+        m_bytes.Spend(body.Remaining());
+        return std::vector<uint8_t>(body.Here(), body.Here() + body.Remaining());
+    }
     void ReadLossless(Reader& body, bool alpha);
     void ReadJpeg(uint16_t code, Reader& body);
     void ReadFont(uint16_t code, Reader& body);
@@ -123,10 +131,26 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
             break;
         }
         case kDoAction: {
-            Command c{Command::kActions, {}, ReadActions(body)};
+            Command c{Command::kActions, {}, ReadCode(body)};
             m_bytes.Push(frame, std::move(c));
             break;
         }
+        case kDoInitAction: {
+            // Init actions belong to the root's frames, whichever timeline holds them.
+            Command c{Command::kInitActions, {}, {}};
+            c.place.characterId = body.U16();
+            c.code = ReadCode(body);
+            m_bytes.Push(frame, std::move(c));
+            break;
+        }
+        case kExportAssets:
+            for (int n = body.U16(); n > 0; --n) {
+                const uint16_t id = body.U16();
+                std::string name = body.ReadString();
+                m_bytes.Spend(1, kNodeBytes + name.size());
+                m_movie.exports[std::move(name)] = id;
+            }
+            break;
         case kFrameLabel: {
             std::string label = body.ReadString();
             m_bytes.Spend(1, kNodeBytes + label.size());
@@ -242,31 +266,45 @@ PlaceCommand Loader::ReadPlace(uint16_t code, Reader& body)
         p.cxform = body.ReadCxForm(true);
     if ((p.hasRatio = flags & 0x10))
         p.ratio = body.U16();
-    if (flags & 0x20)
-        body.ReadString();  // instance name
+    if (flags & 0x20) {
+        p.name = body.ReadString();
+        m_bytes.Spend(p.name.size());
+    }
     if ((p.hasClipDepth = flags & 0x40))
         p.clipDepth = body.U16();
-    return p;  // filters, blend modes and clip actions are not played
+    if (code == kPlaceObject3) {
+        if (flags2 & 0x01)
+            return p;  // filters are not read, so neither is what follows them
+        if (flags2 & 0x02)
+            body.U8();  // blend mode
+        if (flags2 & 0x04)
+            body.U8();  // bitmap caching
+        if (flags2 & 0x20)
+            body.U8();  // visibility
+        if (flags2 & 0x40)
+            body.ReadRgba();  // background colour
+    }
+    if (flags & 0x80)
+        p.clipActions = ReadClipActions(body);
+    return p;
 }
 
-std::vector<Action> Loader::ReadActions(Reader& body)
+std::vector<ClipAction> Loader::ReadClipActions(Reader& body)
 {
-    std::vector<Action> actions;
-    while (body.Remaining() > 0) {
-        const uint8_t code = body.U8();
-        if (code == 0)
+    // Event flags are 16 bits wide before version 6, 32 bits from it on.
+    const bool wide = m_movie.version >= 6;
+    auto events = [&] { return wide ? body.U32() : body.U16(); };
+    std::vector<ClipAction> actions;
+    body.U16();
+    events();  // all events together
+    for (;;) {
+        const uint32_t e = events();
+        if (e == 0)
             break;
-        Reader data = code >= 0x80 ? body.Sub(body.U16()) : Reader(nullptr, 0);
-        m_bytes.Spend(data.Remaining());  // a label's text
-        switch (code) {
-        case 0x04: m_bytes.Push(actions, Action{Action::kNextFrame, 0, {}}); break;
-        case 0x05: m_bytes.Push(actions, Action{Action::kPrevFrame, 0, {}}); break;
-        case 0x06: m_bytes.Push(actions, Action{Action::kPlay, 0, {}}); break;
-        case 0x07: m_bytes.Push(actions, Action{Action::kStop, 0, {}}); break;
-        case 0x81: m_bytes.Push(actions, Action{Action::kGotoFrame, data.U16(), {}}); break;
-        case 0x8C: m_bytes.Push(actions, Action{Action::kGotoLabel, 0, data.ReadString()}); break;
-        default: break;  // other actions are skipped by their length
-        }
+        Reader code = body.Sub(body.U32());
+        if (e & 0x20000)
+            code.U8();  // the key of a key press event
+        m_bytes.Push(actions, ClipAction{e, ReadCode(code)});
     }
     return actions;
 }
@@ -632,6 +670,10 @@ std::unique_ptr<Movie> Movie::Load(const uint8_t* data, std::size_t size, JpegDe
     bytes.Spend(1, sizeof(Movie));
     Loader loader(*movie, jpeg, bytes);
     loader.ReadTags(r, movie->root, false);
+    // The inflated body goes with the loading; what is left is the scripts' when it plays.
+    if (data[0] == 'C')
+        bytes.Refund(declared - 8);
+    movie->scriptBytes = bytes.Left();
     return movie;
 }
 

@@ -29,11 +29,12 @@ public:
     virtual bool Decode(const uint8_t* data, std::size_t size, std::size_t maxPixels, Bitmap& out) = 0;
 };
 
-struct Action {
-    enum Op : uint8_t { kStop, kPlay, kGotoFrame, kGotoLabel, kNextFrame, kPrevFrame };
-    Op op;
-    int frame = 0;  // 0-based, for kGotoFrame
-    std::string label;
+// Events of a placed sprite that its clip actions answer (the bits of the file's event flags).
+enum ClipEvent : uint32_t { kEventLoad = 0x1, kEventEnterFrame = 0x2, kEventUnload = 0x4, kEventInitialize = 0x200 };
+
+struct ClipAction {
+    uint32_t events = 0;
+    std::vector<uint8_t> code;  // action bytes, run by the script core
 };
 
 struct PlaceCommand {
@@ -49,13 +50,15 @@ struct PlaceCommand {
     uint16_t ratio = 0;
     bool hasClipDepth = false;
     int clipDepth = 0;
+    std::string name;  // instance name, or empty
+    std::vector<ClipAction> clipActions;
 };
 
 struct Command {
-    enum Kind : uint8_t { kPlace, kRemove, kActions };
+    enum Kind : uint8_t { kPlace, kRemove, kActions, kInitActions };
     Kind kind;
-    PlaceCommand place;  // kPlace; kRemove uses place.depth
-    std::vector<Action> actions;
+    PlaceCommand place;  // kPlace; kRemove uses place.depth, kInitActions place.characterId
+    std::vector<uint8_t> code;  // kActions, kInitActions: action bytes
 };
 
 struct Timeline {
@@ -131,6 +134,7 @@ public:
     Rgba background{255, 255, 255, 255};
     Timeline root;
     std::size_t tagCount = 0;  // tags read, those of sprites included
+    std::size_t scriptBytes = 0;  // what the movie's byte budget leaves its scripts once loaded
 
     std::map<uint16_t, CharacterKind> kinds;
     std::map<uint16_t, Shape> shapes;
@@ -140,6 +144,7 @@ public:
     std::map<uint16_t, Text> texts;
     std::map<uint16_t, Button> buttons;
     std::map<uint16_t, Sprite> sprites;
+    std::map<std::string, uint16_t> exports;  // characters by exported name
 };
 
 // The bytes of a movie file. Its size is looked at first: a file larger than kMaxMovieBytes

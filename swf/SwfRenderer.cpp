@@ -83,6 +83,8 @@ Matrix ExactFitView(const Rect& stage, int w, int h)
 bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
 {
     m_pMovie = &player.GetMovie();
+    m_pPlayer = &player;
+    m_view = view;
     m_nMasks = 0;
     m_work.Reset();
     m_stats = {};
@@ -103,21 +105,54 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
         Mask mask;
     };
     std::vector<ActiveMask> masks;
+    if (const Shape* drawing = clip.Drawing())
+        DrawShape(*drawing, m, cx, t, nullptr);
     for (const auto& [depth, object] : clip.DisplayList()) {
         while (!masks.empty() && depth > masks.back().clipDepth) {
             masks.pop_back();
             --m_nMasks;
         }
+        if (!object.visible || object.isMask)
+            continue;
         Target inner = t;
         if (!masks.empty())
             inner.clip = &masks.back().mask;
-        const Matrix om = m * object.matrix;
+        // A mask set by a script: drawn where the object is drawn, as the stage places it.
+        Mask scriptMask;
+        if (const DisplayObject* by = m_pPlayer->MaskOf(object);
+            by && t.canvas && m_nMasks < kMaxActiveMasks && StartMask(t, scriptMask)) {
+            Target collect{nullptr, &scriptMask, inner.clip, t.width, t.height};
+            ++m_nMasks;
+            DrawCharacter(by->characterId, by, m_view * Player::StageMatrix(*by), CxForm{}, collect, nesting + 1);
+            --m_nMasks;
+            inner.clip = &scriptMask;
+        }
+        Matrix om = m * object.matrix;
         const CxForm ocx = cx * object.cxform;
+        // A scroll rectangle shifts the object's content to its origin and, when drawing, clips it.
+        Mask scrollMask;
+        if (object.hasScrollRect) {
+            const Rect& r = object.scrollRect;
+            if (t.canvas && StartMask(t, scrollMask)) {
+                const double w = r.xMax - r.xMin, h = r.yMax - r.yMin;
+                const double corners[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+                m_raster.Reset();
+                for (int i = 0; i < 4; ++i) {
+                    double x0, y0, x1, y1;
+                    om.Apply(corners[i][0], corners[i][1], x0, y0);
+                    om.Apply(corners[(i + 1) % 4][0], corners[(i + 1) % 4][1], x1, y1);
+                    m_raster.AddLine(x0, y0, x1, y1);
+                }
+                FillWith(FillStyle{}, om, CxForm{}, Target{nullptr, &scrollMask, inner.clip, t.width, t.height}, true);
+                inner.clip = &scrollMask;
+            }
+            om = om * Matrix::Translate(-r.xMin, -r.yMin);
+        }
         if (object.clipDepth > 0) {
             // Masks only make sense when drawing; inside a mask the masking shape just adds coverage.
-            if (!t.canvas || m_nMasks >= kMaxActiveMasks || !m_work.Take(t.canvas->samples.size()))
+            Mask mask;
+            if (!t.canvas || m_nMasks >= kMaxActiveMasks || !StartMask(t, mask))
                 continue;
-            Mask mask(t.canvas->samples.size(), 0);
             Target collect{nullptr, &mask, inner.clip, t.width, t.height};
             DrawCharacter(object.characterId, &object, om, ocx, collect, nesting + 1);
             masks.push_back({object.clipDepth, std::move(mask)});
@@ -129,12 +164,25 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
     m_nMasks -= static_cast<int>(masks.size());
 }
 
+bool Renderer::StartMask(const Target& t, Mask& mask)
+{
+    // A mask costs a flag for every sample of the canvas.
+    if (!m_work.Take(t.canvas->samples.size()))
+        return false;
+    mask.assign(t.canvas->samples.size(), 0);
+    return true;
+}
+
 void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Matrix& m, const CxForm& cx,
                              const Target& t, int nesting)
 {
     if (nesting > kMaxRenderNesting || !m_work.Take(1, kCostObject))
         return;
     const Movie& movie = *m_pMovie;
+    if (object && object->clip) {
+        DrawClip(*object->clip, m, cx, t, nesting + 1);
+        return;
+    }
     auto kind = movie.kinds.find(id);
     if (kind == movie.kinds.end())
         return;

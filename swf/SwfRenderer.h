@@ -42,10 +42,14 @@ private:
     void DrawCharacter(uint16_t id, const DisplayObject* object, const Matrix& m, const CxForm& cx, const Target& t,
                        int nesting);
     void DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, const Target& t, const Rgba* textColor);
+    // An empty mask the size of the target's canvas, once the frame paid for it.
+    bool StartMask(const Target& t, Mask& mask);
     void DrawFieldBox(const Rect& box, const Matrix& m, const CxForm& cx, const Target& t);
     void FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx, const Target& t, bool nonZero);
 
     const Movie* m_pMovie = nullptr;
+    const Player* m_pPlayer = nullptr;
+    Matrix m_view;
     Rasterizer m_raster;
     SampleCanvas m_samples;
     bool m_bAntiAlias = true;

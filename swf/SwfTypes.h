@@ -16,7 +16,6 @@ inline constexpr int kMaxFrames = 65535;                         // frames of on
 inline constexpr std::size_t kMaxBitmapPixels = 4096u * 4096u;   // one bitmap
 inline constexpr int kMaxSpriteNesting = 16;                     // deeper clips stay empty
 inline constexpr std::size_t kMaxDisplayObjects = 20000;         // placements beyond are ignored
-inline constexpr int kMaxActionsPerFrame = 256;                  // timeline actions run per frame
 inline constexpr int kMaxRenderNesting = 24;                     // buttons, sprites, masks
 inline constexpr int kMaxCanvasSide = 8192;                      // render target width and height
 

@@ -1,9 +1,10 @@
-// swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH] [--quality low|high] [--stats]
+// swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH] [--quality low|high] [--stats] [--trace]
 // Renders the stage after N frames have been shown (default 1) on the movie's background
 // colour into a 32-bit BMP, at the stage's size or stretched to W x H, anti-aliased unless the
 // quality is low. Exit 0, or one line on stderr and exit 2 for a movie it refuses (1 for a
 // usage or file error). --stats prints the tags read, what the last frame drew, the time per
-// frame and how many frames ran out of their work budget.
+// frame and how many frames ran out of their work budget; --trace prints the movie's trace()
+// output on stderr, a line each.
 #include "formats/BitmapFileWriter.h"
 #include "swf/SwfPlayer.h"
 #include "swf/SwfRenderer.h"
@@ -39,10 +40,12 @@ bool WriteBmp(const std::string& path, const swf::Canvas& canvas)
 int main(int argc, char** argv)
 {
     if (argc < 3)
-        return Fail(1, "usage: swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH] [--quality low|high] [--stats]");
+        return Fail(1, "usage: swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH] [--quality low|high] [--stats] "
+                       "[--trace]");
     int frames = 1, width = 0, height = 0;
     bool antiAlias = true;
     bool stats = false;
+    bool trace = false;
     for (int i = 3; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
@@ -57,6 +60,8 @@ int main(int argc, char** argv)
         } else if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
             if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2)
                 return Fail(1, "--size wants WxH");
+        } else if (std::strcmp(argv[i], "--trace") == 0) {
+            trace = true;
         } else {
             return Fail(1, std::string("unknown argument ") + argv[i]);
         }
@@ -78,6 +83,8 @@ int main(int argc, char** argv)
         if (width < 1 || height < 1 || width > swf::kMaxCanvasSide || height > swf::kMaxCanvasSide)
             return Fail(1, "--size is out of range");
         swf::Player player(*movie, true);
+        if (trace)
+            player.SetTraceOutput([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
         swf::Rgba bg = movie->background;
         bg.a = 255;
         swf::Canvas canvas(width, height, swf::Premultiply(bg));
