@@ -876,6 +876,26 @@ std::string Vm::TargetPath(Object& clip, bool slashes)
     return slashes && out.empty() ? "/" : out;
 }
 
+bool Vm::LoadInto(Object& target, const std::string& url)
+{
+    Clip* clip = ClipOf(Value::Obj(&target));
+    if (!clip || !m_player.m_loadImage)
+        return false;
+    auto image = std::make_unique<Bitmap>();
+    const std::size_t room = std::min(kMaxBitmapPixels, m_pBytes->Left() / sizeof(uint32_t));
+    if (!m_player.m_loadImage(url, room, *image) || image->pixels.empty() || image->pixels.size() > room ||
+        image->pixels.size() != static_cast<std::size_t>(image->width) * image->height)
+        return false;
+    Hold(image->pixels.size() * sizeof(uint32_t));
+    // The image takes the place of what the clip showed.
+    while (!clip->m_list.empty())
+        m_player.RemoveAt(*clip, clip->m_list.begin()->first);
+    clip->m_pDrawing.reset();
+    clip->m_pImage = std::move(image);
+    m_player.m_bChanged = true;
+    return true;
+}
+
 Clip* Vm::ClipOf(const Value& v)
 {
     if (!v.IsObject() || v.o->kind != Kind::kClip || !v.o->display)
@@ -1727,6 +1747,7 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
     // Every display object's script object stays while the object is shown.
     std::vector<DisplayObject*> displays{&m_player.m_rootObject};
     m_nDrawingEdges = 0;
+    std::size_t imageBytes = 0;
     while (!displays.empty()) {
         DisplayObject* d = displays.back();
         displays.pop_back();
@@ -1736,6 +1757,8 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
             continue;
         if (d->clip->m_pDrawing)
             m_nDrawingEdges += d->clip->m_pDrawing->edges.size();
+        if (d->clip->m_pImage)
+            imageBytes += d->clip->m_pImage->pixels.size() * sizeof(uint32_t);
         for (auto& entry : d->clip->m_list)
             displays.push_back(&entry.second);
     }
@@ -1774,7 +1797,7 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
             bytes += PropertyBytes(key, p.name);
         kept.push_back(std::move(o));
     }
-    bytes += m_nDrawingEdges * sizeof(Edge);
+    bytes += m_nDrawingEdges * sizeof(Edge) + imageBytes;
     m_heap = std::move(kept);
     // What the live objects and drawings hold, counted afresh: what freed objects held goes back.
     m_pBytes->Refund(m_nHeapBytes);

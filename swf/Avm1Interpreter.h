@@ -110,6 +110,8 @@ public:
     // properties of `init` before its class's constructor runs; null when refused.
     Object* PlaceByScript(Object& parent, uint16_t characterId, const std::string& name, double depth,
                           const Value& init);
+    // Replaces a clip's content with the image file at `url`; false when it cannot be loaded.
+    bool LoadInto(Object& clip, const std::string& url);
     Player& GetPlayer() { return m_player; }
     int Version() const { return m_version; }
     void Trace(const std::string& text);

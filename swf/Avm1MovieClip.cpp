@@ -520,6 +520,52 @@ void Vm::InstallMovieClip()
                       Value::Number(i < 4 ? d->cxform.mul[i] * 100.0 / 256 : d->cxform.add[i - 4]));
         return Value::Obj(&r);
     });
+
+    // MovieClipLoader: loads image files into clips and tells its listeners, itself the first,
+    // through its broadcastMessage (which a script may replace).
+    Object& loaderCtor = NewNative([](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
+        if (self.IsObject())
+            vm.SetOwn(*self.o, "_listeners", Value::Obj(&vm.NewArray({self})), kDontEnum);
+        return Value{};
+    });
+    Object& loaderProto = NewObject();
+    SetOwn(loaderCtor, "prototype", Value::Obj(&loaderProto), kDontEnum);
+    SetOwn(loaderProto, "constructor", Value::Obj(&loaderCtor), kDontEnum);
+    SetOwn(*m_global, "MovieClipLoader", Value::Obj(&loaderCtor), kDontEnum);
+    Define(loaderProto, "addListener", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
+        vm.CallMethod(vm.Get(self, "_listeners"), "push", {Arg(args, 0)});
+        return Value::Bool(true);
+    }, 1);
+    Define(loaderProto, "broadcastMessage", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
+        const Value listeners = vm.Get(self, "_listeners");
+        if (args.empty() || !listeners.IsObject() || listeners.o->kind != Kind::kArray)
+            return Value{};
+        const std::string event = vm.ToString(args[0]);
+        const std::vector<Value> rest(args.begin() + 1, args.end());
+        for (const Value& listener : std::vector<Value>(listeners.o->elements))
+            vm.CallMethod(listener, event, rest);
+        return Value{};
+    }, 1);
+    Define(loaderProto, "loadClip", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
+        const Value t = Arg(args, 1);
+        Object* target = t.IsObject() ? (t.o->kind == Kind::kClip ? t.o : nullptr)
+                                      : vm.ResolveTarget(vm.ToString(t), vm.CurrentTarget());
+        if (!target)
+            return Value::Bool(false);
+        const Value clip = Value::Obj(target);
+        auto broadcast = [&](const char* event, std::vector<Value> more) {
+            more.insert(more.begin(), {vm.Str(event), clip});
+            vm.CallMethod(self, "broadcastMessage", more);
+        };
+        if (vm.LoadInto(*target, vm.ToString(Arg(args, 0)))) {
+            broadcast("onLoadStart", {});
+            broadcast("onLoadComplete", {});
+            broadcast("onLoadInit", {});
+        } else {
+            broadcast("onLoadError", {vm.Str("URLNotFound")});
+        }
+        return Value::Bool(true);
+    }, 2);
 }
 
 Value Vm::GetScrollRect(DisplayObject& d)

@@ -59,6 +59,8 @@ public:
     int FrameCount() const { return static_cast<int>(m_timeline->frames.size()); }
     // Shapes drawn by the script's drawing methods, under the display list.
     const Shape* Drawing() const { return m_pDrawing.get(); }
+    // An image a script loaded into the clip, drawn at its origin under the drawing; or null.
+    const Bitmap* Image() const { return m_pImage.get(); }
     DisplayObject* Holder() const { return m_pHolder; }  // the display object showing it
 
 private:
@@ -71,6 +73,7 @@ private:
     bool m_bPlaying = true;
     bool m_bFresh = true;  // placed during this step: it starts stepping on the next
     std::unique_ptr<Shape> m_pDrawing;
+    std::unique_ptr<Bitmap> m_pImage;
     // Where the drawing methods' pen is (twips), where its fill began, and its styles (-1: none).
     struct Pen {
         double x = 0, y = 0, startX = 0, startY = 0;
@@ -78,6 +81,10 @@ private:
         long closer = -1;  // the edge that closes the open fill back to its start, while it is the last
     } m_pen;
 };
+
+// Decodes the image file at `url` (as a script names it, relative to the movie) into at most
+// `maxPixels` premultiplied pixels; false when there is none or it cannot be decoded.
+using ImageLoader = std::function<bool(const std::string& url, std::size_t maxPixels, Bitmap& out)>;
 
 class Player {
 public:
@@ -110,6 +117,8 @@ public:
     const Movie& GetMovie() const { return m_movie; }
     // Receives the text of the movie's trace() calls.
     void SetTraceOutput(std::function<void(const std::string&)> output);
+    // Where scripts' loadClip finds image files; without one, nothing loads.
+    void SetImageLoader(ImageLoader loader) { m_loadImage = std::move(loader); }
 
 private:
     friend class avm1::Vm;
@@ -150,6 +159,7 @@ private:
     long m_nFramesPlayed = 0;
     bool m_bScriptPlacing = false;  // a script places: it runs the clip's constructor itself
     Timeline m_emptyTimeline;  // of clips that scripts create empty
+    ImageLoader m_loadImage;
 };
 
 }  // namespace swf

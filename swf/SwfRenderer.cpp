@@ -105,6 +105,8 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
         Mask mask;
     };
     std::vector<ActiveMask> masks;
+    if (const Bitmap* image = clip.Image())
+        DrawImage(*image, m, cx, t);
     if (const Shape* drawing = clip.Drawing())
         DrawShape(*drawing, m, cx, t, nullptr);
     for (const auto& [depth, object] : clip.DisplayList()) {
@@ -259,15 +261,41 @@ void Renderer::DrawFieldBox(const Rect& box, const Matrix& m, const CxForm& cx, 
     FillWith(fill, m, cx, t, true);
 }
 
-void Renderer::FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx, const Target& t, bool nonZero)
+bool Renderer::StartFill(const Target& t, bool nonZero)
 {
     // The sweep over the outlines is paid before it starts.
     if (m_raster.Empty() || !m_work.Take(m_raster.SweepCost(t.width, t.height)))
+        return false;
+    if (!t.mask)
+        return true;
+    m_raster.FillMask(t.width, t.height, nonZero, *t.mask, t.clip);
+    return false;
+}
+
+void Renderer::DrawImage(const Bitmap& image, const Matrix& m, const CxForm& cx, const Target& t)
+{
+    // A pixel of the image is 20 twips wide; its top left corner is at the clip's origin.
+    const Matrix im = m * Matrix::Scale(20, 20);
+    Matrix inv;
+    if (!im.Invert(inv))
         return;
-    if (t.mask) {
-        m_raster.FillMask(t.width, t.height, nonZero, *t.mask, t.clip);
-        return;
+    const double w = image.width, h = image.height;
+    std::vector<double> xy;
+    for (const auto& [x, y] : {std::pair{0.0, 0.0}, {w, 0.0}, {w, h}, {0.0, h}}) {
+        xy.push_back(0);
+        xy.push_back(0);
+        im.Apply(x, y, xy[xy.size() - 2], xy.back());
     }
+    m_raster.Reset();
+    m_raster.AddPolygon(xy);
+    if (StartFill(t, true))
+        m_raster.Fill(*t.canvas, true, BitmapPaint(image, inv, false, false, cx), t.clip);
+}
+
+void Renderer::FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx, const Target& t, bool nonZero)
+{
+    if (!StartFill(t, nonZero))
+        return;
     SampleCanvas& canvas = *t.canvas;
     Matrix inv;
     if (fill.IsGradient()) {

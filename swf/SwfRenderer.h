@@ -45,6 +45,10 @@ private:
     // An empty mask the size of the target's canvas, once the frame paid for it.
     bool StartMask(const Target& t, Mask& mask);
     void DrawFieldBox(const Rect& box, const Matrix& m, const CxForm& cx, const Target& t);
+    // Pays for sweeping the rasterizer's outlines over the target; when collecting a mask,
+    // adds them to it. True when the caller is to paint them on the canvas.
+    bool StartFill(const Target& t, bool nonZero);
+    void DrawImage(const Bitmap& image, const Matrix& m, const CxForm& cx, const Target& t);
     void FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx, const Target& t, bool nonZero);
 
     const Movie* m_pMovie = nullptr;

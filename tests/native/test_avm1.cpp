@@ -20,12 +20,13 @@ struct Played {
     const swf::DisplayObject& At(int depth) const { return player->Root().DisplayList().at(depth); }
 };
 
-Played Play(const Bytes& tags, int frames = 1, std::size_t bytes = swf::kMaxMovieBytes)
+Played Play(const Bytes& tags, int frames = 1, std::size_t bytes = swf::kMaxMovieBytes, swf::ImageLoader images = {})
 {
     Played p;
     const Bytes file = Movie(tags);
     p.movie = swf::Movie::Load(file.data(), file.size(), nullptr, bytes);
     p.player = std::make_unique<swf::Player>(*p.movie, false);
+    p.player->SetImageLoader(std::move(images));
     std::string out;
     p.player->SetTraceOutput([&out](const std::string& line) { out += (out.empty() ? "" : "\n") + line; });
     for (int i = 0; i < frames; ++i) {
@@ -181,6 +182,27 @@ TEST(Avm1Timeline, FramesClipsAndEventsRunInOrder)
     EXPECT_EQ((std::vector<std::string>{"c1\nc2", "c1"}), p.frames);
     EXPECT_EQ(0, p.At(1).clip->CurrentFrame());
     EXPECT_FALSE(p.At(1).clip->IsPlaying());
+}
+
+TEST(Avm1Timeline, LoadClipPutsAnImageInTheClipAndTellsTheLoader)
+{
+    const Bytes onInit = Fn("", {}, Asm("push 'init'; trace"));
+    const Bytes code = Asm("push 1, 'c', 2, '_root'; getvar; push 'createEmptyMovieClip'; callmethod; pop; "
+                           "push 'l', 0, 'MovieClipLoader'; new; setvar; push 'l'; getvar; push 'onLoadInit'") +
+                       onInit + Asm("set; push 'c', 'a.png', 2, 'l'; getvar; push 'loadClip'; callmethod; pop; "
+                                    "push 'c', 'b.png', 2, 'l'; getvar; push 'loadClip'; callmethod; pop");
+    std::vector<std::string> asked;
+    Played p = Play(DoAction(code) + ShowFrame(), 1, swf::kMaxMovieBytes,
+                    [&asked](const std::string& url, std::size_t, swf::Bitmap& out) {
+                        asked.push_back(url);
+                        out = {3, 2, std::vector<uint32_t>(6, 0xFF0000FF)};
+                        return url == "a.png";
+                    });
+    EXPECT_EQ((std::vector<std::string>{"a.png", "b.png"}), asked);
+    EXPECT_EQ("init", p.frames[0]) << "b.png failed to load: the clip keeps a.png";
+    const swf::Bitmap* image = p.player->Root().DisplayList().begin()->second.clip->Image();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(3, image->width);
 }
 
 TEST(Avm1Timeline, ClipPropertiesAndMethods)

@@ -6,6 +6,7 @@
 // frame and how many frames ran out of their work budget; --trace prints the movie's trace()
 // output on stderr, a line each.
 #include "formats/BitmapFileWriter.h"
+#include "swf/SwfImage.h"
 #include "swf/SwfPlayer.h"
 #include "swf/SwfRenderer.h"
 #include "tools/swfrender/JpegDecoder.h"
@@ -83,6 +84,20 @@ int main(int argc, char** argv)
         if (width < 1 || height < 1 || width > swf::kMaxCanvasSide || height > swf::kMaxCanvasSide)
             return Fail(1, "--size is out of range");
         swf::Player player(*movie, true);
+        // Images that scripts load are files beside the movie (swfrender runs from its folder).
+        player.SetImageLoader([&jpeg](const std::string& url, std::size_t maxPixels, swf::Bitmap& out) {
+            std::vector<uint8_t> bytes;
+            try {
+                bytes = swf::ReadMovieFile(url);
+            } catch (const swf::FormatError&) {
+                return false;
+            }
+            if (swf::IsPng(bytes.data(), bytes.size()))
+                return swf::DecodePng(bytes.data(), bytes.size(), maxPixels, out);
+            if (swf::IsGif(bytes.data(), bytes.size()))
+                return swf::DecodeGif(bytes.data(), bytes.size(), maxPixels, out);
+            return jpeg && jpeg->Decode(bytes.data(), bytes.size(), maxPixels, out);
+        });
         if (trace)
             player.SetTraceOutput([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
         swf::Rgba bg = movie->background;
