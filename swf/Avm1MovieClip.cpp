@@ -491,7 +491,8 @@ void Vm::InstallMovieClip()
         DisplayObject* d = s_targetOf(self);
         if (!d)
             return Value{};
-        return Value::Number((d->cxform.add[0] & 255) << 16 | (d->cxform.add[1] & 255) << 8 | (d->cxform.add[2] & 255));
+        auto channel = [d](int i) { return static_cast<int32_t>(d->cxform.add[i]) & 255; };
+        return Value::Number(channel(0) << 16 | channel(1) << 8 | channel(2));
     });
     static const char* const kFields[8] = {"ra", "ga", "ba", "aa", "rb", "gb", "bb", "ab"};
     Define(*m_colorProto, "setTransform", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {

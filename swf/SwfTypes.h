@@ -59,8 +59,10 @@ struct Matrix {
 
 // Colour transform: c' = c * mul / 256 + add, per channel, alpha included.
 struct CxForm {
-    int32_t mul[4] = {256, 256, 256, 256};  // r, g, b, a
-    int32_t add[4] = {0, 0, 0, 0};
+    // Multipliers in 1/256 (r, g, b, a) and additions. Fractions stay: transforms of nested
+    // objects multiply without rounding, and a colour is rounded once, when it is applied.
+    double mul[4] = {256, 256, 256, 256};
+    double add[4] = {0, 0, 0, 0};
 
     bool IsIdentity() const
     {
