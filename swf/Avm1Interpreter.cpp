@@ -471,6 +471,8 @@ Value Vm::Get(const Value& v, const std::string& name)
                 return GetClipProperty(*o, index);
             if (name == "scrollRect")
                 return GetScrollRect(*o->display);
+            if (name == "cacheAsBitmap")
+                return Value::Bool(o->display->cacheAsBitmap);
         }
         if (o->kind == Kind::kArray) {
             std::size_t index;
@@ -512,6 +514,11 @@ void Vm::Set(const Value& v, const std::string& name, const Value& value)
         }
         if (name == "scrollRect") {
             SetScrollRect(*o.display, value);
+            return;
+        }
+        if (name == "cacheAsBitmap") {
+            o.display->cacheAsBitmap = ToBool(value);
+            m_player.m_bChanged = true;
             return;
         }
     }

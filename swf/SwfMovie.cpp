@@ -277,8 +277,8 @@ PlaceCommand Loader::ReadPlace(uint16_t code, Reader& body)
             return p;  // filters are not read, so neither is what follows them
         if (flags2 & 0x02)
             body.U8();  // blend mode
-        if (flags2 & 0x04)
-            body.U8();  // bitmap caching
+        if ((p.hasCacheAsBitmap = flags2 & 0x04))
+            p.cacheAsBitmap = body.U8() != 0;
         if (flags2 & 0x20)
             body.U8();  // visibility
         if (flags2 & 0x40)

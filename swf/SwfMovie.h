@@ -49,6 +49,8 @@ struct PlaceCommand {
     bool hasRatio = false;
     uint16_t ratio = 0;
     bool hasClipDepth = false;
+    bool hasCacheAsBitmap = false;
+    bool cacheAsBitmap = false;
     int clipDepth = 0;
     std::string name;  // instance name, or empty
     std::vector<ClipAction> clipActions;

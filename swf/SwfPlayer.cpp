@@ -235,6 +235,8 @@ DisplayObject* Player::Place(Clip& clip, const PlaceCommand& p, int nesting)
         o.cxform = p.cxform;
     if (p.hasRatio)
         o.ratio = p.ratio;
+    if (p.hasCacheAsBitmap)
+        o.cacheAsBitmap = p.cacheAsBitmap;
     if (p.hasClipDepth)
         o.clipDepth = p.clipDepth;
     m_bChanged = true;

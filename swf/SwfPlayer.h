@@ -33,6 +33,7 @@ struct DisplayObject {
     CxForm cxform;
     uint16_t ratio = 0;
     int clipDepth = 0;            // > 0: a mask for the depths up to this one
+    bool cacheAsBitmap = false;   // drawn as a bitmap: placed on whole pixels
     std::unique_ptr<Clip> clip;   // the sprite's own timeline, for sprites
 
     // What scripts see and change.

@@ -130,6 +130,11 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
             inner.clip = &scriptMask;
         }
         Matrix om = m * object.matrix;
+        if (object.cacheAsBitmap) {
+            // A cached bitmap is placed on whole pixels.
+            om.tx = std::round(om.tx);
+            om.ty = std::round(om.ty);
+        }
         const CxForm ocx = cx * object.cxform;
         // A scroll rectangle shifts the object's content to its origin and, when drawing, clips it.
         Mask scrollMask;
