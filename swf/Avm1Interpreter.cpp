@@ -1,6 +1,7 @@
 #include "swf/Avm1Interpreter.h"
 
 #include "swf/SwfPlayer.h"
+#include "swf/SwfText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -473,6 +474,8 @@ Value Vm::Get(const Value& v, const std::string& name)
                 return GetScrollRect(*o->display);
             if (name == "cacheAsBitmap")
                 return Value::Bool(o->display->cacheAsBitmap);
+            if (const Field* field = FieldOf(*o->display); field && (name == "text" || name == "htmlText"))
+                return Str(field->text);
         }
         if (o->kind == Kind::kArray) {
             std::size_t index;
@@ -519,6 +522,10 @@ void Vm::Set(const Value& v, const std::string& name, const Value& value)
         if (name == "cacheAsBitmap") {
             o.display->cacheAsBitmap = ToBool(value);
             m_player.m_bChanged = true;
+            return;
+        }
+        if (FieldOf(*o.display) && (name == "text" || name == "htmlText")) {
+            SetFieldText(*o.display, ToString(value), name == "htmlText");
             return;
         }
     }
@@ -881,6 +888,42 @@ std::string Vm::TargetPath(Object& clip, bool slashes)
     for (auto it = names.rbegin(); it != names.rend(); ++it)
         out += (slashes ? "/" : ".") + *it;
     return slashes && out.empty() ? "/" : out;
+}
+
+const Field* Vm::FieldOf(const DisplayObject& d) const
+{
+    if (d.field)
+        return &d.field->field;
+    auto it = m_player.m_movie.fields.find(d.characterId);
+    return it == m_player.m_movie.fields.end() ? nullptr : &it->second;
+}
+
+void Vm::SetFieldText(DisplayObject& d, const std::string& text, bool html)
+{
+    const Field* current = FieldOf(d);
+    if (!current)
+        return;
+    Charge(text.size());
+    auto next = std::make_unique<ScriptField>();
+    next->field = *current;
+    next->field.text = text;
+    // HTML only in a field that takes it.
+    auto defined = m_player.m_movie.fields.find(d.characterId);
+    next->field.html = html && (defined == m_player.m_movie.fields.end() ? current->html : defined->second.html);
+    // The layout is counted by what it keeps, once it is done.
+    const std::size_t left = m_pBytes->Left();
+    try {
+        next->text = LayOutField(next->field, m_player.m_movie.fonts, *m_pBytes);
+    } catch (const FormatError&) {
+        m_pBytes->Refund(left - m_pBytes->Left());
+        throw ScriptAbort{"the scripts take too much memory"};
+    }
+    m_pBytes->Refund(left - m_pBytes->Left());
+    Hold(FieldBytes(next->field, next->text));
+    if (d.field)
+        Release(FieldBytes(d.field->field, d.field->text));
+    d.field = std::move(next);
+    m_player.m_bChanged = true;
 }
 
 bool Vm::LoadInto(Object& target, const std::string& url)
@@ -1754,18 +1797,20 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
     // Every display object's script object stays while the object is shown.
     std::vector<DisplayObject*> displays{&m_player.m_rootObject};
     m_nDrawingEdges = 0;
-    std::size_t imageBytes = 0;
+    std::size_t heldBytes = 0;  // by loaded images and text fields
     while (!displays.empty()) {
         DisplayObject* d = displays.back();
         displays.pop_back();
         mark(d->script);
         mark(d->mask);
+        if (d->field)
+            heldBytes += FieldBytes(d->field->field, d->field->text);
         if (!d->clip)
             continue;
         if (d->clip->m_pDrawing)
             m_nDrawingEdges += d->clip->m_pDrawing->edges.size();
         if (d->clip->m_pImage)
-            imageBytes += d->clip->m_pImage->pixels.size() * sizeof(uint32_t);
+            heldBytes += d->clip->m_pImage->pixels.size() * sizeof(uint32_t);
         for (auto& entry : d->clip->m_list)
             displays.push_back(&entry.second);
     }
@@ -1804,7 +1849,7 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
             bytes += PropertyBytes(key, p.name);
         kept.push_back(std::move(o));
     }
-    bytes += m_nDrawingEdges * sizeof(Edge) + imageBytes;
+    bytes += m_nDrawingEdges * sizeof(Edge) + heldBytes;
     m_heap = std::move(kept);
     // What the live objects and drawings hold, counted afresh: what freed objects held goes back.
     m_pBytes->Refund(m_nHeapBytes);

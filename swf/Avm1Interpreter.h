@@ -18,6 +18,7 @@ namespace swf {
 class Player;
 class Clip;
 struct DisplayObject;
+struct Field;
 }  // namespace swf
 
 namespace swf::avm1 {
@@ -139,6 +140,10 @@ private:
     Value GetClipProperty(Object& clip, int index);
     void SetClipProperty(Object& clip, int index, const Value& v);
     Value GetScrollRect(DisplayObject& d);
+    // The text field a display object shows, as it now is; null for other objects.
+    const Field* FieldOf(const DisplayObject& d) const;
+    // Lays the field out again with a script's text (HTML when `html` and the field takes it).
+    void SetFieldText(DisplayObject& d, const std::string& text, bool html);
     void SetScrollRect(DisplayObject& d, const Value& rect);
     // Moves a clip to a frame (number, label or "target:frame"); `play`: 1 plays, 0 stops, -1 keeps.
     void Goto(Object* clip, const Value& frame, int play, int bias);

@@ -219,8 +219,10 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
         break;
     case kDefineEditText: {
         const uint16_t id = body.U16();
-        Define(id, CharacterKind::kText, sizeof(Text));
-        m_movie.texts[id] = ReadEditText(body, m_movie.fonts, m_bytes);
+        Field field = ReadEditText(body);
+        Define(id, CharacterKind::kText, sizeof(Text) + kNodeBytes + sizeof(Field) + field.face.size() + field.text.size());
+        m_movie.texts[id] = LayOutField(field, m_movie.fonts, m_bytes);
+        m_movie.fields[id] = std::move(field);
         break;
     }
     case kDefineSprite: {

@@ -89,6 +89,22 @@ struct Text {
     Rect box;
 };
 
+// A text field as DefineEditText gives it (or a script changes it), before it is laid out.
+struct Field {
+    Rect box;
+    bool wordWrap = false, multiline = false, password = false;
+    bool html = false;      // `text` is HTML
+    bool outlines = false;  // drawn in its embedded font; else in the fallback font
+    bool border = false;
+    uint16_t fontId = 0;
+    std::string face;   // a font's name that stands in for `fontId`
+    double size = 240;  // twips
+    Rgba color;
+    uint8_t align = 0;  // left, right, center, justify
+    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
+    std::string text;
+};
+
 struct Font {
     std::vector<Shape> glyphs;
     double emSquare = 1024;  // glyph units per text height (20480 in DefineFont3)
@@ -144,6 +160,7 @@ public:
     std::map<uint16_t, Bitmap> bitmaps;
     std::map<uint16_t, Font> fonts;
     std::map<uint16_t, Text> texts;
+    std::map<uint16_t, Field> fields;  // the text fields among `texts`, as defined
     std::map<uint16_t, Button> buttons;
     std::map<uint16_t, Sprite> sprites;
     std::map<std::string, uint16_t> exports;  // characters by exported name

@@ -22,6 +22,12 @@ class Vm;
 
 class Clip;
 
+// A text field whose text a script set: the field as it now is, laid out.
+struct ScriptField {
+    Field field;
+    Text text;
+};
+
 struct DisplayObject {
     DisplayObject() = default;
     DisplayObject(DisplayObject&&) = default;
@@ -46,6 +52,7 @@ struct DisplayObject {
     avm1::Object* script = nullptr;                     // its script object, once it has one
     avm1::Object* mask = nullptr;                       // the clip that masks it (setMask)
     bool isMask = false;                                // masks another: not drawn itself
+    std::unique_ptr<ScriptField> field;                 // a text field's text as a script set it
     bool hasScrollRect = false;                         // shows only this part of itself (scrollRect)
     Rect scrollRect;                                    // twips, in its own coordinates
 };

@@ -205,7 +205,7 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
         break;
     }
     case CharacterKind::kText: {
-        const Text& text = movie.texts.at(id);
+        const Text& text = object && object->field ? object->field->text : movie.texts.at(id);
         const Matrix tm = m * text.matrix;
         if (text.border)
             DrawFieldBox(text.box, tm, cx, t);

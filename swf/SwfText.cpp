@@ -441,45 +441,63 @@ void ReadFontTables(Reader& body, const uint8_t* table, std::size_t tableSize, u
     }
 }
 
-Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, ByteBudget& bytes)
+Field ReadEditText(Reader& body)
 {
-    Text text;
-    text.box = body.ReadRect();
+    Field f;
+    f.box = body.ReadRect();
     const uint8_t flags = body.U8();
     const uint8_t flags2 = body.U8();
-    const bool hasText = flags & 0x80, wordWrap = flags & 0x40, multiline = flags & 0x20;
-    const bool password = flags & 0x10, html = flags2 & 0x02, outlines = flags2 & 0x01;
-    text.border = flags2 & 0x08;
-    Style base;
+    f.wordWrap = flags & 0x40;
+    f.multiline = flags & 0x20;
+    f.password = flags & 0x10;
+    f.html = flags2 & 0x02;
+    f.outlines = flags2 & 0x01;
+    f.border = flags2 & 0x08;
     if (flags & 0x01)
-        base.fontId = body.U16();
+        f.fontId = body.U16();
     if (flags2 & 0x80)
-        base.face = body.ReadString();  // a font class: fonts of that name stand in
+        f.face = body.ReadString();  // a font class: fonts of that name stand in
     if (flags & 0x01)
-        base.size = body.U16();
+        f.size = body.U16();
     if (flags & 0x04)
-        base.color = body.ReadRgba();
+        f.color = body.ReadRgba();
     if (flags & 0x02)
         body.U16();  // maximum length
-    uint8_t align = kLeft;
-    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
     if (flags2 & 0x20) {
-        align = body.U8();
-        leftMargin = body.U16();
-        rightMargin = body.U16();
-        indent = body.U16();
-        leading = body.S16();
+        f.align = body.U8();
+        f.leftMargin = body.U16();
+        f.rightMargin = body.U16();
+        f.indent = body.U16();
+        f.leading = body.S16();
     }
     body.ReadString();  // variable name
-    if (!hasText)
-        return text;
-    const std::string initial = body.ReadString();
+    if (flags & 0x80)
+        f.text = body.ReadString();
+    return f;
+}
 
-    Content content(base, align > kJustify ? kLeft : align, bytes);
-    if (html)
-        content.AddHtml(initial);
+Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, ByteBudget& bytes)
+{
+    Text text;
+    text.box = field.box;
+    text.border = field.border;
+    const bool wordWrap = field.wordWrap, multiline = field.multiline, password = field.password;
+    const bool outlines = field.outlines;
+    const double leftMargin = field.leftMargin, rightMargin = field.rightMargin, indent = field.indent;
+    const double leading = field.leading;
+    Style base;
+    base.fontId = field.fontId;
+    base.face = field.face;
+    base.size = field.size;
+    base.color = field.color;
+    if (field.text.empty())
+        return text;
+
+    Content content(base, field.align > kJustify ? kLeft : field.align, bytes);
+    if (field.html)
+        content.AddHtml(field.text);
     else
-        content.AddPlain(initial);
+        content.AddPlain(field.text);
 
     // The glyphs of each paragraph, broken into lines that fit the box when the field wraps.
     const double left = text.box.xMin + kGutter + leftMargin;
@@ -602,6 +620,15 @@ Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, ByteBudge
     emit(line.size(), true);
     bytes.Refund(line.capacity() * sizeof(Placed));
     return text;
+}
+
+std::size_t FieldBytes(const Field& field, const Text& text)
+{
+    std::size_t bytes = sizeof(Field) + sizeof(Text) + field.face.size() + field.text.size() +
+                        text.runs.capacity() * sizeof(TextRun);
+    for (const TextRun& run : text.runs)
+        bytes += run.glyphs.capacity() * sizeof(TextGlyph);
+    return bytes;
 }
 
 }  // namespace swf

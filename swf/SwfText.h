@@ -20,7 +20,11 @@ void ReadFontTables(Reader& body, const uint8_t* table, std::size_t tableSize, u
 // shipped with the player, the same on every platform.
 const Font& FallbackFont();
 
-// DefineEditText after the character id, as static text in the fonts defined so far.
-Text ReadEditText(Reader& body, const std::map<uint16_t, Font>& fonts, ByteBudget& bytes);
+// DefineEditText after the character id.
+Field ReadEditText(Reader& body);
+// A text field's text laid out into static glyph runs in the fonts given.
+Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, ByteBudget& bytes);
+// What a field and its laid-out text take, in bytes.
+std::size_t FieldBytes(const Field& field, const Text& text);
 
 }  // namespace swf

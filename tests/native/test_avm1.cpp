@@ -205,6 +205,18 @@ TEST(Avm1Timeline, LoadClipPutsAnImageInTheClipAndTellsTheLoader)
     EXPECT_EQ(3, image->width);
 }
 
+TEST(Avm1Timeline, TextFieldsTakeTheirTextFromScripts)
+{
+    const Bytes field = Tag(37, U16(3) + Rect(0, 1200, 0, 1200) + Bytes{0x85, 0x08} + U16(0) + U16(800) +
+                                    Rgba(0, 0, 255) + Str("") + Str(""));
+    Played p = Play(field + PlaceObject2(Named(1, 3, "t")) +
+                    DoAction(Asm("push 't'; getvar; push 'text', 'Hi'; set; push 't'; getvar; push 'text'; get; trace")) +
+                    ShowFrame());
+    EXPECT_EQ("Hi", p.frames[0]);
+    ASSERT_TRUE(p.At(1).field);
+    EXPECT_EQ(2u, p.At(1).field->text.runs.at(0).glyphs.size());
+}
+
 TEST(Avm1Timeline, ClipPropertiesAndMethods)
 {
     const Bytes child = Sprite(2, 3, PlaceObject2(Place(1, 1)) + ShowFrame() + ShowFrame() + ShowFrame());
