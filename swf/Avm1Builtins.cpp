@@ -80,8 +80,7 @@ void InstallArray(Vm& vm, Object& global)
         return Value::Obj(&vm.NewArray(args));
     });
     Object& p = *vm.m_arrayProto;
-    vm.SetOwn(ctor, "prototype", Value::Obj(&p), kDontEnum);
-    vm.SetOwn(p, "constructor", Value::Obj(&ctor), kDontEnum);
+    vm.LinkClass(ctor, p);
     vm.SetOwn(global, "Array", Value::Obj(&ctor), kDontEnum);
     const std::pair<const char*, double> flags[] = {{"CASEINSENSITIVE", 1}, {"DESCENDING", 2}, {"UNIQUESORT", 4},
                                                     {"RETURNINDEXEDARRAY", 8}, {"NUMERIC", 16}};
@@ -236,8 +235,7 @@ void InstallString(Vm& vm, Object& global)
         return s;
     }, 1);
     Object& p = *vm.m_stringProto;
-    vm.SetOwn(ctor, "prototype", Value::Obj(&p), kDontEnum);
-    vm.SetOwn(p, "constructor", Value::Obj(&ctor), kDontEnum);
+    vm.LinkClass(ctor, p);
     vm.SetOwn(global, "String", Value::Obj(&ctor), kDontEnum);
     vm.Define(ctor, "fromCharCode", [](Vm& vm, Object&, const Value&, const std::vector<Value>& args) {
         std::string s;
@@ -378,8 +376,7 @@ void InstallNumberAndBoolean(Vm& vm, Object& global)
         return n;
     }, 1);
     Object& np = *vm.m_numberProto;
-    vm.SetOwn(number, "prototype", Value::Obj(&np), kDontEnum);
-    vm.SetOwn(np, "constructor", Value::Obj(&number), kDontEnum);
+    vm.LinkClass(number, np);
     vm.SetOwn(global, "Number", Value::Obj(&number), kDontEnum);
     const std::pair<const char*, double> constants[] = {{"MAX_VALUE", 1.79769313486231e+308},
                                                         {"MIN_VALUE", 4.94065645841247e-324},
@@ -417,8 +414,7 @@ void InstallNumberAndBoolean(Vm& vm, Object& global)
         return b;
     }, 1);
     Object& bp = *vm.m_booleanProto;
-    vm.SetOwn(boolean, "prototype", Value::Obj(&bp), kDontEnum);
-    vm.SetOwn(bp, "constructor", Value::Obj(&boolean), kDontEnum);
+    vm.LinkClass(boolean, bp);
     vm.SetOwn(global, "Boolean", Value::Obj(&boolean), kDontEnum);
     vm.Define(bp, "toString", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
         return vm.Str(vm.ToBool(Primitive(self)) ? "true" : "false");
@@ -646,8 +642,7 @@ void InstallGeometry(Vm& vm, Object& g)
     auto makeClass = [&](const char* name, NativeFn ctor) {
         Object& c = vm.NewNative(ctor);
         Object& proto = vm.NewObject();
-        vm.SetOwn(c, "prototype", Value::Obj(&proto), kDontEnum);
-        vm.SetOwn(proto, "constructor", Value::Obj(&c), kDontEnum);
+        vm.LinkClass(c, proto);
         vm.SetOwn(geom, name, Value::Obj(&c));
     };
     makeClass("Point", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
@@ -687,8 +682,7 @@ void Vm::InstallBuiltins()
             return Value::Obj(vm.ToObject(args[0]));
         return vm.m_bConstructing ? self : Value::Obj(&vm.NewObject());
     }, 1);
-    SetOwn(object, "prototype", Value::Obj(m_objectProto), kDontEnum);
-    SetOwn(*m_objectProto, "constructor", Value::Obj(&object), kDontEnum);
+    LinkClass(object, *m_objectProto);
     SetOwn(g, "Object", Value::Obj(&object), kDontEnum);
     Define(*m_objectProto, "toString", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
         return vm.Str(self.IsObject() && self.o->IsFunction() ? "[type Function]" : "[object Object]");
@@ -736,8 +730,7 @@ void Vm::InstallBuiltins()
     }, 2);
 
     Object& function = NewNative(Nothing);
-    SetOwn(function, "prototype", Value::Obj(m_functionProto), kDontEnum);
-    SetOwn(*m_functionProto, "constructor", Value::Obj(&function), kDontEnum);
+    LinkClass(function, *m_functionProto);
     SetOwn(g, "Function", Value::Obj(&function), kDontEnum);
     Define(*m_functionProto, "call", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
         const std::vector<Value> rest(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());

@@ -218,8 +218,7 @@ void Vm::InstallDrawing()
         return Value{};
     });
     Object& matrixProto = NewObject();
-    SetOwn(matrix, "prototype", Value::Obj(&matrixProto), kDontEnum);
-    SetOwn(matrixProto, "constructor", Value::Obj(&matrix), kDontEnum);
+    LinkClass(matrix, matrixProto);
     Define(matrixProto, "createGradientBox", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
         if (!self.IsObject())
             return Value{};

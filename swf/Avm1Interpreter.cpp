@@ -1096,6 +1096,18 @@ Vm::Outcome Vm::Execute(Frame& f, std::size_t begin, std::size_t end)
         out = {Outcome::kJump, target, {}};
         return true;
     };
+    // After a with or try block: a return or a jump out of this range leaves; else the code
+    // goes on where the block jumped to, or after it.
+    auto leaveBlock = [&](const Outcome& r, std::size_t after, Outcome& out) {
+        if (r.kind == Outcome::kReturn) {
+            out = r;
+            return true;
+        }
+        if (r.kind == Outcome::kJump && jumpTo(r.pc, out))
+            return true;
+        pc = r.kind == Outcome::kJump ? r.pc : after;
+        return false;
+    };
     auto popArgs = [&](Frame& fr) {
         const double n = ToNumber(fr.Pop());
         std::vector<Value> args;
@@ -1605,16 +1617,8 @@ Vm::Outcome Vm::Execute(Frame& f, std::size_t begin, std::size_t end)
                 throw;
             }
             f.scope = saved;
-            if (r.kind == Outcome::kReturn)
-                return r;
-            if (r.kind == Outcome::kJump) {
-                Outcome out;
-                if (jumpTo(r.pc, out))
-                    return out;
-                pc = r.pc;
-            } else {
-                pc = after;
-            }
+            if (Outcome out; leaveBlock(r, after, out))
+                return out;
             break;
         }
         case 0x8F: { // Try
@@ -1665,16 +1669,8 @@ Vm::Outcome Vm::Execute(Frame& f, std::size_t begin, std::size_t end)
             }
             if (rethrow)
                 throw pending;
-            if (r.kind == Outcome::kReturn)
-                return r;
-            if (r.kind == Outcome::kJump) {
-                Outcome out;
-                if (jumpTo(r.pc, out))
-                    return out;
-                pc = r.pc;
-            } else {
-                pc = after;
-            }
+            if (Outcome out; leaveBlock(r, after, out))
+                return out;
             break;
         }
         case 0x2A: throw ScriptThrow{f.Pop()};

@@ -81,6 +81,12 @@ public:
     std::vector<std::string> Enumerate(Object& o);
     bool InstanceOf(const Value& v, Object& ctor);
     void Define(Object& o, const char* name, NativeFn fn, int length = 0);
+    // Objects that `ctor` makes inherit from `proto`, which names `ctor` as their constructor.
+    void LinkClass(Object& ctor, Object& proto)
+    {
+        SetOwn(ctor, "prototype", Value::Obj(&proto), kDontEnum);
+        SetOwn(proto, "constructor", Value::Obj(&ctor), kDontEnum);
+    }
 
     // Calls.
     Value Call(const Value& fn, const Value& self, const std::vector<Value>& args);

@@ -276,8 +276,7 @@ void Vm::InstallMovieClip()
 {
     Object& clipCtor = NewNative([](Vm&, Object&, const Value&, const std::vector<Value>&) { return Value{}; });
     m_clipProto = &NewObject();
-    SetOwn(clipCtor, "prototype", Value::Obj(m_clipProto), kDontEnum);
-    SetOwn(*m_clipProto, "constructor", Value::Obj(&clipCtor), kDontEnum);
+    LinkClass(clipCtor, *m_clipProto);
     SetOwn(*m_global, "MovieClip", Value::Obj(&clipCtor), kDontEnum);
     m_buttonProto = &NewObject();
     Object& proto = *m_clipProto;
@@ -530,8 +529,7 @@ void Vm::InstallMovieClip()
         return Value{};
     });
     Object& loaderProto = NewObject();
-    SetOwn(loaderCtor, "prototype", Value::Obj(&loaderProto), kDontEnum);
-    SetOwn(loaderProto, "constructor", Value::Obj(&loaderCtor), kDontEnum);
+    LinkClass(loaderCtor, loaderProto);
     SetOwn(*m_global, "MovieClipLoader", Value::Obj(&loaderCtor), kDontEnum);
     Define(loaderProto, "addListener", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
         vm.CallMethod(vm.Get(self, "_listeners"), "push", {Arg(args, 0)});
