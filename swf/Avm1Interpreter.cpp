@@ -137,6 +137,7 @@ Vm::Vm(Player& player, int version, std::size_t bytes)
     InstallBuiltins();
     InstallMovieClip();
     InstallDrawing();
+    InstallBitmapData();
 }
 
 Vm::~Vm() = default;
@@ -1805,7 +1806,7 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
             continue;
         if (d->clip->m_pDrawing)
             m_nDrawingEdges += d->clip->m_pDrawing->edges.size();
-        if (d->clip->m_pImage)
+        if (d->clip->m_pImage.use_count() == 1)  // else its BitmapData counts it
             heldBytes += d->clip->m_pImage->pixels.size() * sizeof(uint32_t);
         for (auto& entry : d->clip->m_list)
             displays.push_back(&entry.second);
@@ -1841,6 +1842,8 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
             continue;
         }
         bytes += sizeof(Object) + o->elements.size() * sizeof(Value);
+        if (o->bitmap)
+            bytes += o->bitmap->pixels.size() * sizeof(uint32_t);
         for (const auto& [key, p] : o->props)
             bytes += PropertyBytes(key, p.name);
         kept.push_back(std::move(o));

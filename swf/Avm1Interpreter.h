@@ -120,6 +120,8 @@ public:
     // Replaces a clip's content with the image file at `url`; false when it cannot be loaded.
     bool LoadInto(Object& clip, const std::string& url);
     Player& GetPlayer() { return m_player; }
+    // A BitmapData of these pixels, whose bytes the caller already holds.
+    Object& NewBitmapData(Bitmap bitmap, bool transparent);
     int Version() const { return m_version; }
     void Trace(const std::string& text);
 
@@ -133,6 +135,7 @@ public:
     Object* m_clipProto = nullptr;
     Object* m_colorProto = nullptr;
     Object* m_buttonProto = nullptr;
+    Object* m_bitmapDataProto = nullptr;
     bool m_bConstructing = false;  // a native constructor called by new
 
 private:
@@ -167,6 +170,7 @@ private:
     void InstallBuiltins();
     void InstallMovieClip();
     void InstallDrawing();
+    void InstallBitmapData();
 
     Player& m_player;
     int m_version;

@@ -12,6 +12,7 @@
 #include <vector>
 
 namespace swf {
+struct Bitmap;
 struct DisplayObject;
 }
 
@@ -69,6 +70,7 @@ public:
     Value primitive;                       // kString, kNumber, kBoolean
     DisplayObject* display = nullptr;      // kClip: null once the object left the stage
     Object* target = nullptr;              // kColor: the clip it colours
+    std::shared_ptr<Bitmap> bitmap;        // a BitmapData's pixels, shared with the clips that show them
     bool marked = false;                   // collector
 
     Property* Find(const std::string& key)

@@ -81,7 +81,7 @@ private:
     bool m_bPlaying = true;
     bool m_bFresh = true;  // placed during this step: it starts stepping on the next
     std::unique_ptr<Shape> m_pDrawing;
-    std::unique_ptr<Bitmap> m_pImage;
+    std::shared_ptr<Bitmap> m_pImage;
     // Where the drawing methods' pen is (twips), where its fill began, and its styles (-1: none).
     struct Pen {
         double x = 0, y = 0, startX = 0, startY = 0;

@@ -217,6 +217,22 @@ TEST(Avm1Timeline, TextFieldsTakeTheirTextFromScripts)
     EXPECT_EQ(2u, p.At(1).field->text.runs.at(0).glyphs.size());
 }
 
+TEST(Avm1Timeline, BitmapDataIsColouredAndShownByAClip)
+{
+    const std::string pixel = "push 0, 1, 2, 'b'; getvar; push 'getPixel'; callmethod; trace; ";
+    const Bytes code = Asm("push 'b', 65280, false, 1, 2, 4, 'flash'; getvar; push 'display'; get; "
+                           "push 'BitmapData'; newmethod; setvar; " + pixel +
+                           "push 0, 255, 0, 0, 1, 1, 1, 0.5, 8, 'flash'; getvar; push 'geom'; get; "
+                           "push 'ColorTransform'; newmethod; push 'b'; getvar; push 'rectangle'; get; "
+                           "push 2, 'b'; getvar; push 'colorTransform'; callmethod; pop; " + pixel +
+                           "push 1, 'b'; getvar; push 2, '_root'; getvar; push 'attachBitmap'; callmethod; pop");
+    Played p = Play(DoAction(code) + ShowFrame());
+    EXPECT_EQ("65280\n65535", p.frames[0]);
+    const swf::Bitmap* shown = p.player->Root().DisplayList().begin()->second.clip->Image();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(2, shown->width);
+}
+
 TEST(Avm1Timeline, ClipPropertiesAndMethods)
 {
     const Bytes child = Sprite(2, 3, PlaceObject2(Place(1, 1)) + ShowFrame() + ShowFrame() + ShowFrame());
