@@ -204,7 +204,10 @@ void Vm::InstallBitmapData()
         if (!std::isfinite(px) || !std::isfinite(py))
             return Value{};
         vm.Charge(static_cast<std::size_t>(a.x1 - a.x0) * (a.y1 - a.y0) / 8);
-        const Bitmap from = *source;  // the source may be the destination
+        // A copy of the source, which may be the destination, while the filter runs.
+        const std::size_t copyBytes = source->pixels.size() * sizeof(uint32_t);
+        vm.Hold(copyBytes);
+        const Bitmap from = *source;
         for (int y = a.y0; y < a.y1; ++y)
             for (int x = a.x0; x < a.x1; ++x) {
                 const double dx = px + x - a.x0, dy = py + y - a.y0;
@@ -221,6 +224,7 @@ void Vm::InstallBitmapData()
                 }
                 dest->pixels[static_cast<std::size_t>(dy) * dest->width + static_cast<std::size_t>(dx)] = Premultiplied(out);
             }
+        vm.Release(copyBytes);
         return Value{};
     }, 4);
     // A clip at a depth of the clip that shows the bitmap's pixels as they change.
