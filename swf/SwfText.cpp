@@ -65,7 +65,8 @@ Font MakeFallbackFont()
 
 constexpr double kGutter = 40;  // twips between a field's box and its text
 
-enum Align : uint8_t { kLeft = 0, kRight = 1, kCenter = 2, kJustify = 3 };
+// Alignments of a paragraph.
+constexpr uint8_t kLeft = 0, kRight = 1, kCenter = 2, kJustify = 3;
 
 struct Style {
     uint16_t fontId = 0;
