@@ -20,8 +20,9 @@ inline constexpr std::size_t kMaxMovieBytes = 48u << 20;
 // What a tree node (of the dictionary, the labels, a font's kerning pairs) takes besides its value.
 inline constexpr std::size_t kNodeBytes = 64;
 
-// Work units one frame may take: its timeline commands, then its drawing. A unit is about
-// one elementary step (an edge visited, a segment rasterized along a row, a pixel painted).
+// Work units one frame may take: its timeline commands and scripts, then (a second budget of
+// the same size) its drawing. A unit is about one elementary step (an edge visited, a segment
+// rasterized along a row, a pixel painted).
 inline constexpr std::size_t kFrameWorkUnits = 6u << 20;
 
 // What each kind of work costs, in units.

@@ -67,7 +67,8 @@ public:
     int FrameCount() const { return static_cast<int>(m_timeline->frames.size()); }
     // Shapes drawn by the script's drawing methods, under the display list.
     const Shape* Drawing() const { return m_pDrawing.get(); }
-    // An image a script loaded into the clip, drawn at its origin under the drawing; or null.
+    // An image a script loaded into the clip or a BitmapData it attached, drawn at the clip's
+    // origin under the drawing; or null.
     const Bitmap* Image() const { return m_pImage.get(); }
     DisplayObject* Holder() const { return m_pHolder; }  // the display object showing it
 
