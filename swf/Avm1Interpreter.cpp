@@ -475,8 +475,9 @@ Value Vm::Get(const Value& v, const std::string& name)
                 return GetScrollRect(*o->display);
             if (name == "cacheAsBitmap")
                 return Value::Bool(o->display->cacheAsBitmap);
-            if (const Field* field = FieldOf(*o->display); field && (name == "text" || name == "htmlText"))
-                return Str(field->text);
+            Value out;
+            if (const Field* field = FieldOf(*o->display); field && GetFieldProperty(*field, name, out))
+                return out;
         }
         if (o->kind == Kind::kArray) {
             std::size_t index;
@@ -525,10 +526,8 @@ void Vm::Set(const Value& v, const std::string& name, const Value& value)
             m_player.m_bChanged = true;
             return;
         }
-        if (FieldOf(*o.display) && (name == "text" || name == "htmlText")) {
-            SetFieldText(*o.display, ToString(value), name == "htmlText");
+        if (SetFieldProperty(*o.display, name, value))
             return;
-        }
     }
     if (o.kind == Kind::kArray) {
         std::size_t index;
@@ -646,7 +645,7 @@ Object& Vm::ObjectOf(DisplayObject& display)
 {
     if (display.script)
         return *display.script;
-    Object* proto = display.clip ? m_clipProto : m_buttonProto;
+    Object* proto = display.clip ? m_clipProto : FieldOf(display) ? m_textFieldProto : m_buttonProto;
     if (Object* cls = ClassOf(display.characterId)) {
         const Value p = Get(Value::Obj(cls), "prototype");
         if (p.IsObject())
@@ -899,18 +898,77 @@ const Field* Vm::FieldOf(const DisplayObject& d) const
     return it == m_player.m_movie.fields.end() ? nullptr : &it->second;
 }
 
-void Vm::SetFieldText(DisplayObject& d, const std::string& text, bool html)
+namespace {
+
+// A text field's switches and colours, as scripts name them.
+struct FieldFlag {
+    const char* name;
+    bool Field::*member;
+};
+constexpr FieldFlag kFieldFlags[] = {{"border", &Field::border},       {"background", &Field::background},
+                                     {"html", &Field::html},           {"embedFonts", &Field::outlines},
+                                     {"multiline", &Field::multiline}, {"wordWrap", &Field::wordWrap},
+                                     {"password", &Field::password}};
+struct FieldColor {
+    const char* name;
+    Rgba Field::*member;
+};
+constexpr FieldColor kFieldColors[] = {
+    {"borderColor", &Field::borderColor}, {"backgroundColor", &Field::backgroundColor}, {"textColor", &Field::color}};
+
+}  // namespace
+
+bool Vm::GetFieldProperty(const Field& field, const std::string& name, Value& out)
+{
+    if (name == "text" || name == "htmlText") {
+        out = Str(field.text);
+        return true;
+    }
+    for (const FieldFlag& f : kFieldFlags)
+        if (name == f.name) {
+            out = Value::Bool(field.*f.member);
+            return true;
+        }
+    for (const FieldColor& c : kFieldColors)
+        if (name == c.name) {
+            const Rgba& v = field.*c.member;
+            out = Value::Number(v.r << 16 | v.g << 8 | v.b);
+            return true;
+        }
+    return false;
+}
+
+bool Vm::SetFieldProperty(DisplayObject& d, const std::string& name, const Value& value)
 {
     const Field* current = FieldOf(d);
     if (!current)
-        return;
-    Charge(text.size());
+        return false;
+    Field next = *current;
+    if (name == "text" || name == "htmlText") {
+        next.text = ToString(value);
+        // HTML only in a field that takes it.
+        next.markup = name == "htmlText" && next.html;
+    } else if (auto flag = std::find_if(std::begin(kFieldFlags), std::end(kFieldFlags),
+                                        [&](const FieldFlag& f) { return name == f.name; });
+               flag != std::end(kFieldFlags)) {
+        next.*flag->member = ToBool(value);
+    } else if (auto color = std::find_if(std::begin(kFieldColors), std::end(kFieldColors),
+                                         [&](const FieldColor& c) { return name == c.name; });
+               color != std::end(kFieldColors)) {
+        const uint32_t rgb = static_cast<uint32_t>(ToInt(value));
+        next.*color->member = {static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb), 255};
+    } else {
+        return false;
+    }
+    SetField(d, std::move(next));
+    return true;
+}
+
+void Vm::SetField(DisplayObject& d, Field field)
+{
+    Charge(field.text.size());
     auto next = std::make_unique<ScriptField>();
-    next->field = *current;
-    next->field.text = text;
-    // HTML only in a field that takes it.
-    auto defined = m_player.m_movie.fields.find(d.characterId);
-    next->field.html = html && (defined == m_player.m_movie.fields.end() ? current->html : defined->second.html);
+    next->field = std::move(field);
     // The layout is counted by what it keeps, once it is done.
     const std::size_t left = m_pBytes->Left();
     try {

@@ -115,11 +115,15 @@ public:
     Clip* ClipOf(const Value& v);
     // A new clip of `characterId` (0: an empty one) at a script depth of `parent`, given the
     // properties of `init` before its class's constructor runs; null when refused.
+    // An object with nothing to show yet at a script depth of `parent`; null when refused.
+    DisplayObject* PlaceEmpty(Object& parent, const std::string& name, double depth);
     Object* PlaceByScript(Object& parent, uint16_t characterId, const std::string& name, double depth,
                           const Value& init);
     // Replaces a clip's content with the image file at `url`; false when it cannot be loaded.
     bool LoadInto(Object& clip, const std::string& url);
     Player& GetPlayer() { return m_player; }
+    // Gives a display object this text field, laid out.
+    void SetField(DisplayObject& d, Field field);
     // A BitmapData of these pixels, whose bytes the caller already holds.
     Object& NewBitmapData(Bitmap bitmap, bool transparent);
     int Version() const { return m_version; }
@@ -136,6 +140,7 @@ public:
     Object* m_colorProto = nullptr;
     Object* m_buttonProto = nullptr;
     Object* m_bitmapDataProto = nullptr;
+    Object* m_textFieldProto = nullptr;
     bool m_bConstructing = false;  // a native constructor called by new
 
 private:
@@ -148,11 +153,14 @@ private:
     bool FindInScope(Frame& f, const std::string& name, Value& out);
     Value GetClipProperty(Object& clip, int index);
     void SetClipProperty(Object& clip, int index, const Value& v);
+    // The clip and depth where a script places a child at `asDepth`, emptied; null when refused.
+    Clip* ScriptDepth(Object& parent, double asDepth, int& depth);
     Value GetScrollRect(DisplayObject& d);
     // The text field a display object shows, as it now is; null for other objects.
     const Field* FieldOf(const DisplayObject& d) const;
-    // Lays the field out again with a script's text (HTML when `html` and the field takes it).
-    void SetFieldText(DisplayObject& d, const std::string& text, bool html);
+    // A text field's text, switches and colours by name; false for other names.
+    bool GetFieldProperty(const Field& field, const std::string& name, Value& out);
+    bool SetFieldProperty(DisplayObject& d, const std::string& name, const Value& value);
     void SetScrollRect(DisplayObject& d, const Value& rect);
     // Moves a clip to a frame (number, label or "target:frame"); `play`: 1 plays, 0 stops, -1 keeps.
     void Goto(Object* clip, const Value& frame, int play, int bias);

@@ -206,34 +206,54 @@ namespace {
 
 }  // namespace
 
+Clip* Vm::ScriptDepth(Object& parent, double asDepth, int& depth)
+{
+    Clip* c = ClipOf(Value::Obj(&parent));
+    if (!c || !std::isfinite(asDepth) || asDepth < -kScriptDepthBase || asDepth > 2130690045)
+        return nullptr;
+    depth = static_cast<int>(asDepth) + kScriptDepthBase;
+    m_player.RemoveAt(*c, depth);
+    return c;
+}
+
+DisplayObject* Vm::PlaceEmpty(Object& parent, const std::string& name, double asDepth)
+{
+    Player& player = m_player;
+    int depth = 0;
+    Clip* c = ScriptDepth(parent, asDepth, depth);
+    if (!c || player.m_nObjects >= kMaxDisplayObjects || player.Nesting(*c) >= kMaxSpriteNesting)
+        return nullptr;
+    ++player.m_nObjects;
+    DisplayObject& o = c->m_list.emplace(depth, DisplayObject{}).first->second;
+    o.depth = depth;
+    o.name = name;
+    o.parent = c;
+    o.placedByScript = true;
+    player.m_bChanged = true;
+    return &o;
+}
+
 Object* Vm::PlaceByScript(Object& parent, uint16_t characterId, const std::string& name, double asDepth,
                           const Value& init)
 {
     Vm& vm = *this;
-    Clip* c = vm.ClipOf(Value::Obj(&parent));
-    if (!c || !std::isfinite(asDepth) || asDepth < -kScriptDepthBase || asDepth > 2130690045)
-        return nullptr;
     Player& player = vm.GetPlayer();
-    const int depth = static_cast<int>(asDepth) + kScriptDepthBase;
-    player.RemoveAt(*c, depth);
+    if (characterId == 0) {
+        DisplayObject* o = PlaceEmpty(parent, name, asDepth);
+        if (!o)
+            return nullptr;
+        o->clip = std::make_unique<Clip>(player.m_emptyTimeline, *o);
+        return &vm.ObjectOf(*o);
+    }
+    int depth = 0;
+    Clip* c = ScriptDepth(parent, asDepth, depth);
+    if (!c)
+        return nullptr;
     PlaceCommand p;
     p.depth = depth;
-    p.hasCharacter = characterId != 0;
+    p.hasCharacter = true;
     p.characterId = characterId;
     p.name = name;
-    if (characterId == 0) {
-        if (player.m_nObjects >= kMaxDisplayObjects || player.Nesting(*c) >= kMaxSpriteNesting)
-            return nullptr;
-        ++player.m_nObjects;
-        DisplayObject& o = c->m_list.emplace(depth, DisplayObject{}).first->second;
-        o.depth = depth;
-        o.name = name;
-        o.parent = c;
-        o.placedByScript = true;
-        o.clip = std::make_unique<Clip>(player.m_emptyTimeline, o);
-        player.m_bChanged = true;
-        return &vm.ObjectOf(o);
-    }
     player.m_bScriptPlacing = true;
     DisplayObject* o = player.Place(*c, p, player.Nesting(*c));
     player.m_bScriptPlacing = false;
@@ -279,6 +299,11 @@ void Vm::InstallMovieClip()
     LinkClass(clipCtor, *m_clipProto);
     SetOwn(*m_global, "MovieClip", Value::Obj(&clipCtor), kDontEnum);
     m_buttonProto = &NewObject();
+    // TextField: the movie's text fields and those scripts create.
+    m_textFieldProto = &NewObject();
+    Object& fieldCtor = NewNative([](Vm&, Object&, const Value&, const std::vector<Value>&) { return Value{}; });
+    LinkClass(fieldCtor, *m_textFieldProto);
+    SetOwn(*m_global, "TextField", Value::Obj(&fieldCtor), kDontEnum);
     Object& proto = *m_clipProto;
 
     Define(proto, "play", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
@@ -353,6 +378,22 @@ void Vm::InstallMovieClip()
                            : nullptr;
         return Value::Obj(o);
     }, 2);
+    // An empty text field at (x, y) of the clip, w x h pixels, in the fallback font.
+    Define(proto, "createTextField", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
+        Object* parent = Self(vm, self);
+        DisplayObject* d = parent ? vm.PlaceEmpty(*parent, vm.ToString(Arg(args, 0)), vm.ToNumber(Arg(args, 1))) : nullptr;
+        if (!d)
+            return Value{};
+        auto twips = [&](std::size_t i) {
+            const double v = vm.ToNumber(Arg(args, i));
+            return std::isfinite(v) ? std::clamp(v, -1e6, 1e6) * 20 : 0.0;
+        };
+        d->matrix = Matrix::Translate(twips(2), twips(3));
+        Field field;
+        field.box = {0, static_cast<int32_t>(std::max(0.0, twips(4))), 0, static_cast<int32_t>(std::max(0.0, twips(5)))};
+        vm.SetField(*d, std::move(field));
+        return Value::Obj(&vm.ObjectOf(*d));
+    }, 6);
     Define(proto, "duplicateMovieClip", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
         Object* source = Self(vm, self);
         if (!source || !source->display->parent)

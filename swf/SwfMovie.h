@@ -85,17 +85,21 @@ struct TextRun {
 struct Text {
     Matrix matrix;
     std::vector<TextRun> runs;
-    bool border = false;  // a text field's border and background around `box`
+    // A text field's box, and the border and background drawn there.
     Rect box;
+    bool border = false, background = false;
+    Rgba borderColor{0, 0, 0, 255}, backgroundColor{255, 255, 255, 255};
 };
 
 // A text field as DefineEditText gives it (or a script changes it), before it is laid out.
 struct Field {
     Rect box;
     bool wordWrap = false, multiline = false, password = false;
-    bool html = false;      // `text` is HTML
+    bool html = false;      // takes HTML
+    bool markup = false;    // `text` is HTML
     bool outlines = false;  // drawn in its embedded font; else in the fallback font
-    bool border = false;
+    bool border = false, background = false;
+    Rgba borderColor{0, 0, 0, 255}, backgroundColor{255, 255, 255, 255};
     uint16_t fontId = 0;
     std::string face;   // a font's name that stands in for `fontId`
     double size = 240;  // twips

@@ -190,6 +190,10 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
         DrawClip(*object->clip, m, cx, t, nesting + 1);
         return;
     }
+    if (object && object->field) {
+        DrawText(object->field->text, m, cx, t);
+        return;
+    }
     auto kind = movie.kinds.find(id);
     if (kind == movie.kinds.end())
         return;
@@ -204,28 +208,9 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
             DrawShape(morph.At(object ? object->ratio : 0), m, cx, t, nullptr);
         break;
     }
-    case CharacterKind::kText: {
-        const Text& text = object && object->field ? object->field->text : movie.texts.at(id);
-        const Matrix tm = m * text.matrix;
-        if (text.border)
-            DrawFieldBox(text.box, tm, cx, t);
-        for (const TextRun& run : text.runs) {
-            auto it = movie.fonts.find(run.fontId);
-            if (!run.fallback && it == movie.fonts.end())
-                continue;
-            const Font& font = run.fallback ? FallbackFont() : it->second;
-            const double scale = run.height / font.emSquare;
-            for (const TextGlyph& g : run.glyphs) {
-                if (g.index < 0 || static_cast<std::size_t>(g.index) >= font.glyphs.size())
-                    continue;
-                if (!m_work.Take(1, kCostObject))
-                    return;
-                const Matrix gm = tm * Matrix::Translate(g.x, run.y) * Matrix::Scale(scale, scale);
-                DrawShape(font.glyphs[g.index], gm, cx, t, &run.color);
-            }
-        }
+    case CharacterKind::kText:
+        DrawText(movie.texts.at(id), m, cx, t);
         break;
-    }
     case CharacterKind::kButton:
         for (const ButtonRecord& rec : movie.buttons.at(id).upState)
             DrawCharacter(rec.characterId, nullptr, m * rec.matrix, cx * rec.cxform, t, nesting + 1);
@@ -240,10 +225,34 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
     }
 }
 
-void Renderer::DrawFieldBox(const Rect& box, const Matrix& m, const CxForm& cx, const Target& t)
+void Renderer::DrawText(const Text& text, const Matrix& m, const CxForm& cx, const Target& t)
 {
-    // A white background and a one-pixel black border on whole pixels: the border's top and
-    // left lines start at the box's corner, its right and bottom ones just outside the box.
+    const Matrix tm = m * text.matrix;
+    DrawFieldBox(text, tm, cx, t);
+    for (const TextRun& run : text.runs) {
+        auto it = m_pMovie->fonts.find(run.fontId);
+        if (!run.fallback && it == m_pMovie->fonts.end())
+            continue;
+        const Font& font = run.fallback ? FallbackFont() : it->second;
+        const double scale = run.height / font.emSquare;
+        for (const TextGlyph& g : run.glyphs) {
+            if (g.index < 0 || static_cast<std::size_t>(g.index) >= font.glyphs.size())
+                continue;
+            if (!m_work.Take(1, kCostObject))
+                return;
+            const Matrix gm = tm * Matrix::Translate(g.x, run.y) * Matrix::Scale(scale, scale);
+            DrawShape(font.glyphs[g.index], gm, cx, t, &run.color);
+        }
+    }
+}
+
+void Renderer::DrawFieldBox(const Text& text, const Matrix& m, const CxForm& cx, const Target& t)
+{
+    if (!text.border && !text.background)
+        return;
+    const Rect& box = text.box;
+    // The background and a one-pixel border on whole pixels: the border's top and left lines
+    // start at the box's corner, its right and bottom ones just outside the box.
     double x0, y0, x1, y1;
     m.Apply(box.xMin, box.yMin, x0, y0);
     m.Apply(box.xMax, box.yMax, x1, y1);
@@ -253,17 +262,21 @@ void Renderer::DrawFieldBox(const Rect& box, const Matrix& m, const CxForm& cx, 
         m_raster.AddPolygon({ax, ay, bx, ay, bx, by, ax, by});
     };
     FillStyle fill;
-    fill.color = {255, 255, 255, 255};
-    m_raster.Reset();
-    rect(l, top, r, bottom);
-    FillWith(fill, m, cx, t, true);
-    fill.color = {0, 0, 0, 255};
-    m_raster.Reset();
-    rect(l, top, r, top + 1);
-    rect(l, bottom, r, bottom + 1);
-    rect(l, top, l + 1, bottom);
-    rect(r, top, r + 1, bottom);
-    FillWith(fill, m, cx, t, true);
+    if (text.background) {
+        fill.color = text.backgroundColor;
+        m_raster.Reset();
+        rect(l, top, r, bottom);
+        FillWith(fill, m, cx, t, true);
+    }
+    if (text.border) {
+        fill.color = text.borderColor;
+        m_raster.Reset();
+        rect(l, top, r, top + 1);
+        rect(l, bottom, r, bottom + 1);
+        rect(l, top, l + 1, bottom);
+        rect(r, top, r + 1, bottom);
+        FillWith(fill, m, cx, t, true);
+    }
 }
 
 bool Renderer::StartFill(const Target& t, bool nonZero)

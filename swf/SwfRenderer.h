@@ -44,7 +44,9 @@ private:
     void DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, const Target& t, const Rgba* textColor);
     // An empty mask the size of the target's canvas, once the frame paid for it.
     bool StartMask(const Target& t, Mask& mask);
-    void DrawFieldBox(const Rect& box, const Matrix& m, const CxForm& cx, const Target& t);
+    // A text's glyphs, and a field's border and background.
+    void DrawText(const Text& text, const Matrix& m, const CxForm& cx, const Target& t);
+    void DrawFieldBox(const Text& text, const Matrix& m, const CxForm& cx, const Target& t);
     // Pays for sweeping the rasterizer's outlines over the target; when collecting a mask,
     // adds them to it. True when the caller is to paint them on the canvas.
     bool StartFill(const Target& t, bool nonZero);

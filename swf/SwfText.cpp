@@ -451,9 +451,9 @@ Field ReadEditText(Reader& body)
     f.wordWrap = flags & 0x40;
     f.multiline = flags & 0x20;
     f.password = flags & 0x10;
-    f.html = flags2 & 0x02;
+    f.html = f.markup = flags2 & 0x02;
     f.outlines = flags2 & 0x01;
-    f.border = flags2 & 0x08;
+    f.border = f.background = flags2 & 0x08;
     if (flags & 0x01)
         f.fontId = body.U16();
     if (flags2 & 0x80)
@@ -482,6 +482,9 @@ Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, Byte
     Text text;
     text.box = field.box;
     text.border = field.border;
+    text.background = field.background;
+    text.borderColor = field.borderColor;
+    text.backgroundColor = field.backgroundColor;
     const bool wordWrap = field.wordWrap, multiline = field.multiline, password = field.password;
     const bool outlines = field.outlines;
     const double leftMargin = field.leftMargin, rightMargin = field.rightMargin, indent = field.indent;
@@ -495,7 +498,7 @@ Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, Byte
         return text;
 
     Content content(base, field.align > kJustify ? kLeft : field.align, bytes);
-    if (field.html)
+    if (field.markup)
         content.AddHtml(field.text);
     else
         content.AddPlain(field.text);
