@@ -132,6 +132,9 @@ Value Vm::GetClipProperty(Object& clip, int index)
     const Matrix& m = d.matrix;
     Clip* c = d.clip.get();
     auto size = [&](bool width) {
+        // A text field measures its box.
+        if (const Field* f = FieldOf(d))
+            return Value::Number((width ? f->box.xMax - f->box.xMin : f->box.yMax - f->box.yMin) / 20.0);
         Box box;
         AddBounds(m_player.m_movie, d, m, box, 0);
         if (box.Empty())
@@ -187,6 +190,14 @@ void Vm::SetClipProperty(Object& clip, int index, const Value& v)
     case 10: Compose(m, ScaleX(m), ScaleY(m), std::fmod(n, 360.0)); break;
     case 8:
     case 9: {
+        // A text field's box takes the size; its text keeps its scale.
+        if (const Field* f = FieldOf(d)) {
+            Field next = *f;
+            const int32_t twips = static_cast<int32_t>(std::clamp(n, 0.0, 1e6) * 20);
+            (index == 8 ? next.box.xMax : next.box.yMax) = (index == 8 ? next.box.xMin : next.box.yMin) + twips;
+            SetField(d, std::move(next));
+            return;
+        }
         const double now = ToNumber(GetClipProperty(clip, index));
         if (now <= 0)
             return;
