@@ -216,16 +216,17 @@ TEST(Avm1Timeline, TextFieldsTakeTheirTextFromScripts)
     ASSERT_TRUE(p.At(1).field);
     EXPECT_EQ(2u, p.At(1).field->text.runs.at(0).glyphs.size());
 
-    // A field made by script: 30 x 20 pixels at (5, 5), with a magenta border.
+    // A field made by script: 30 x 20 pixels at (5, 5), with a magenta border, then 40 wide.
     p = Play(DoAction(Asm("push 20, 30, 5, 5, 1, 'f', 6, '_root'; getvar; push 'createTextField'; callmethod; pop; "
                           "push 'f'; getvar; push 'border', true; set; push 'f'; getvar; push 'borderColor', 16711935; "
-                          "set; push 'f'; getvar; push 'borderColor'; get; trace")) +
+                          "set; push 'f'; getvar; push 'borderColor'; get; trace; push 'f'; getvar; push '_width', 40; "
+                          "set; push 'f'; getvar; push '_width'; get; trace")) +
              ShowFrame());
-    EXPECT_EQ("16711935", p.frames[0]);
+    EXPECT_EQ("16711935\n40", p.frames[0]);
     const swf::Text& made = p.player->Root().DisplayList().begin()->second.field->text;
     EXPECT_TRUE(made.border);
     EXPECT_TRUE((made.borderColor == swf::Rgba{255, 0, 255, 255}));
-    EXPECT_EQ(600, made.box.xMax);
+    EXPECT_EQ(800, made.box.xMax) << "_width sizes the box";
 }
 
 TEST(Avm1Timeline, BitmapDataIsColouredAndShownByAClip)
