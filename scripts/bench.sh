@@ -42,4 +42,17 @@ rm -f "$log"
 # The SWF core's figures in the native optimised build (the sample and a generated 1 MB movie).
 bash "$NB_ROOT/scripts/build-native.sh" >/dev/null
 "$NB_BUILD_NATIVE/swfbench" "$NB_BUILD64/sample/images/corvane.swf" || status=$?
+
+# Render time per frame of the five slowest movies of the reference corpus, when it is there.
+corpus=$NB_ROOT/../shared/swf-corpus
+if [ -d "$corpus" ]; then
+  echo "reference corpus: render time per frame (swfrender --stats, native), the five slowest:"
+  for meta in "$corpus"/*/meta.json; do
+    name=$(basename "$(dirname "$meta")")
+    frames=$(python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["frames"])' "$meta")
+    line=$(cd "$corpus/$name" && "$NB_BUILD_NATIVE/swfrender" test.swf /dev/null --frames "$frames" --stats 2>/dev/null) || continue
+    ms=$(sed -n 's/.*render \([0-9.]*\) ms per frame.*/\1/p' <<<"$line")
+    printf '%10s ms  %s (%s frames)\n' "$ms" "$name" "$frames"
+  done | sort -rn | head -5
+fi
 exit "$status"

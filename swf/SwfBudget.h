@@ -17,8 +17,12 @@ namespace swf {
 // its parsed structures together.
 inline constexpr std::size_t kMaxMovieBytes = 48u << 20;
 
-// Work units one frame may take: its timeline commands, then its drawing. A unit is about
-// one elementary step (an edge visited, a segment rasterized along a row, a pixel painted).
+// What a tree node (of the dictionary, the labels, a font's kerning pairs) takes besides its value.
+inline constexpr std::size_t kNodeBytes = 64;
+
+// Work units one frame may take: its timeline commands and scripts, then (a second budget of
+// the same size) its drawing. A unit is about one elementary step (an edge visited, a segment
+// rasterized along a row, a pixel painted).
 inline constexpr std::size_t kFrameWorkUnits = 6u << 20;
 
 // What each kind of work costs, in units.
@@ -29,6 +33,7 @@ inline constexpr std::size_t kCostEdge = 1;      // an edge visited for one of i
 inline constexpr std::size_t kCostSegment = 8;   // a straight segment handed to the rasterizer
 inline constexpr std::size_t kCostBlend = 4;     // an edge of a morph shape blended
 inline constexpr std::size_t kCostStyle = 256;   // a fill or line style painted
+inline constexpr std::size_t kCostAction = 24;   // a script action run
 
 // Bytes a movie's parts may still take. Spending past the limit refuses the movie.
 class ByteBudget {

@@ -1,6 +1,8 @@
 #include "swf/SwfMovie.h"
 
+#include "swf/SwfImage.h"
 #include "swf/SwfReader.h"
+#include "swf/SwfText.h"
 
 #include <zlib.h>
 
@@ -33,18 +35,19 @@ enum Tag : uint16_t {
     kDefineButton2 = 34,
     kDefineBitsJpeg3 = 35,
     kDefineBitsLossless2 = 36,
+    kDefineEditText = 37,
     kDefineSprite = 39,
     kFrameLabel = 43,
+    kExportAssets = 56,
+    kDoInitAction = 59,
     kDefineMorphShape = 46,
     kDefineFont2 = 48,
     kPlaceObject3 = 70,
     kDefineFont3 = 75,
+    kDefineBitsJpeg4 = 90,
     kDefineShape4 = 83,
     kDefineMorphShape2 = 84,
 };
-
-// What a tree node of the dictionary or of the labels takes besides its value.
-constexpr std::size_t kNodeBytes = 64;
 
 // Parsing state shared by the root and its sprites.
 class Loader {
@@ -61,7 +64,13 @@ private:
     }
     void ReadDefinition(uint16_t code, Reader& body);
     PlaceCommand ReadPlace(uint16_t code, Reader& body);
-    std::vector<Action> ReadActions(Reader& body);
+    std::vector<ClipAction> ReadClipActions(Reader& body);
+    // The rest of `body`: action bytes for the script core.
+    std::vector<uint8_t> ReadCode(const Reader& body)
+    {
+        m_bytes.Spend(body.Remaining());
+        return std::vector<uint8_t>(body.Here(), body.Here() + body.Remaining());
+    }
     void ReadLossless(Reader& body, bool alpha);
     void ReadJpeg(uint16_t code, Reader& body);
     void ReadFont(uint16_t code, Reader& body);
@@ -94,6 +103,7 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
         if (length > r.Remaining())
             throw FormatError("a tag runs past the end of the movie");
         Reader body = r.Sub(length);
+        ++m_movie.tagCount;
         switch (code) {
         case kEnd:
             return;
@@ -120,10 +130,26 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
             break;
         }
         case kDoAction: {
-            Command c{Command::kActions, {}, ReadActions(body)};
+            Command c{Command::kActions, {}, ReadCode(body)};
             m_bytes.Push(frame, std::move(c));
             break;
         }
+        case kDoInitAction: {
+            // Init actions belong to the root's frames, whichever timeline holds them.
+            Command c{Command::kInitActions, {}, {}};
+            c.place.characterId = body.U16();
+            c.code = ReadCode(body);
+            m_bytes.Push(frame, std::move(c));
+            break;
+        }
+        case kExportAssets:
+            for (int n = body.U16(); n > 0; --n) {
+                const uint16_t id = body.U16();
+                std::string name = body.ReadString();
+                m_bytes.Spend(1, kNodeBytes + name.size());
+                m_movie.exports[std::move(name)] = id;
+            }
+            break;
         case kFrameLabel: {
             std::string label = body.ReadString();
             m_bytes.Spend(1, kNodeBytes + label.size());
@@ -174,6 +200,7 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
     case kDefineBits:
     case kDefineBitsJpeg2:
     case kDefineBitsJpeg3:
+    case kDefineBitsJpeg4:
         ReadJpeg(code, body);
         break;
     case kDefineFont:
@@ -189,6 +216,14 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
     case kDefineButton2:
         ReadButton(body, code == kDefineButton2);
         break;
+    case kDefineEditText: {
+        const uint16_t id = body.U16();
+        Field field = ReadEditText(body);
+        Define(id, CharacterKind::kText, sizeof(Text) + kNodeBytes + sizeof(Field) + field.face.size() + field.text.size());
+        m_movie.texts[id] = LayOutField(field, m_movie.fonts, m_bytes);
+        m_movie.fields[id] = std::move(field);
+        break;
+    }
     case kDefineSprite: {
         const uint16_t id = body.U16();
         body.U16();  // frame count: the ShowFrame tags count
@@ -232,31 +267,45 @@ PlaceCommand Loader::ReadPlace(uint16_t code, Reader& body)
         p.cxform = body.ReadCxForm(true);
     if ((p.hasRatio = flags & 0x10))
         p.ratio = body.U16();
-    if (flags & 0x20)
-        body.ReadString();  // instance name
+    if (flags & 0x20) {
+        p.name = body.ReadString();
+        m_bytes.Spend(p.name.size());
+    }
     if ((p.hasClipDepth = flags & 0x40))
         p.clipDepth = body.U16();
-    return p;  // filters, blend modes and clip actions are not played
+    if (code == kPlaceObject3) {
+        if (flags2 & 0x01)
+            return p;  // filters are not read, so neither is what follows them
+        if (flags2 & 0x02)
+            body.U8();  // blend mode
+        if ((p.hasCacheAsBitmap = flags2 & 0x04))
+            p.cacheAsBitmap = body.U8() != 0;
+        if (flags2 & 0x20)
+            body.U8();  // visibility
+        if (flags2 & 0x40)
+            body.ReadRgba();  // background colour
+    }
+    if (flags & 0x80)
+        p.clipActions = ReadClipActions(body);
+    return p;
 }
 
-std::vector<Action> Loader::ReadActions(Reader& body)
+std::vector<ClipAction> Loader::ReadClipActions(Reader& body)
 {
-    std::vector<Action> actions;
-    while (body.Remaining() > 0) {
-        const uint8_t code = body.U8();
-        if (code == 0)
+    // Event flags are 16 bits wide before version 6, 32 bits from it on.
+    const bool wide = m_movie.version >= 6;
+    auto events = [&] { return wide ? body.U32() : body.U16(); };
+    std::vector<ClipAction> actions;
+    body.U16();
+    events();  // all events together
+    for (;;) {
+        const uint32_t e = events();
+        if (e == 0)
             break;
-        Reader data = code >= 0x80 ? body.Sub(body.U16()) : Reader(nullptr, 0);
-        m_bytes.Spend(data.Remaining());  // a label's text
-        switch (code) {
-        case 0x04: m_bytes.Push(actions, Action{Action::kNextFrame, 0, {}}); break;
-        case 0x05: m_bytes.Push(actions, Action{Action::kPrevFrame, 0, {}}); break;
-        case 0x06: m_bytes.Push(actions, Action{Action::kPlay, 0, {}}); break;
-        case 0x07: m_bytes.Push(actions, Action{Action::kStop, 0, {}}); break;
-        case 0x81: m_bytes.Push(actions, Action{Action::kGotoFrame, data.U16(), {}}); break;
-        case 0x8C: m_bytes.Push(actions, Action{Action::kGotoLabel, 0, data.ReadString()}); break;
-        default: break;  // other actions are skipped by their length
-        }
+        Reader code = body.Sub(body.U32());
+        if (e & 0x20000)
+            code.U8();  // the key of a key press event
+        m_bytes.Push(actions, ClipAction{e, ReadCode(code)});
     }
     return actions;
 }
@@ -332,12 +381,28 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
 {
     const uint16_t id = body.U16();
     std::size_t imageBytes = body.Remaining();
-    if (code == kDefineBitsJpeg3) {
+    if (code == kDefineBitsJpeg3 || code == kDefineBitsJpeg4) {
         imageBytes = body.U32();
+        if (code == kDefineBitsJpeg4)
+            body.U16();  // deblocking filter strength: not applied
         if (imageBytes > body.Remaining())
             throw FormatError("a JPEG bitmap's alpha lies outside it");
     }
     Reader image = body.Sub(imageBytes);
+    if (code != kDefineBits && (IsPng(image.Here(), imageBytes) || IsGif(image.Here(), imageBytes))) {
+        // PNG and GIF payloads carry their own transparency and are decoded here. Their
+        // working buffers (the inflated rows, up to 8 bytes a pixel) and the pixels must fit.
+        Bitmap bmp;
+        const bool png = IsPng(image.Here(), imageBytes);
+        m_bytes.Spend(imageBytes);
+        const std::size_t room = std::min(kMaxBitmapPixels, m_bytes.Left() / 16);
+        if ((png ? DecodePng : DecodeGif)(image.Here(), imageBytes, room, bmp))
+            CountPixels(bmp.width, bmp.height);
+        m_bytes.Refund(imageBytes);
+        Define(id, CharacterKind::kBitmap, sizeof(Bitmap));
+        m_movie.bitmaps[id] = std::move(bmp);
+        return;
+    }
     // The stream joined with the shared tables, while it is decoded.
     const std::size_t streamBytes = image.Remaining() + m_jpegTables.size();
     m_bytes.Spend(streamBytes);
@@ -366,7 +431,7 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
     if (m_jpeg && m_jpeg->Decode(stream.data(), stream.size(), room, bmp) && bmp.width > 0 && bmp.height > 0 &&
         bmp.pixels.size() == static_cast<std::size_t>(bmp.width) * bmp.height) {
         CountPixels(bmp.width, bmp.height);
-        if (code == kDefineBitsJpeg3 && body.Remaining() > 0) {
+        if (code != kDefineBits && code != kDefineBitsJpeg2 && body.Remaining() > 0) {
             m_bytes.Spend(bmp.pixels.size());
             const std::vector<uint8_t> alpha = Inflate(body.Here(), body.Remaining(), bmp.pixels.size());
             m_bytes.Refund(bmp.pixels.size());
@@ -390,11 +455,16 @@ void Loader::ReadFont(uint16_t code, Reader& body)
     Font font;
     std::size_t count = 0;
     bool wide = false;
+    uint8_t flags = 0;
     if (code != kDefineFont) {
-        const uint8_t flags = body.U8();
+        flags = body.U8();
         wide = flags & 0x08;
         body.U8();  // language
-        body.Skip(body.U8());  // name
+        const std::size_t nameBytes = body.U8();
+        Reader name = body.Sub(nameBytes);
+        m_bytes.Spend(nameBytes);
+        font.name.assign(reinterpret_cast<const char*>(name.Here()), nameBytes);
+        font.name.erase(std::find(font.name.begin(), font.name.end(), '\0'), font.name.end());
         count = body.U16();
         if (code == kDefineFont3)
             font.emSquare = 1024 * 20;
@@ -420,6 +490,8 @@ void Loader::ReadFont(uint16_t code, Reader& body)
         m_bytes.Push(font.glyphs, ReadGlyph(glyph, m_bytes));
     }
     m_bytes.Refund(count * sizeof(std::size_t));
+    if (code != kDefineFont)
+        ReadFontTables(body, table, tableSize, flags, font, m_bytes);
     m_movie.fonts[id] = std::move(font);
 }
 
@@ -582,6 +654,10 @@ std::unique_ptr<Movie> Movie::Load(const uint8_t* data, std::size_t size, JpegDe
     bytes.Spend(1, sizeof(Movie));
     Loader loader(*movie, jpeg, bytes);
     loader.ReadTags(r, movie->root, false);
+    // The inflated body goes with the loading; what is left is the scripts' when it plays.
+    if (data[0] == 'C')
+        bytes.Refund(declared - 8);
+    movie->scriptBytes = bytes.Left();
     return movie;
 }
 

@@ -10,6 +10,12 @@ namespace {
 // arithmetic cannot overflow; anything that far away is off every canvas.
 constexpr double kCoordinateLimit = 1 << 20;
 
+// The sample positions in 1/256 pixel: sample s lies on row kSampleY[s] at column kSampleX[s];
+// a single sample lies at the centre.
+constexpr int32_t kSampleX[kMaxSamples] = {96, 224, 32, 160};
+constexpr int32_t kSampleY[kMaxSamples] = {32, 96, 160, 224};
+constexpr int32_t kCentre = 128;
+
 int32_t ToFixed(double v)
 {
     if (!(v > -kCoordinateLimit))
@@ -19,22 +25,24 @@ int32_t ToFixed(double v)
     return static_cast<int32_t>(std::lround(v * 256));
 }
 
-// src over dst, both premultiplied; coverage 0..256.
-inline uint32_t Blend(uint32_t dst, uint32_t src, uint32_t cover)
+int32_t FloorDiv256(int32_t v)
 {
-    if (cover < 256) {
-        const uint32_t rb = ((src & 0x00FF00FF) * cover >> 8) & 0x00FF00FF;
-        const uint32_t ag = ((src >> 8 & 0x00FF00FF) * cover) & 0xFF00FF00;
-        src = rb | ag;
+    return v >= 0 ? v / 256 : -((255 - v) / 256);
+}
+
+// A straight colour over a premultiplied sample, rounded once as a blending unit does.
+inline void Blend(uint32_t& dst, uint32_t src)
+{
+    const uint32_t a = src >> 24;
+    if (a == 255) {
+        dst = src;
+        return;
     }
-    const uint32_t inv = 255 - (src >> 24);
-    if (inv == 0)
-        return src;
-    auto ch = [&](int shift) {
-        const uint32_t d = dst >> shift & 255;
-        return std::min<uint32_t>(255, (src >> shift & 255) + (d * inv + 127) / 255) << shift;
-    };
-    return ch(24) | ch(16) | ch(8) | ch(0);
+    if (a == 0)
+        return;
+    const uint32_t inv = 255 - a;
+    auto ch = [&](int shift) { return ((src >> shift & 255) * a + (dst >> shift & 255) * inv + 127) / 255 << shift; };
+    dst = (a + ((dst >> 24) * inv + 127) / 255) << 24 | ch(16) | ch(8) | ch(0);
 }
 
 double Wrap(double t, uint8_t spread)
@@ -51,6 +59,31 @@ double Wrap(double t, uint8_t spread)
 
 }  // namespace
 
+void SampleCanvas::Load(const Canvas& canvas, int samplesPerPixel)
+{
+    width = canvas.width;
+    height = canvas.height;
+    count = samplesPerPixel;
+    samples.resize(canvas.pixels.size() * count);
+    for (std::size_t i = 0; i < canvas.pixels.size(); ++i)
+        std::fill_n(&samples[i * count], count, canvas.pixels[i]);
+}
+
+void SampleCanvas::Resolve(Canvas& canvas) const
+{
+    for (std::size_t i = 0; i < canvas.pixels.size(); ++i) {
+        const uint32_t* s = &samples[i * count];
+        uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            uint32_t sum = 0;
+            for (int k = 0; k < count; ++k)
+                sum += s[k] >> shift & 255;
+            out |= sum / static_cast<uint32_t>(count) << shift;
+        }
+        canvas.pixels[i] = out;
+    }
+}
+
 void Rasterizer::AddLine(double x0, double y0, double x1, double y1)
 {
     Edge e{ToFixed(x0), ToFixed(y0), ToFixed(x1), ToFixed(y1), 1};
@@ -64,12 +97,16 @@ void Rasterizer::AddLine(double x0, double y0, double x1, double y1)
     m_edges.push_back(e);
 }
 
+int QuadSteps(double x0, double y0, double cx, double cy, double x1, double y1, double scale)
+{
+    const double dx = x0 - 2 * cx + x1, dy = y0 - 2 * cy + y1;
+    const double dev = std::sqrt(dx * dx + dy * dy) * scale;
+    return dev > 0 ? std::clamp(static_cast<int>(std::sqrt(std::min(dev, 1e6) * 2)) + 1, 1, 64) : 1;
+}
+
 void Rasterizer::AddQuad(double x0, double y0, double cx, double cy, double x1, double y1)
 {
-    // Enough segments that the chords stay within about 1/8 pixel of the curve.
-    const double dx = x0 - 2 * cx + x1, dy = y0 - 2 * cy + y1;
-    const double dev = std::sqrt(dx * dx + dy * dy);
-    const int n = dev > 0 ? std::clamp(static_cast<int>(std::sqrt(dev * 2)) + 1, 1, 64) : 1;
+    const int n = QuadSteps(x0, y0, cx, cy, x1, y1);
     double px = x0, py = y0;
     for (int i = 1; i <= n; ++i) {
         const double t = static_cast<double>(i) / n, u = 1 - t;
@@ -109,19 +146,18 @@ void Rasterizer::Sweep(int width, int height, bool nonZero, RowFn&& row)
     int32_t yMax = 0;
     for (const Edge& e : m_edges)
         yMax = std::max(yMax, e.y1);
-    const int rowFirst = std::max(0, m_edges.front().y0 >> 8);
-    const int rowLast = std::min(height - 1, yMax >> 8);
-    m_cover.assign(static_cast<std::size_t>(width) + 2, 0);
-    m_run.assign(static_cast<std::size_t>(width) + 2, 0);
-    const int32_t right = width * 256;
+    const int rowFirst = std::max(0, FloorDiv256(m_edges.front().y0));
+    const int rowLast = std::min(height - 1, FloorDiv256(yMax));
 
     std::vector<const Edge*> active;
     std::vector<std::pair<int32_t, int>> crossings;
     std::size_t next = 0;
     for (int y = rowFirst; y <= rowLast; ++y) {
         int xMin = width, xMax = -1;
-        for (int s = 0; s < kSubScanlines; ++s) {
-            const int32_t ys = y * 256 + (2 * s + 1) * 128 / kSubScanlines;
+        for (int s = 0; s < m_nSamples; ++s) {
+            m_spans[s].clear();
+            const int32_t sampleX = m_nSamples == 1 ? kCentre : kSampleX[s];
+            const int32_t ys = y * 256 + (m_nSamples == 1 ? kCentre : kSampleY[s]);
             while (next < m_edges.size() && m_edges[next].y0 <= ys)
                 active.push_back(&m_edges[next++]);
             active.erase(std::remove_if(active.begin(), active.end(), [ys](const Edge* e) { return e->y1 <= ys; }),
@@ -129,73 +165,93 @@ void Rasterizer::Sweep(int width, int height, bool nonZero, RowFn&& row)
             crossings.clear();
             for (const Edge* e : active) {
                 const int64_t x = e->x0 + int64_t{ys - e->y0} * (e->x1 - e->x0) / (e->y1 - e->y0);
-                crossings.emplace_back(static_cast<int32_t>(std::clamp<int64_t>(x, 0, right)), e->dir);
+                crossings.emplace_back(static_cast<int32_t>(x), e->dir);
             }
             std::sort(crossings.begin(), crossings.end());
             int winding = 0;
             for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
                 winding += crossings[i].second;
                 const bool inside = nonZero ? winding != 0 : (winding & 1) != 0;
-                const int32_t xa = crossings[i].first, xb = crossings[i + 1].first;
-                if (!inside || xa >= xb)
+                if (!inside)
                     continue;
-                const int ia = xa >> 8, ib = xb >> 8;
-                xMin = std::min(xMin, ia);
-                xMax = std::max(xMax, std::min(ib, width - 1));
-                if (ia == ib) {
-                    m_cover[ia] += xb - xa;
+                // Pixels whose sample x*256 + sampleX lies in [xa, xb).
+                const int x0 = std::max(0, FloorDiv256(crossings[i].first - sampleX + 255));
+                const int x1 = std::min(width - 1, FloorDiv256(crossings[i + 1].first - sampleX - 1));
+                if (x0 > x1)
                     continue;
-                }
-                // Partial end pixels directly; the full pixels between as a run, summed per row.
-                m_cover[ia] += 256 - (xa & 255);
-                m_run[ia + 1] += 256;
-                m_run[ib] -= 256;
-                m_cover[ib] += xb & 255;
+                if (!m_spans[s].empty() && m_spans[s].back().x1 + 1 >= x0)
+                    m_spans[s].back().x1 = x1;
+                else
+                    m_spans[s].push_back({x0, x1});
+                xMin = std::min(xMin, x0);
+                xMax = std::max(xMax, x1);
             }
         }
-        if (xMax < xMin)
-            continue;
-        int32_t run = 0;
-        for (int x = xMin; x <= xMax; ++x) {
-            run += m_run[x];
-            m_cover[x] = (m_cover[x] + run) / kSubScanlines;
-        }
-        row(y, xMin, xMax, m_cover.data());
-        std::fill(m_cover.begin() + xMin, m_cover.begin() + xMax + 2, 0);
-        std::fill(m_run.begin() + xMin, m_run.begin() + xMax + 2, 0);
+        if (xMax >= xMin)
+            row(y, xMin, xMax, m_spans);
     }
 }
 
-void Rasterizer::Fill(Canvas& canvas, bool nonZero, const Paint& paint, const Mask* mask)
+void Rasterizer::Fill(SampleCanvas& canvas, bool nonZero, const Paint& paint, const Mask* mask)
 {
     std::vector<uint32_t> shade;
-    Sweep(canvas.width, canvas.height, nonZero, [&](int y, int x0, int x1, const int32_t* cover) {
+    Sweep(canvas.width, canvas.height, nonZero, [&](int y, int x0, int x1, const std::vector<Span>* spans) {
         shade.resize(static_cast<std::size_t>(x1 - x0 + 1));
         paint.Shade(x0, y, x1 - x0 + 1, shade.data());
-        uint32_t* dst = &canvas.pixels[static_cast<std::size_t>(y) * canvas.width];
-        const uint8_t* m = mask ? &(*mask)[static_cast<std::size_t>(y) * canvas.width] : nullptr;
-        for (int x = x0; x <= x1; ++x) {
-            uint32_t c = static_cast<uint32_t>(std::min(cover[x], 256));
-            if (m)
-                c = (c * m[x] + 127) / 255;
-            if (c)
-                dst[x] = Blend(dst[x], shade[x - x0], c);
-        }
+        const std::size_t base = static_cast<std::size_t>(y) * canvas.width * m_nSamples;
+        for (int s = 0; s < m_nSamples; ++s)
+            for (const Span& span : spans[s])
+                for (int x = span.x0; x <= span.x1; ++x) {
+                    const std::size_t i = base + static_cast<std::size_t>(x) * m_nSamples + s;
+                    if (!mask || (*mask)[i])
+                        Blend(canvas.samples[i], shade[x - x0]);
+                }
     });
 }
 
 void Rasterizer::FillMask(int width, int height, bool nonZero, Mask& out, const Mask* clip)
 {
-    Sweep(width, height, nonZero, [&](int y, int x0, int x1, const int32_t* cover) {
-        const std::size_t base = static_cast<std::size_t>(y) * width;
-        for (int x = x0; x <= x1; ++x) {
-            uint32_t c = static_cast<uint32_t>(std::min(cover[x], 256)) * 255 / 256;
-            if (clip)
-                c = (c * (*clip)[base + x] + 127) / 255;
-            uint8_t& o = out[base + x];
-            o = static_cast<uint8_t>(o + (c * (255u - o) + 127) / 255);
-        }
+    Sweep(width, height, nonZero, [&](int y, int, int, const std::vector<Span>* spans) {
+        const std::size_t base = static_cast<std::size_t>(y) * width * m_nSamples;
+        for (int s = 0; s < m_nSamples; ++s)
+            for (const Span& span : spans[s])
+                for (int x = span.x0; x <= span.x1; ++x) {
+                    const std::size_t i = base + static_cast<std::size_t>(x) * m_nSamples + s;
+                    if (!clip || (*clip)[i])
+                        out[i] = 1;
+                }
     });
+}
+
+std::size_t Rasterizer::CountSamples(int width, int height, bool nonZero)
+{
+    std::size_t n = 0;
+    Sweep(width, height, nonZero, [&](int, int, int, const std::vector<Span>* spans) {
+        for (int s = 0; s < m_nSamples; ++s)
+            for (const Span& span : spans[s])
+                n += static_cast<std::size_t>(span.x1 - span.x0 + 1);
+    });
+    return n;
+}
+
+std::size_t Rasterizer::SweepCost(int width, int height) const
+{
+    if (m_edges.empty() || width <= 0 || height <= 0)
+        return 0;
+    auto row = [height](int32_t y) { return std::clamp(FloorDiv256(y), 0, height - 1); };
+    auto column = [width](int32_t x) { return std::clamp(FloorDiv256(x), 0, width - 1); };
+    std::size_t crossed = 0;
+    int32_t xMin = m_edges.front().x0, xMax = xMin, yMin = m_edges.front().y0, yMax = yMin;
+    for (const Edge& e : m_edges) {
+        crossed += static_cast<std::size_t>(row(e.y1) - row(e.y0) + 1);
+        xMin = std::min({xMin, e.x0, e.x1});
+        xMax = std::max({xMax, e.x0, e.x1});
+        yMin = std::min(yMin, e.y0);
+        yMax = std::max(yMax, e.y1);
+    }
+    const std::size_t rows = static_cast<std::size_t>(row(yMax) - row(yMin) + 1);
+    const std::size_t columns = static_cast<std::size_t>(column(xMax) - column(xMin) + 1);
+    return m_edges.size() + (crossed + rows) * m_nSamples + rows * columns;
 }
 
 void SolidPaint::Shade(int, int, int count, uint32_t* out) const
@@ -230,13 +286,13 @@ GradientPaint::GradientPaint(const FillStyle& fill, const Matrix& toGradient, co
                     } else {
                         v = a + (b - a) * t;
                     }
-                    return static_cast<uint8_t>(std::clamp(static_cast<int>(v + 0.5), 0, 255));
+                    return static_cast<uint8_t>(std::clamp(static_cast<int>(v), 0, 255));
                 };
                 c = {mix(p.color.r, q.color.r), mix(p.color.g, q.color.g), mix(p.color.b, q.color.b),
-                     static_cast<uint8_t>(std::clamp(static_cast<int>(p.color.a + (q.color.a - p.color.a) * t + 0.5), 0, 255))};
+                     static_cast<uint8_t>(std::clamp(static_cast<int>(p.color.a + (q.color.a - p.color.a) * t), 0, 255))};
             }
         }
-        m_lut[i] = Premultiply(cx.Apply(c));
+        m_lut[i] = SolidPaint::Straight(cx.Apply(c));
     }
 }
 
@@ -265,13 +321,28 @@ void GradientPaint::Shade(int x, int y, int count, uint32_t* out) const
                 t = s > 0 ? 1 / s : 1;
             }
         }
-        t = Wrap(t, m_spread);
-        out[i] = m_lut[std::clamp(static_cast<int>(t * 255 + 0.5), 0, 255)];
+        // The ramp is read like a 256-texel texture with linear filtering: texel centres at
+        // (j + 0.5) / 256, the weights in 1/256.
+        const int pos = static_cast<int>(std::floor((Wrap(t, m_spread) * 256 - 0.5) * 256));
+        if (pos <= 0) {
+            out[i] = m_lut[0];
+            continue;
+        }
+        const int j = pos >> 8;
+        if (j >= 255) {
+            out[i] = m_lut[255];
+            continue;
+        }
+        const uint32_t f = static_cast<uint32_t>(pos & 255), c0 = m_lut[j], c1 = m_lut[j + 1];
+        uint32_t c = 0;
+        for (int shift = 0; shift < 32; shift += 8)
+            c |= ((c0 >> shift & 255) * (256 - f) + (c1 >> shift & 255) * f + 128) >> 8 << shift;
+        out[i] = c;
     }
 }
 
 BitmapPaint::BitmapPaint(const Bitmap& bitmap, const Matrix& toBitmap, bool repeat, bool smooth, const CxForm& cx)
-    : m_bmp(bitmap), m_inv(toBitmap), m_bRepeat(repeat), m_bSmooth(smooth), m_cx(cx), m_bPlain(cx.IsIdentity())
+    : m_bmp(bitmap), m_inv(toBitmap), m_bRepeat(repeat), m_bSmooth(smooth), m_cx(cx)
 {
 }
 
@@ -288,7 +359,7 @@ uint32_t BitmapPaint::Texel(int u, int v) const
         v = std::clamp(v, 0, h - 1);
     }
     const uint32_t p = m_bmp.pixels[static_cast<std::size_t>(v) * w + u];
-    return m_bPlain ? p : Premultiply(m_cx.Apply(Unpremultiply(p)));
+    return p;
 }
 
 void BitmapPaint::Shade(int x, int y, int count, uint32_t* out) const
@@ -300,7 +371,7 @@ void BitmapPaint::Shade(int x, int y, int count, uint32_t* out) const
         double bx, by;
         m_inv.Apply(x + i + 0.5, py, bx, by);
         if (!m_bSmooth) {
-            out[i] = Texel(toInt(bx), toInt(by));
+            out[i] = SolidPaint::Straight(m_cx.Apply(Unpremultiply(Texel(toInt(bx), toInt(by)))));
             continue;
         }
         bx -= 0.5;
@@ -315,7 +386,7 @@ void BitmapPaint::Shade(int x, int y, int count, uint32_t* out) const
             const uint32_t bottom = (p01 >> shift & 255) * (256 - fx) + (p11 >> shift & 255) * fx;
             r |= ((top * (256 - fy) + bottom * fy + 32768) >> 16) << shift;
         }
-        out[i] = r;
+        out[i] = SolidPaint::Straight(m_cx.Apply(Unpremultiply(r)));
     }
 }
 

@@ -1,5 +1,8 @@
 #include "swf/SwfRenderer.h"
 
+#include "swf/SwfStroke.h"
+#include "swf/SwfText.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -9,78 +12,63 @@ namespace {
 // More masks than this at once are ignored (each costs a canvas-sized buffer).
 constexpr int kMaxActiveMasks = 8;
 
-// A unit circle as 16 points, for round caps and joins (fixed values: no trigonometry, so the
-// same on every platform).
-constexpr double kCircle[16][2] = {
-    {1, 0}, {0.92387953, 0.38268343}, {0.70710678, 0.70710678}, {0.38268343, 0.92387953},
-    {0, 1}, {-0.38268343, 0.92387953}, {-0.70710678, 0.70710678}, {-0.92387953, 0.38268343},
-    {-1, 0}, {-0.92387953, -0.38268343}, {-0.70710678, -0.70710678}, {-0.38268343, -0.92387953},
-    {0, -1}, {0.38268343, -0.92387953}, {0.70710678, -0.70710678}, {0.92387953, -0.38268343},
-};
-
-void AddDisk(Rasterizer& r, double x, double y, double radius)
+// The stroke of one line style: its edges joined into paths where one ends where the next
+// starts. In `device` mode the points are mapped to pixels first and moved onto the pixel grid
+// (a line of a whole number of pixels stays crisp); otherwise the outline is built in the
+// shape's units and mapped with the style's matrix. Each piece is paid from `work` before it
+// is built: the caps of a path, then each straight piece with its join. False, with the stroke
+// left unfinished, when the budget cannot pay.
+bool AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, const StrokeStyle& style, bool device,
+                WorkBudget& work)
 {
-    std::vector<double> xy;
-    for (const auto& p : kCircle) {
-        xy.push_back(x + p[0] * radius);
-        xy.push_back(y + p[1] * radius);
-    }
-    r.AddPolygon(xy);
-}
-
-void AddSegment(Rasterizer& r, double x0, double y0, double x1, double y1, double half)
-{
-    const double dx = x1 - x0, dy = y1 - y0;
-    const double len = std::sqrt(dx * dx + dy * dy);
-    if (len < 1e-9)
-        return;
-    const double nx = -dy / len * half, ny = dx / len * half;
-    r.AddPolygon({x0 + nx, y0 + ny, x1 + nx, y1 + ny, x1 - nx, y1 - ny, x0 - nx, y0 - ny});
-}
-
-// The straight pieces a curve is flattened into (as the rasterizer does for fills).
-int CurveSteps(double x0, double y0, double cx, double cy, double x1, double y1)
-{
-    const double dx = x0 - 2 * cx + x1, dy = y0 - 2 * cy + y1;
-    const double dev = std::sqrt(dx * dx + dy * dy);
-    return dev > 0 ? std::clamp(static_cast<int>(std::sqrt(dev * 2)) + 1, 1, 64) : 1;
-}
-
-// `v` within 0 .. hi; NaN counts as 0.
-double Within(double v, double hi)
-{
-    return v > 0 ? (v < hi ? v : hi) : 0;
-}
-
-// An edge stroked: its flattened segments as rectangles, round ends at both of its ends.
-// False, with nothing added, when the budget cannot pay for its segments.
-bool AddStroke(Rasterizer& r, const Edge& e, const Matrix& m, double half, WorkBudget& work)
-{
-    double x0, y0, cx, cy, x1, y1;
-    m.Apply(e.x0, e.y0, x0, y0);
-    m.Apply(e.cx, e.cy, cx, cy);
-    m.Apply(e.x1, e.y1, x1, y1);
-    // Each piece is a rectangle of 4 segments; its ends are disks of 16.
-    const int n = e.curve ? CurveSteps(x0, y0, cx, cy, x1, y1) : 1;
-    if (!work.Take(4 * n + 16 * (n + 1), kCostSegment))
-        return false;
-    if (e.curve) {
-        double px = x0, py = y0;
-        for (int i = 1; i <= n; ++i) {
-            const double t = static_cast<double>(i) / n, u = 1 - t;
-            const double qx = u * u * x0 + 2 * u * t * cx + t * t * x1;
-            const double qy = u * u * y0 + 2 * u * t * cy + t * t * y1;
-            AddSegment(r, px, py, qx, qy, half);
-            if (i < n)
-                AddDisk(r, qx, qy, half);
-            px = qx;
-            py = qy;
+    const std::size_t disk = DiskPoints(style);
+    const std::size_t capSegments = 2 * disk, pieceSegments = 4 + (style.join == StrokeStyle::kRoundJoin ? disk : 4);
+    const double centre = static_cast<int>(std::lround(2 * style.half)) % 2 ? 0.5 : 0;
+    auto apply = [&](double x, double y, double& ox, double& oy) {
+        if (!device) {
+            ox = x;
+            oy = y;
+            return;
         }
-    } else {
-        AddSegment(r, x0, y0, x1, y1, half);
+        m.Apply(x, y, ox, oy);
+        ox = std::floor(ox) + centre;
+        oy = std::floor(oy) + centre;
+    };
+    std::vector<double> path;
+    const Edge* previous = nullptr;
+    for (const Edge& e : shape.edges) {
+        if (e.line != line)
+            continue;
+        if (!previous || previous->x1 != e.x0 || previous->y1 != e.y0) {
+            if (!work.Take(capSegments, kCostSegment))
+                return false;
+            AddStrokePath(r, path, style);
+            path.clear();
+            double x, y;
+            apply(e.x0, e.y0, x, y);
+            path.push_back(x);
+            path.push_back(y);
+        }
+        double cx, cy, x1, y1;
+        apply(e.x1, e.y1, x1, y1);
+        if (e.curve) {
+            if (device)
+                m.Apply(e.cx, e.cy, cx, cy);
+            else
+                cx = e.cx, cy = e.cy;
+            const double x0 = path[path.size() - 2], y0 = path.back(), scale = device ? 1 : style.scale;
+            if (!work.Take(QuadSteps(x0, y0, cx, cy, x1, y1, scale) * pieceSegments, kCostSegment))
+                return false;
+            FlattenQuad(path, x0, y0, cx, cy, x1, y1, scale);
+        } else {
+            if (!work.Take(pieceSegments, kCostSegment))
+                return false;
+            path.push_back(x1);
+            path.push_back(y1);
+        }
+        previous = &e;
     }
-    AddDisk(r, x0, y0, half);
-    AddDisk(r, x1, y1, half);
+    AddStrokePath(r, path, style);
     return true;
 }
 
@@ -95,9 +83,16 @@ Matrix ExactFitView(const Rect& stage, int w, int h)
 bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
 {
     m_pMovie = &player.GetMovie();
+    m_pPlayer = &player;
+    m_view = view;
     m_nMasks = 0;
     m_work.Reset();
-    DrawClip(player.Root(), view, CxForm{}, Target{&canvas, nullptr, nullptr, canvas.width, canvas.height}, 0);
+    m_stats = {};
+    const int samples = m_bAntiAlias ? kMaxSamples : 1;
+    m_raster.SetSamples(samples);
+    m_samples.Load(canvas, samples);
+    DrawClip(player.Root(), view, CxForm{}, Target{&m_samples, nullptr, nullptr, canvas.width, canvas.height}, 0);
+    m_samples.Resolve(canvas);
     return !m_work.Spent();
 }
 
@@ -110,21 +105,61 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
         Mask mask;
     };
     std::vector<ActiveMask> masks;
+    if (const Bitmap* image = clip.Image())
+        DrawImage(*image, m, cx, t);
+    if (const Shape* drawing = clip.Drawing())
+        DrawShape(*drawing, m, cx, t, nullptr);
     for (const auto& [depth, object] : clip.DisplayList()) {
         while (!masks.empty() && depth > masks.back().clipDepth) {
             masks.pop_back();
             --m_nMasks;
         }
+        if (!object.visible || object.isMask)
+            continue;
         Target inner = t;
         if (!masks.empty())
             inner.clip = &masks.back().mask;
-        const Matrix om = m * object.matrix;
+        // A mask set by a script: drawn where the object is drawn, as the stage places it.
+        Mask scriptMask;
+        if (const DisplayObject* by = m_pPlayer->MaskOf(object);
+            by && t.canvas && m_nMasks < kMaxActiveMasks && StartMask(t, scriptMask)) {
+            Target collect{nullptr, &scriptMask, inner.clip, t.width, t.height};
+            ++m_nMasks;
+            DrawCharacter(by->characterId, by, m_view * Player::StageMatrix(*by), CxForm{}, collect, nesting + 1);
+            --m_nMasks;
+            inner.clip = &scriptMask;
+        }
+        Matrix om = m * object.matrix;
+        if (object.cacheAsBitmap) {
+            // A cached bitmap is placed on whole pixels.
+            om.tx = std::round(om.tx);
+            om.ty = std::round(om.ty);
+        }
         const CxForm ocx = cx * object.cxform;
+        // A scroll rectangle shifts the object's content to its origin and, when drawing, clips it.
+        Mask scrollMask;
+        if (object.hasScrollRect) {
+            const Rect& r = object.scrollRect;
+            if (t.canvas && StartMask(t, scrollMask)) {
+                const double w = r.xMax - r.xMin, h = r.yMax - r.yMin;
+                const double corners[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+                m_raster.Reset();
+                for (int i = 0; i < 4; ++i) {
+                    double x0, y0, x1, y1;
+                    om.Apply(corners[i][0], corners[i][1], x0, y0);
+                    om.Apply(corners[(i + 1) % 4][0], corners[(i + 1) % 4][1], x1, y1);
+                    m_raster.AddLine(x0, y0, x1, y1);
+                }
+                FillWith(FillStyle{}, om, CxForm{}, Target{nullptr, &scrollMask, inner.clip, t.width, t.height}, true);
+                inner.clip = &scrollMask;
+            }
+            om = om * Matrix::Translate(-r.xMin, -r.yMin);
+        }
         if (object.clipDepth > 0) {
             // Masks only make sense when drawing; inside a mask the masking shape just adds coverage.
-            if (!t.canvas || m_nMasks >= kMaxActiveMasks)
+            Mask mask;
+            if (!t.canvas || m_nMasks >= kMaxActiveMasks || !StartMask(t, mask))
                 continue;
-            Mask mask(t.canvas->pixels.size(), 0);
             Target collect{nullptr, &mask, inner.clip, t.width, t.height};
             DrawCharacter(object.characterId, &object, om, ocx, collect, nesting + 1);
             masks.push_back({object.clipDepth, std::move(mask)});
@@ -136,12 +171,29 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
     m_nMasks -= static_cast<int>(masks.size());
 }
 
+bool Renderer::StartMask(const Target& t, Mask& mask)
+{
+    // A mask costs a flag for every sample of the canvas.
+    if (!m_work.Take(t.canvas->samples.size()))
+        return false;
+    mask.assign(t.canvas->samples.size(), 0);
+    return true;
+}
+
 void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Matrix& m, const CxForm& cx,
                              const Target& t, int nesting)
 {
     if (nesting > kMaxRenderNesting || !m_work.Take(1, kCostObject))
         return;
     const Movie& movie = *m_pMovie;
+    if (object && object->clip) {
+        DrawClip(*object->clip, m, cx, t, nesting + 1);
+        return;
+    }
+    if (object && object->field) {
+        DrawText(object->field->text, m, cx, t);
+        return;
+    }
     auto kind = movie.kinds.find(id);
     if (kind == movie.kinds.end())
         return;
@@ -156,25 +208,9 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
             DrawShape(morph.At(object ? object->ratio : 0), m, cx, t, nullptr);
         break;
     }
-    case CharacterKind::kText: {
-        const Text& text = movie.texts.at(id);
-        const Matrix tm = m * text.matrix;
-        for (const TextRun& run : text.runs) {
-            auto font = movie.fonts.find(run.fontId);
-            if (font == movie.fonts.end())
-                continue;
-            const double scale = run.height / font->second.emSquare;
-            for (const TextGlyph& g : run.glyphs) {
-                if (g.index < 0 || static_cast<std::size_t>(g.index) >= font->second.glyphs.size())
-                    continue;
-                if (!m_work.Take(1, kCostObject))
-                    return;
-                const Matrix gm = tm * Matrix::Translate(g.x, run.y) * Matrix::Scale(scale, scale);
-                DrawShape(font->second.glyphs[g.index], gm, cx, t, &run.color);
-            }
-        }
+    case CharacterKind::kText:
+        DrawText(movie.texts.at(id), m, cx, t);
         break;
-    }
     case CharacterKind::kButton:
         for (const ButtonRecord& rec : movie.buttons.at(id).upState)
             DrawCharacter(rec.characterId, nullptr, m * rec.matrix, cx * rec.cxform, t, nesting + 1);
@@ -189,19 +225,102 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
     }
 }
 
+void Renderer::DrawText(const Text& text, const Matrix& m, const CxForm& cx, const Target& t)
+{
+    const Matrix tm = m * text.matrix;
+    DrawFieldBox(text, tm, cx, t);
+    for (const TextRun& run : text.runs) {
+        auto it = m_pMovie->fonts.find(run.fontId);
+        if (!run.fallback && it == m_pMovie->fonts.end())
+            continue;
+        const Font& font = run.fallback ? FallbackFont() : it->second;
+        const double scale = run.height / font.emSquare;
+        for (const TextGlyph& g : run.glyphs) {
+            if (g.index < 0 || static_cast<std::size_t>(g.index) >= font.glyphs.size())
+                continue;
+            if (!m_work.Take(1, kCostObject))
+                return;
+            const Matrix gm = tm * Matrix::Translate(g.x, run.y) * Matrix::Scale(scale, scale);
+            DrawShape(font.glyphs[g.index], gm, cx, t, &run.color);
+        }
+    }
+}
+
+void Renderer::DrawFieldBox(const Text& text, const Matrix& m, const CxForm& cx, const Target& t)
+{
+    if (!text.border && !text.background)
+        return;
+    const Rect& box = text.box;
+    // The background and a one-pixel border on whole pixels: the border's top and left lines
+    // start at the box's corner, its right and bottom ones just outside the box.
+    double x0, y0, x1, y1;
+    m.Apply(box.xMin, box.yMin, x0, y0);
+    m.Apply(box.xMax, box.yMax, x1, y1);
+    const double l = std::floor(std::min(x0, x1) + 0.5), r = std::floor(std::max(x0, x1) + 0.5);
+    const double top = std::floor(std::min(y0, y1) + 0.5), bottom = std::floor(std::max(y0, y1) + 0.5);
+    auto rect = [this](double ax, double ay, double bx, double by) {
+        m_raster.AddPolygon({ax, ay, bx, ay, bx, by, ax, by});
+    };
+    FillStyle fill;
+    if (text.background) {
+        fill.color = text.backgroundColor;
+        m_raster.Reset();
+        rect(l, top, r, bottom);
+        FillWith(fill, m, cx, t, true);
+    }
+    if (text.border) {
+        fill.color = text.borderColor;
+        m_raster.Reset();
+        rect(l, top, r, top + 1);
+        rect(l, bottom, r, bottom + 1);
+        rect(l, top, l + 1, bottom);
+        rect(r, top, r + 1, bottom);
+        FillWith(fill, m, cx, t, true);
+    }
+}
+
+bool Renderer::StartFill(const Target& t, bool nonZero)
+{
+    // The sweep over the outlines is paid before it starts.
+    if (m_raster.Empty() || !m_work.Take(m_raster.SweepCost(t.width, t.height)))
+        return false;
+    if (!t.mask)
+        return true;
+    m_raster.FillMask(t.width, t.height, nonZero, *t.mask, t.clip);
+    return false;
+}
+
+void Renderer::DrawImage(const Bitmap& image, const Matrix& m, const CxForm& cx, const Target& t)
+{
+    // A pixel of the image is 20 twips wide; its top left corner is at the clip's origin.
+    const Matrix im = m * Matrix::Scale(20, 20);
+    Matrix inv;
+    if (!im.Invert(inv))
+        return;
+    const double w = image.width, h = image.height;
+    std::vector<double> xy;
+    for (const auto& [x, y] : {std::pair{0.0, 0.0}, {w, 0.0}, {w, h}, {0.0, h}}) {
+        xy.push_back(0);
+        xy.push_back(0);
+        im.Apply(x, y, xy[xy.size() - 2], xy.back());
+    }
+    m_raster.Reset();
+    m_raster.AddPolygon(xy);
+    if (StartFill(t, true))
+        m_raster.Fill(*t.canvas, true, BitmapPaint(image, inv, false, false, cx), t.clip);
+}
+
 void Renderer::FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx, const Target& t, bool nonZero)
 {
-    if (t.mask) {
-        m_raster.FillMask(t.width, t.height, nonZero, *t.mask, t.clip);
+    if (!StartFill(t, nonZero))
         return;
-    }
-    Canvas& canvas = *t.canvas;
+    SampleCanvas& canvas = *t.canvas;
     Matrix inv;
     if (fill.IsGradient()) {
         if ((m * fill.matrix).Invert(inv)) {
             m_raster.Fill(canvas, nonZero, GradientPaint(fill, inv, cx), t.clip);
         } else if (!fill.stops.empty()) {
-            m_raster.Fill(canvas, nonZero, SolidPaint(Premultiply(cx.Apply(fill.stops.back().color))), t.clip);
+            m_raster.Fill(canvas, nonZero, SolidPaint(cx.Apply(fill.stops.back().color)), t.clip);
         }
     } else if (fill.IsBitmap()) {
         auto bmp = m_pMovie->bitmaps.find(fill.bitmapId);
@@ -211,48 +330,22 @@ void Renderer::FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx
         const bool smooth = fill.type == FillStyle::kBitmapRepeat || fill.type == FillStyle::kBitmapClip;
         m_raster.Fill(canvas, nonZero, BitmapPaint(bmp->second, inv, repeat, smooth, cx), t.clip);
     } else {
-        m_raster.Fill(canvas, nonZero, SolidPaint(Premultiply(cx.Apply(fill.color))), t.clip);
+        m_raster.Fill(canvas, nonZero, SolidPaint(cx.Apply(fill.color)), t.clip);
     }
-}
-
-bool Renderer::TakeSweep(const Target& t)
-{
-    // Every row an outline crosses is visited once per sub-scanline; every pixel of the
-    // outlines' box may be painted.
-    const double rows = Within(m_yMax, t.height) - Within(m_yMin, t.height) + 1;
-    const double columns = Within(m_xMax, t.width) - Within(m_xMin, t.width) + 1;
-    const double units = m_sweepRows * Rasterizer::kSubScanlines + rows * columns;
-    return m_work.Take(static_cast<std::size_t>(std::min(units, 1e15)));
-}
-
-void Renderer::StartOutlines()
-{
-    m_raster.Reset();
-    m_sweepRows = 0;
-    m_yMin = m_xMin = 1e300;
-    m_yMax = m_xMax = -1e300;
-}
-
-void Renderer::Track(double x0, double y0, double x1, double y1, double margin, int crossings, const Target& t)
-{
-    const double top = std::min(y0, y1) - margin, bottom = std::max(y0, y1) + margin;
-    m_sweepRows += (Within(bottom, t.height) - Within(top, t.height) + 1) * crossings;
-    m_yMin = std::min(m_yMin, top);
-    m_yMax = std::max(m_yMax, bottom);
-    m_xMin = std::min({m_xMin, x0 - margin, x1 - margin});
-    m_xMax = std::max({m_xMax, x0 + margin, x1 + margin});
 }
 
 void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, const Target& t, const Rgba* textColor)
 {
     // Every style visits every edge of the shape: a frame pays for that before it starts.
     const std::size_t edges = shape.edges.size();
+    ++m_stats.shapes;
+    m_stats.edges += edges;
     for (const StyleGroup& g : shape.groups) {
         for (int f = g.fillBegin; f < g.fillEnd; ++f) {
             if (!m_work.Take(edges, kCostEdge) || !m_work.Take(1, kCostStyle))
                 return;
             // Each fill's edges, turned so that the fill lies on their right: its closed outlines.
-            StartOutlines();
+            m_raster.Reset();
             for (const Edge& e : shape.edges) {
                 const bool right = e.fill1 == f, left = e.fill0 == f;
                 if (right == left)
@@ -261,19 +354,13 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, 
                 m.Apply(right ? e.x0 : e.x1, right ? e.y0 : e.y1, x0, y0);
                 m.Apply(e.cx, e.cy, cx0, cy0);
                 m.Apply(right ? e.x1 : e.x0, right ? e.y1 : e.y0, x1, y1);
-                if (!m_work.Take(e.curve ? CurveSteps(x0, y0, cx0, cy0, x1, y1) : 1, kCostSegment))
+                if (!m_work.Take(e.curve ? QuadSteps(x0, y0, cx0, cy0, x1, y1) : 1, kCostSegment))
                     return;
-                if (e.curve) {
+                if (e.curve)
                     m_raster.AddQuad(x0, y0, cx0, cy0, x1, y1);
-                    Track(std::min({x0, cx0, x1}), std::min({y0, cy0, y1}), std::max({x0, cx0, x1}),
-                          std::max({y0, cy0, y1}), 0, 2, t);
-                } else {
+                else
                     m_raster.AddLine(x0, y0, x1, y1);
-                    Track(x0, y0, x1, y1, 0, 1, t);
-                }
             }
-            if (m_raster.Empty() || !TakeSweep(t))
-                continue;
             if (textColor) {
                 FillStyle solid;
                 solid.color = *textColor;
@@ -283,26 +370,35 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, 
             }
         }
         for (int l = g.lineBegin; l < g.lineEnd; ++l) {
-            const LineStyle& style = shape.lines[l];
-            const double scale = std::sqrt(std::fabs(m.Determinant()));
-            const double half = std::max(1.0, style.width * scale) / 2;
             if (!m_work.Take(edges, kCostEdge) || !m_work.Take(1, kCostStyle))
                 return;
-            StartOutlines();
-            for (const Edge& e : shape.edges) {
-                if (e.line != l)
-                    continue;
-                if (!AddStroke(m_raster, e, m, half, m_work))
-                    return;
-                double x0, y0, cx0, cy0, x1, y1;
-                m.Apply(e.x0, e.y0, x0, y0);
-                m.Apply(e.cx, e.cy, cx0, cy0);
-                m.Apply(e.x1, e.y1, x1, y1);
-                Track(std::min({x0, cx0, x1}), std::min({y0, cy0, y1}), std::max({x0, cx0, x1}),
-                      std::max({y0, cy0, y1}), half, 4, t);
+            const LineStyle& line = shape.lines[l];
+            // Widths scale with the matrix, also for lines flagged not to scale (players draw
+            // those scaled as well); thinner than a pixel is drawn one pixel wide. Lines of whole
+            // pixels under a plain scale are drawn on the pixel grid.
+            const double scale = std::sqrt(std::fabs(m.Determinant()));
+            const double pixels = line.width * scale, whole = std::floor(pixels + 0.5);
+            const bool plain = m.b == 0 && m.c == 0 && std::fabs(std::fabs(m.a) - std::fabs(m.d)) < 1e-9;
+            StrokeStyle style;
+            bool device = true;
+            if (pixels <= 1 || !(scale > 0)) {
+                style.half = 0.5;
+            } else if (plain && std::fabs(pixels - whole) < 1e-6) {
+                style.half = whole / 2;
+            } else {
+                style.half = line.width / 2;
+                style.toDevice = m;
+                style.scale = scale;
+                device = false;
             }
-            if (!m_raster.Empty() && TakeSweep(t))
-                FillWith(style.fill, m, cx, t, true);
+            style.startCap = line.startCap;
+            style.endCap = line.endCap;
+            style.join = line.join;
+            style.miterLimit = line.miterLimit;
+            m_raster.Reset();
+            if (!AddStrokes(m_raster, shape, l, m, style, device, m_work))
+                return;
+            FillWith(line.fill, m, cx, t, true);
         }
     }
 }

@@ -15,6 +15,15 @@ public:
     // `frameUnits`: the work budget of drawing one frame.
     explicit Renderer(std::size_t frameUnits = kFrameWorkUnits) : m_work(frameUnits) {}
 
+    // Anti-aliased (the default): four samples a pixel; else one, as low quality draws.
+    void SetAntiAliasing(bool on) { m_bAntiAlias = on; }
+
+    // What the last Render drew.
+    struct Stats {
+        std::size_t shapes = 0;  // shapes, glyphs and morphs filled or stroked
+        std::size_t edges = 0;
+    };
+    const Stats& LastStats() const { return m_stats; }
     // Draws the player's current frame over the canvas, through `view` (twips to pixels).
     // False when the frame needed more than its work budget: it was drawn only in part, and
     // the canvas is not a picture to show.
@@ -24,7 +33,7 @@ public:
 
 private:
     struct Target {
-        Canvas* canvas;  // drawing
+        SampleCanvas* canvas;  // drawing
         Mask* mask;      // or collecting a mask's coverage
         const Mask* clip;
         int width, height;
@@ -33,23 +42,26 @@ private:
     void DrawCharacter(uint16_t id, const DisplayObject* object, const Matrix& m, const CxForm& cx, const Target& t,
                        int nesting);
     void DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, const Target& t, const Rgba* textColor);
-    // Takes from the budget what sweeping the rasterizer's outlines over the target costs.
-    bool TakeSweep(const Target& t);
-    // Empties the rasterizer for the next outlines.
-    void StartOutlines();
-    // Notes outlines within (x0, y0) .. (x1, y1) widened by `margin`, crossing each of their
-    // rows `crossings` times, for TakeSweep.
-    void Track(double x0, double y0, double x1, double y1, double margin, int crossings, const Target& t);
+    // An empty mask the size of the target's canvas, once the frame paid for it.
+    bool StartMask(const Target& t, Mask& mask);
+    // A text's glyphs, and a field's border and background.
+    void DrawText(const Text& text, const Matrix& m, const CxForm& cx, const Target& t);
+    void DrawFieldBox(const Text& text, const Matrix& m, const CxForm& cx, const Target& t);
+    // Pays for sweeping the rasterizer's outlines over the target; when collecting a mask,
+    // adds them to it. True when the caller is to paint them on the canvas.
+    bool StartFill(const Target& t, bool nonZero);
+    void DrawImage(const Bitmap& image, const Matrix& m, const CxForm& cx, const Target& t);
     void FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx, const Target& t, bool nonZero);
 
     const Movie* m_pMovie = nullptr;
+    const Player* m_pPlayer = nullptr;
+    Matrix m_view;
     Rasterizer m_raster;
+    SampleCanvas m_samples;
+    bool m_bAntiAlias = true;
+    Stats m_stats;
     int m_nMasks = 0;
     WorkBudget m_work;
-    // The rows the outlines added since the last sweep cross, summed, and the rows and
-    // columns they span (device pixels).
-    double m_sweepRows = 0;
-    double m_yMin = 0, m_yMax = 0, m_xMin = 0, m_xMax = 0;
 };
 
 }  // namespace swf

@@ -24,6 +24,19 @@ void ReadGradient(Reader& r, FillStyle& f, bool alpha, ByteBudget& budget)
         f.focal = std::clamp(r.S16() / 256.0, -1.0, 1.0);
 }
 
+// The flags of a LINESTYLE2; returns whether a fill style follows.
+bool ReadLineFlags(Reader& r, LineStyle& l)
+{
+    l.startCap = static_cast<uint8_t>(std::min<uint32_t>(r.UB(2), 2));
+    l.join = static_cast<uint8_t>(std::min<uint32_t>(r.UB(2), 2));
+    const bool hasFill = r.UB(1);
+    r.UB(9);  // no-scale flags (drawn scaled all the same), pixel hinting, reserved, no-close
+    l.endCap = static_cast<uint8_t>(std::min<uint32_t>(r.UB(2), 2));
+    if (l.join == 2)
+        l.miterLimit = std::max(1.0, r.U16() / 256.0);
+    return hasFill;
+}
+
 FillStyle ReadFillStyle(Reader& r, int version, ByteBudget& budget)
 {
     FillStyle f;
@@ -63,12 +76,7 @@ void ReadStyles(Reader& r, int version, Shape& s, ByteBudget& budget)
         LineStyle l;
         l.width = r.U16();
         if (version >= 4) {
-            r.UB(2);  // start cap: every cap is drawn round
-            const uint32_t join = r.UB(2);
-            const bool hasFill = r.UB(1);
-            r.UB(11);  // scaling, hinting, reserved, no-close, end cap
-            if (join == 2)
-                r.U16();  // miter limit
+            const bool hasFill = ReadLineFlags(r, l);
             if (hasFill)
                 l.fill = ReadFillStyle(r, version, budget);
             else
@@ -266,12 +274,11 @@ MorphShape ReadMorphShape(Reader& r, int version, ByteBudget& budget)
         le.width = r.U16();
         bool hasFill = false;
         if (version >= 2) {
-            r.UB(2);
-            const uint32_t join = r.UB(2);
-            hasFill = r.UB(1);
-            r.UB(11);
-            if (join == 2)
-                r.U16();
+            hasFill = ReadLineFlags(r, ls);
+            le.startCap = ls.startCap;
+            le.endCap = ls.endCap;
+            le.join = ls.join;
+            le.miterLimit = ls.miterLimit;
         }
         if (hasFill) {
             ls.fill = ReadMorphFill(r, le.fill, budget);

@@ -45,6 +45,9 @@ struct FillStyle {
 struct LineStyle {
     double width = 0;  // twips
     FillStyle fill;    // a solid fill unless the style carries its own
+    uint8_t startCap = 0, endCap = 0;  // 0 round, 1 none, 2 square
+    uint8_t join = 0;                  // 0 round, 1 bevel, 2 miter
+    double miterLimit = 3;             // in half widths
 };
 
 struct Edge {

@@ -30,15 +30,17 @@ CxForm CxForm::operator*(const CxForm& inner) const
     CxForm out;
     for (int i = 0; i < 4; ++i) {
         // Clamped so that repeated nesting cannot overflow.
-        out.mul[i] = std::clamp(mul[i] * inner.mul[i] / 256, -65536, 65536);
-        out.add[i] = std::clamp(mul[i] * inner.add[i] / 256 + add[i], -65536, 65536);
+        out.mul[i] = std::clamp(mul[i] * inner.mul[i] / 256, -65536.0, 65536.0);
+        out.add[i] = std::clamp(mul[i] * inner.add[i] / 256 + add[i], -65536.0, 65536.0);
     }
     return out;
 }
 
 Rgba CxForm::Apply(Rgba c) const
 {
-    auto f = [this](int i, uint8_t v) { return static_cast<uint8_t>(std::clamp(v * mul[i] / 256 + add[i], 0, 255)); };
+    auto f = [this](int i, uint8_t v) {
+        return static_cast<uint8_t>(std::clamp(v * mul[i] / 256 + add[i], 0.0, 255.0));
+    };
     return {f(0, c.r), f(1, c.g), f(2, c.b), f(3, c.a)};
 }
 

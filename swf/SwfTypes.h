@@ -16,7 +16,6 @@ inline constexpr int kMaxFrames = 65535;                         // frames of on
 inline constexpr std::size_t kMaxBitmapPixels = 4096u * 4096u;   // one bitmap
 inline constexpr int kMaxSpriteNesting = 16;                     // deeper clips stay empty
 inline constexpr std::size_t kMaxDisplayObjects = 20000;         // placements beyond are ignored
-inline constexpr int kMaxActionsPerFrame = 256;                  // timeline actions run per frame
 inline constexpr int kMaxRenderNesting = 24;                     // buttons, sprites, masks
 inline constexpr int kMaxCanvasSide = 8192;                      // render target width and height
 
@@ -60,8 +59,10 @@ struct Matrix {
 
 // Colour transform: c' = c * mul / 256 + add, per channel, alpha included.
 struct CxForm {
-    int32_t mul[4] = {256, 256, 256, 256};  // r, g, b, a
-    int32_t add[4] = {0, 0, 0, 0};
+    // Multipliers in 1/256 (r, g, b, a) and additions. Fractions stay: transforms of nested
+    // objects multiply without rounding, and a colour is rounded once, when it is applied.
+    double mul[4] = {256, 256, 256, 256};
+    double add[4] = {0, 0, 0, 0};
 
     bool IsIdentity() const
     {

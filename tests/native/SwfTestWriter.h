@@ -5,7 +5,11 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
+#include <map>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -167,18 +171,22 @@ struct Place {
     int clipDepth = 0;
     Bytes cxform;  // CXFORMWITHALPHA record, or empty
     double scale = 1;
+    std::string name;  // instance name, or empty
 };
 
 inline Bytes PlaceObject2(const Place& p)
 {
     const uint8_t flags = static_cast<uint8_t>(p.move | (p.id >= 0) << 1 | 4 | (!p.cxform.empty()) << 3 |
-                                               (p.ratio >= 0) << 4 | (p.clipDepth > 0) << 6);
+                                               (p.ratio >= 0) << 4 | (!p.name.empty()) << 5 |
+                                               (p.clipDepth > 0) << 6);
     Bytes b = Bytes{flags} + U16(p.depth);
     if (p.id >= 0)
         b = b + U16(p.id);
     b = b + Matrix(p.tx, p.ty, p.scale, p.scale) + p.cxform;
     if (p.ratio >= 0)
         b = b + U16(p.ratio);
+    if (!p.name.empty())
+        b = b + Str(p.name);
     if (p.clipDepth > 0)
         b = b + U16(p.clipDepth);
     return Tag(26, b);
@@ -205,6 +213,143 @@ inline Bytes Movie(const Bytes& tags, int w = 100, int h = 100, char signature =
     if (signature != 'C')
         return out + body;
     return out + Zlib(body);
+}
+
+// Action bytes from a line of assembly: statements separated by ';', each an action name with
+// its operands: push 'text', 12, 1.5, true, null, undefined, r:2 (register), c:0 (constant);
+// pool 'a' 'b'; jump L; if L; L: (a label); goto 3; label 'x'; store 2; with N / function
+// headers take the byte count of the code that follows them: use Fn and With below.
+inline Bytes Asm(const std::string& text)
+{
+    static const std::map<std::string, uint8_t> kOps = {
+        {"nextframe", 0x04}, {"prevframe", 0x05}, {"play", 0x06}, {"stop", 0x07}, {"add", 0x0A},
+        {"subtract", 0x0B}, {"multiply", 0x0C}, {"divide", 0x0D}, {"equals", 0x0E}, {"less", 0x0F},
+        {"and", 0x10}, {"or", 0x11}, {"not", 0x12}, {"stringequals", 0x13}, {"stringlength", 0x14},
+        {"substring", 0x15}, {"pop", 0x17}, {"toint", 0x18}, {"getvar", 0x1C}, {"setvar", 0x1D},
+        {"settarget2", 0x20}, {"concat", 0x21}, {"getprop", 0x22}, {"setprop", 0x23}, {"clone", 0x24},
+        {"removeclip", 0x25}, {"trace", 0x26}, {"stringless", 0x29}, {"throw", 0x2A}, {"cast", 0x2B},
+        {"random", 0x30}, {"ord", 0x32}, {"chr", 0x33}, {"gettime", 0x34}, {"delete", 0x3A},
+        {"delete2", 0x3B}, {"var", 0x3C}, {"call", 0x3D}, {"return", 0x3E}, {"modulo", 0x3F},
+        {"new", 0x40}, {"declare", 0x41}, {"array", 0x42}, {"object", 0x43}, {"typeof", 0x44},
+        {"targetpath", 0x45}, {"enumerate", 0x46}, {"add2", 0x47}, {"less2", 0x48}, {"equals2", 0x49},
+        {"tonumber", 0x4A}, {"tostring", 0x4B}, {"dup", 0x4C}, {"swap", 0x4D}, {"get", 0x4E},
+        {"set", 0x4F}, {"inc", 0x50}, {"dec", 0x51}, {"callmethod", 0x52}, {"newmethod", 0x53},
+        {"instanceof", 0x54}, {"enumerate2", 0x55}, {"bitand", 0x60}, {"bitor", 0x61}, {"bitxor", 0x62},
+        {"shl", 0x63}, {"shr", 0x64}, {"ushr", 0x65}, {"strictequals", 0x66}, {"greater", 0x67},
+        {"extends", 0x69}, {"goto", 0x81}, {"geturl", 0x83}, {"store", 0x87}, {"pool", 0x88},
+        {"settarget", 0x8B}, {"label", 0x8C}, {"push", 0x96}, {"jump", 0x99}, {"if", 0x9D},
+        {"callframe", 0x9E}, {"gotoframe2", 0x9F}};
+    Bytes out;
+    std::map<std::string, std::size_t> labels;
+    std::vector<std::pair<std::size_t, std::string>> fixups;  // offset field, label
+    std::stringstream statements(text);
+    std::string statement;
+    while (std::getline(statements, statement, ';')) {
+        std::stringstream in(statement);
+        std::string op;
+        if (!(in >> op))
+            continue;
+        if (op.back() == ':') {
+            labels[op.substr(0, op.size() - 1)] = out.size();
+            if (!(in >> op))
+                continue;
+        }
+        const auto it = kOps.find(op);
+        if (it == kOps.end())
+            throw std::invalid_argument("unknown action " + op);
+        Bytes data;
+        std::string arg;
+        for (;;) {
+            while (in.peek() == ' ' || in.peek() == ',')
+                in.get();
+            if (in.peek() == EOF)
+                break;
+            if (in.peek() == '\'') {
+                in.get();
+                std::getline(in, arg, '\'');
+                if (op == "push")
+                    data.push_back(0);
+                data = data + Str(arg);
+                continue;
+            }
+            in >> arg;
+            if (arg.back() == ',')
+                arg.pop_back();
+            if (op == "jump" || op == "if") {
+                fixups.push_back({out.size() + 3, arg});
+                data = U16(0);
+            } else if (op == "goto" || op == "pool") {
+                data = data + U16(std::stoi(arg));
+            } else if (op == "store" || op == "gotoframe2") {
+                data.push_back(static_cast<uint8_t>(std::stoi(arg)));
+            } else if (arg == "true" || arg == "false") {
+                data = data + Bytes{5, arg == "true"};
+            } else if (arg == "null" || arg == "undefined") {
+                data.push_back(arg == "null" ? 2 : 3);
+            } else if (arg.rfind("r:", 0) == 0 || arg.rfind("c:", 0) == 0) {
+                data = data + Bytes{static_cast<uint8_t>(arg[0] == 'r' ? 4 : 8), static_cast<uint8_t>(std::stoi(arg.substr(2)))};
+            } else if (arg.find_first_of(".e") != std::string::npos) {
+                const double v = std::stod(arg);
+                uint64_t bits;
+                std::memcpy(&bits, &v, 8);
+                data = data + Bytes{6} + U32(static_cast<uint32_t>(bits >> 32)) + U32(static_cast<uint32_t>(bits));
+            } else {
+                data = data + Bytes{7} + U32(static_cast<uint32_t>(std::stol(arg)));
+            }
+        }
+        out.push_back(it->second);
+        if (it->second >= 0x80)
+            out = out + U16(static_cast<unsigned>(data.size())) + data;
+    }
+    for (const auto& [at, label] : fixups) {
+        const int offset = static_cast<int>(labels.at(label)) - static_cast<int>(at + 2);
+        out[at] = static_cast<uint8_t>(offset);
+        out[at + 1] = static_cast<uint8_t>(offset >> 8);
+    }
+    return out;
+}
+
+// DefineFunction (version 1) with its body.
+inline Bytes Fn(const std::string& name, std::initializer_list<std::string> params, const Bytes& body)
+{
+    Bytes data = Str(name) + U16(static_cast<unsigned>(params.size()));
+    for (const std::string& p : params)
+        data = data + Str(p);
+    data = data + U16(static_cast<unsigned>(body.size()));
+    return Bytes{0x9B} + U16(static_cast<unsigned>(data.size())) + data + body;
+}
+
+// DefineFunction2 with its body; parameters go to registers 1, 2, ... after the preloads.
+inline Bytes Fn2(const std::string& name, std::initializer_list<std::string> params, uint16_t flags,
+                 uint8_t registers, const Bytes& body, uint8_t firstRegister = 1)
+{
+    Bytes data = Str(name) + U16(static_cast<unsigned>(params.size())) + Bytes{registers} + U16(flags);
+    uint8_t r = firstRegister;
+    for (const std::string& p : params)
+        data = data + Bytes{r++} + Str(p);
+    data = data + U16(static_cast<unsigned>(body.size()));
+    return Bytes{0x8E} + U16(static_cast<unsigned>(data.size())) + data + body;
+}
+
+// With: the object on the stack is searched first by `body`.
+inline Bytes With(const Bytes& body)
+{
+    return Bytes{0x94} + U16(2) + U16(static_cast<unsigned>(body.size())) + body;
+}
+
+// Try with a catch block into variable `name` and an optional finally block.
+inline Bytes Try(const Bytes& body, const std::string& name, const Bytes& handler, const Bytes& finally = {})
+{
+    const Bytes data = Bytes{static_cast<uint8_t>(1 | (finally.empty() ? 0 : 2))} +
+                       U16(static_cast<unsigned>(body.size())) + U16(static_cast<unsigned>(handler.size())) +
+                       U16(static_cast<unsigned>(finally.size())) + Str(name);
+    return Bytes{0x8F} + U16(static_cast<unsigned>(data.size())) + data + body + handler + finally;
+}
+
+// A sprite definition from its tags (the frames' ShowFrame included).
+inline Bytes Sprite(unsigned id, int frames, const Bytes& tags)
+{
+    return Tag(39, U16(id) + U16(frames) + tags + Tag(0, {}));
 }
 
 }  // namespace swftest

@@ -73,6 +73,7 @@ TEST(SwfBudget, EachHostileKindStopsWithinItsBudget)
         {"30,000 moves of one depth", Movie(Repeat(PlaceObject2({1, -1, 0, 0, true}), 30000) + threeFrames),
          "the movie needs too much memory", true, true},
         {"65535 glyphs of 100 edges", Movie(GlyphFlood() + threeFrames), "the movie needs too much memory", true, true},
+        {"a script that loops forever", Movie(DoAction(Asm("loop: jump loop")) + threeFrames), "", false, true},
     };
     for (const Case& c : cases) {
         const Outcome out = Play(c.file, 2);

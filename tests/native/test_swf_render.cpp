@@ -100,11 +100,11 @@ TEST(SwfRender, Gradients)
         const char* what;
     } cases[] = {
         {Gradient(0x10, square, stops), {{0, 50, 0xFFFE0001}, {99, 50, 0xFF0100FE}, {50, 10, 0xFF7E0081}}, "linear"},
-        {Gradient(0x12, square, stops), {{50, 50, 0xFFFB0004}, {0, 50, 0xFF0300FC}, {0, 0, kBlue}}, "radial pad"},
+        {Gradient(0x12, square, stops), {{50, 50, 0xFFFC0003}, {0, 50, 0xFF0200FD}, {0, 0, kBlue}}, "radial pad"},
         {Gradient(0x12, Matrix(1000, 1000, 1000 / 32768.0, 1000 / 32768.0), stops, 0x40),
          {{50, 50, 0xFFF80007}, {25, 50, 0xFF0500FA}, {0, 50, 0xFFFA0005}},
          "radial reflect"},
-        {Gradient(0x13, square, stops) + U16(192), {{87, 50, 0xFFFB0004}, {0, 50, 0xFF0100FE}}, "focal"},
+        {Gradient(0x13, square, stops) + U16(192), {{87, 50, 0xFFFC0003}, {0, 50, 0xFF0100FE}}, "focal"},
         {Gradient(0x10, square, {{0, Rgba(0, 0, 0)}, {255, Rgba(255, 255, 255)}}, 0x10), {{50, 50, 0xFFB5B5B5}},
          "linear RGB"},
     };
@@ -138,13 +138,85 @@ TEST(SwfRender, JpegAlphaPlaneIsAppliedByTheCore)
     ExpectPixels(c, {{25, 25, kNone}, {75, 25, 0xFF336699}}, "alpha plane");
 }
 
-TEST(SwfRender, StrokesHaveRoundEnds)
+TEST(SwfRender, PngAndGifPayloadsAreDecodedByTheCore)
 {
-    // A 6-pixel gold line from (20, 50) to (80, 50).
-    const Bytes records = Edges(0, 1).Move(400, 1000, -1, -1, 1).Line(1200, 0).Done();
-    const swf::Canvas c = Render(Shape(1, {}, records, 3, {{120, Rgba(255, 200, 0)}}) + PlaceObject2({1, 1}));
-    ExpectPixels(c, {{50, 48, 0xFFFFC800}, {50, 52, 0xFFFFC800}, {50, 54, kNone}, {18, 50, 0xFFFFC800},
-                     {16, 47, kNone}}, "stroke");
+    // Two texels of 50 pixels each: red and half-transparent blue (PNG), red and transparent (GIF).
+    auto chunk = [](const char* type, const Bytes& body) {
+        const uint32_t n = static_cast<uint32_t>(body.size());
+        return Bytes{static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 8),
+                     static_cast<uint8_t>(n)} + Bytes(type, type + 4) + body + U32(0);  // CRCs are not checked
+    };
+    const Bytes png = Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A} +
+                      chunk("IHDR", Bytes{0, 0, 0, 2, 0, 0, 0, 1, 8, 6, 0, 0, 0}) +
+                      chunk("IDAT", Zlib(Bytes{0, 255, 0, 0, 255, 0, 0, 255, 128})) + chunk("IEND", {});
+    const Bytes gif = Bytes{'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0, 255, 0, 0, 0, 0, 255} +
+                      Bytes{0x21, 0xF9, 4, 1, 0, 0, 1, 0} +                      // index 1 is transparent
+                      Bytes{0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0, 2, 2, 0x44, 0x0A, 0, 0x3B};  // codes: clear, 0, 1, end
+    const Bytes box = Edges().Box(0, 0, 2000, 2000, 0, 1).Done();
+    for (const auto& [payload, right] : {std::pair{png, 0x80000080u}, {gif, kNone}}) {
+        const Bytes tags = Tag(21, U16(9) + payload) + Shape(1, {BitmapFill(0x43, 9, Matrix(0, 0, 1000, 1000))}, box) +
+                           PlaceObject2({1, 1});
+        ExpectPixels(Render(tags), {{25, 50, kRed}, {75, 50, right}}, payload == png ? "png" : "gif");
+    }
+}
+
+// DefineShape4 with no fills and one black line style: width (twips), the two flag bytes (start
+// cap, join, ... / end cap) and, for miter joins, the limit.
+Bytes StrokedShape(unsigned id, unsigned width, uint8_t flags1, uint8_t flags2, const Bytes& records)
+{
+    const Bytes miter = (flags1 >> 4 & 3) == 2 ? U16(3 * 256) : Bytes{};
+    return Tag(83, U16(id) + Rect(-2000, 4000, -2000, 4000) + Rect(-2000, 4000, -2000, 4000) + Bytes{0, 0, 1} +
+                       U16(width) + Bytes{flags1, flags2} + miter + Rgba(0, 0, 0) + records);
+}
+
+TEST(SwfRender, StrokeCapsJoinsAndHairlines)
+{
+    constexpr uint32_t kBlack = 0xFF000000;
+    // A 10-pixel line from (20, 50) to (80, 50); an L from (20, 20) over (80, 20) to (80, 80).
+    const Bytes line = Edges(0, 1).Move(400, 1000, -1, -1, 1).Line(1200, 0).Done();
+    const Bytes corner = Edges(0, 1).Move(400, 400, -1, -1, 1).Line(1200, 0).Line(0, 1200).Done();
+    struct Case {
+        Bytes shape;
+        std::initializer_list<Probe> probes;
+        const char* what;
+    } cases[] = {
+        {StrokedShape(1, 200, 0x00, 0x00, line), {{17, 50, kBlack}, {15, 45, kNone}, {50, 45, kBlack}}, "round caps"},
+        {StrokedShape(1, 200, 0x40, 0x01, line), {{18, 50, kNone}, {21, 50, kBlack}, {81, 50, kNone}}, "no caps"},
+        {StrokedShape(1, 200, 0x80, 0x02, line), {{16, 46, kBlack}, {84, 54, kBlack}, {85, 50, kNone}}, "square caps"},
+        {StrokedShape(1, 200, 0x20, 0x00, corner), {{84, 16, kBlack}, {50, 15, kBlack}, {50, 14, kNone}}, "miter join"},
+        {StrokedShape(1, 200, 0x10, 0x00, corner), {{84, 16, kNone}, {83, 17, kNone}, {81, 19, kBlack}}, "bevel join"},
+        {StrokedShape(1, 200, 0x00, 0x00, corner), {{84, 16, kNone}, {83, 17, kBlack}}, "round join"},
+        // Width 0 between pixel rows: one whole row, on the pixel grid.
+        {Shape(1, {}, Edges(0, 1).Move(200, 606, -1, -1, 1).Line(1600, 0).Done(), 3, {{0, Rgba(0, 0, 0)}}),
+         {{50, 30, kBlack}, {50, 29, kNone}, {50, 31, kNone}},
+         "hairline"},
+    };
+    for (const Case& c : cases)
+        ExpectPixels(Render(c.shape + PlaceObject2({1, 1})), c.probes, c.what);
+}
+
+TEST(SwfRender, NestedMasksIntersect)
+{
+    // The left half masks depths 2 and 3, the top half depth 3: the red box shows top left only.
+    const Bytes left = Shape(1, {Solid(Rgba(0, 0, 0))}, Edges().Box(0, 0, 1000, 2000, 0, 1).Done());
+    const Bytes top = Shape(2, {Solid(Rgba(0, 0, 0))}, Edges().Box(0, 0, 2000, 1000, 0, 1).Done());
+    const Bytes red = Shape(3, {Solid(Rgba(255, 0, 0))}, Edges().Box(0, 0, 2000, 2000, 0, 1).Done());
+    Place outer{1, 1}, inner{2, 2};
+    outer.clipDepth = 3;
+    inner.clipDepth = 3;
+    ExpectPixels(Render(left + top + red + PlaceObject2(outer) + PlaceObject2(inner) + PlaceObject2({3, 3})),
+                 {{25, 25, kRed}, {75, 25, kNone}, {25, 75, kNone}, {75, 75, kNone}}, "nested masks");
+}
+
+TEST(SwfRender, TextFieldsLayOutTheirText)
+{
+    // A bordered field from (0, 0) to (60, 60) pixels in device text 40 pixels high, blue:
+    // "I" starts at the 2-pixel gutter, its baseline an ascent below the top gutter.
+    const Bytes field = Tag(37, U16(1) + Rect(0, 1200, 0, 1200) + Bytes{0x85, 0x08} + U16(0) + U16(800) +
+                                    Rgba(0, 0, 255) + Str("") + Str("I"));
+    ExpectPixels(Render(field + PlaceObject2({1, 1})),
+                 {{0, 0, 0xFF000000}, {60, 30, 0xFF000000}, {30, 30, 0xFFFFFFFF}, {8, 30, kBlue}, {8, 8, 0xFFFFFFFF}},
+                 "device text");
 }
 
 TEST(SwfRender, TextMorphColourTransformAndMask)

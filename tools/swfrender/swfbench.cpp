@@ -1,7 +1,9 @@
 // swfbench MOVIE.swf: prints the SWF core's figures for a movie and for a generated 1 MB
 // movie: parse time, peak memory while parsing, and the time to render one frame at
 // 240 x 130 and at 800 x 600; then, for each hostile movie, what loading it costs and what
-// its slowest frame costs at the band's size. A benchmark: it prints figures and checks nothing.
+// its slowest frame costs at the band's size; then the script core's: actions per second on a
+// loop-heavy movie, and the CPU share of a band whose clips scripts move every frame. A
+// benchmark: it prints figures and checks nothing.
 #include "swf/SwfPlayer.h"
 #include "swf/SwfRenderer.h"
 #include "tests/native/SwfHostileMovies.h"
@@ -37,6 +39,66 @@ swftest::Bytes LargeMovie()
         tags = tags + Shape(id, {Solid(Rgba(id % 256, 90, 200, 180))}, e.Done()) + PlaceObject2({id, id});
     }
     return Movie(tags + ShowFrame(), 800, 600);
+}
+
+// Each frame runs a loop of kLoopIterations turns of kLoopActions actions.
+constexpr int kLoopIterations = 10000;
+constexpr int kLoopActions = 17;
+
+swftest::Bytes LoopMovie()
+{
+    using namespace swftest;
+    const Bytes loop = Asm("push 'i', 0; setvar; push 's', 0; setvar; "
+                           "top: push 's', 's'; getvar; push 'i'; getvar; push 3; multiply; add2; setvar; "
+                           "push 'i', 'i'; getvar; inc; setvar; push 'i'; getvar; push " +
+                           std::to_string(kLoopIterations) + "; less2; if top");
+    return Movie(DoAction(loop) + ShowFrame() + ShowFrame(), 240, 130);
+}
+
+// A band of 240 x 130 at 12 frames per second: 20 clips that their onEnterFrame handlers turn
+// and slide, and a frame script that counts frames into a text.
+swftest::Bytes ScriptedBand()
+{
+    using namespace swftest;
+    const Bytes shape = Shape(1, {Solid(Rgba(30, 120, 200, 200))}, Edges().Box(-200, -200, 400, 400, 0, 1).Done());
+    const Bytes move = Fn("move", {}, Asm("push 'this'; getvar; push '_rotation', 'this'; getvar; push '_rotation'; get; "
+                                          "push 7; add2; set; push 'this'; getvar; push '_x', 'this'; getvar; push '_x'; get; "
+                                          "push 1; add2; push 240; modulo; set"));
+    const Bytes setup = move + Asm("push 'n', 0; setvar; loop: push 'n'; getvar; push 'c'; swap; add2; push 'n'; getvar; "
+                                   "swap; push 'clip', 3, 'this'; getvar; push 'attachMovie'; callmethod; "
+                                   "push 'onEnterFrame', 'move'; getvar; set; "
+                                   "push 'n', 'n'; getvar; inc; setvar; push 'n'; getvar; push 20; less2; if loop");
+    const Bytes count = Asm("push 'frames', 'frames'; getvar; inc; setvar; push 'label', 'frame ', 'frames'; getvar; "
+                            "add2; setvar; gotoframe2 1");
+    return Movie(shape + Sprite(2, 1, PlaceObject2(Place(1, 1)) + ShowFrame()) + Tag(56, U16(1) + U16(2) + Str("clip")) +
+                     DoAction(setup) + ShowFrame() + DoAction(count) + ShowFrame(),
+                 240, 130);
+}
+
+void MeasureScripts()
+{
+    auto time = [](const std::vector<uint8_t>& file, int frames, bool render) {
+        auto movie = swf::Movie::Load(file.data(), file.size(), nullptr);
+        swf::Player player(*movie, true);
+        swf::Canvas canvas(240, 130);
+        swf::Renderer renderer;
+        player.Advance();
+        const double t0 = Now();
+        for (int i = 0; i < frames; ++i) {
+            player.Advance();
+            if (render) {
+                std::fill(canvas.pixels.begin(), canvas.pixels.end(), 0);
+                renderer.Render(player, canvas, swf::ExactFitView(movie->stage, 240, 130));
+            }
+        }
+        return (Now() - t0) / frames;
+    };
+    const double loopMs = time(LoopMovie(), 50, false);
+    std::printf("script loop: %.3f ms per frame of %d actions, %.1f million actions per second\n", loopMs,
+                kLoopIterations * kLoopActions, kLoopIterations * kLoopActions / loopMs / 1000.0);
+    const double bandMs = time(ScriptedBand(), 200, true);
+    std::printf("scripted band: %.3f ms per frame (scripts and drawing at 240 x 130), %.2f %% of one core at 12 fps\n",
+                bandMs, bandMs * 12 / 10);
 }
 
 void Measure(const char* name, const std::vector<uint8_t>& file)
@@ -152,5 +214,6 @@ int main(int argc, char** argv)
     std::printf("sample: %d frames played, %.3f ms per frame at 240 x 130\n", frames, total / std::max(1, frames));
     for (const swftest::HostileMovie& hostile : swftest::FullSizeHostileMovies())
         MeasureHostile(hostile);
+    MeasureScripts();
     return 0;
 }

@@ -1,13 +1,18 @@
-// swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH]
+// swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH] [--quality low|high] [--stats] [--trace]
 // Renders the stage after N frames have been shown (default 1) on the movie's background
-// colour into a 32-bit BMP, at the stage's size or stretched to W x H. Exit 0, or one line
-// on stderr and exit 2 for a movie it refuses (1 for a usage or file error).
+// colour into a 32-bit BMP, at the stage's size or stretched to W x H, anti-aliased unless the
+// quality is low. Exit 0, or one line on stderr and exit 2 for a movie it refuses (1 for a
+// usage or file error). --stats prints the tags read, what the last frame drew, the time per
+// frame and how many frames ran out of their work budget; --trace prints the movie's trace()
+// output on stderr, a line each.
 #include "formats/BitmapFileWriter.h"
+#include "swf/SwfImage.h"
 #include "swf/SwfPlayer.h"
 #include "swf/SwfRenderer.h"
 #include "tools/swfrender/JpegDecoder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -36,15 +41,28 @@ bool WriteBmp(const std::string& path, const swf::Canvas& canvas)
 int main(int argc, char** argv)
 {
     if (argc < 3)
-        return Fail(1, "usage: swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH]");
+        return Fail(1, "usage: swfrender MOVIE.swf OUT.bmp [--frames N] [--size WxH] [--quality low|high] [--stats] "
+                       "[--trace]");
     int frames = 1, width = 0, height = 0;
+    bool antiAlias = true;
+    bool stats = false;
+    bool trace = false;
     for (int i = 3; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
             frames = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--stats") == 0) {
+            stats = true;
+        } else if (std::strcmp(argv[i], "--quality") == 0 && hasValue) {
+            const std::string q = argv[++i];
+            if (q != "low" && q != "high")
+                return Fail(1, "--quality wants low or high");
+            antiAlias = q == "high";
         } else if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
             if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2)
                 return Fail(1, "--size wants WxH");
+        } else if (std::strcmp(argv[i], "--trace") == 0) {
+            trace = true;
         } else {
             return Fail(1, std::string("unknown argument ") + argv[i]);
         }
@@ -66,13 +84,48 @@ int main(int argc, char** argv)
         if (width < 1 || height < 1 || width > swf::kMaxCanvasSide || height > swf::kMaxCanvasSide)
             return Fail(1, "--size is out of range");
         swf::Player player(*movie, true);
-        for (int i = 0; i < frames; ++i)
-            player.Advance();
+        // Images that scripts load are files beside the movie (swfrender runs from its folder).
+        player.SetImageLoader([&jpeg](const std::string& url, std::size_t maxPixels, swf::Bitmap& out) {
+            std::vector<uint8_t> bytes;
+            try {
+                bytes = swf::ReadMovieFile(url);
+            } catch (const swf::FormatError&) {
+                return false;
+            }
+            if (swf::IsPng(bytes.data(), bytes.size()))
+                return swf::DecodePng(bytes.data(), bytes.size(), maxPixels, out);
+            if (swf::IsGif(bytes.data(), bytes.size()))
+                return swf::DecodeGif(bytes.data(), bytes.size(), maxPixels, out);
+            return jpeg && jpeg->Decode(bytes.data(), bytes.size(), maxPixels, out);
+        });
+        if (trace)
+            player.SetTraceOutput([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
         swf::Rgba bg = movie->background;
         bg.a = 255;
         swf::Canvas canvas(width, height, swf::Premultiply(bg));
         swf::Renderer renderer;
-        renderer.Render(player, canvas, swf::ExactFitView(s, width, height));
+        renderer.SetAntiAliasing(antiAlias);
+        const swf::Matrix view = swf::ExactFitView(s, width, height);
+        // With --stats every frame is drawn and timed; otherwise only the last.
+        double total = 0, slowest = 0;
+        int overBudget = 0;
+        for (int i = 0; i < frames; ++i) {
+            player.Advance();
+            overBudget += player.OverBudget();
+            if (!stats && i + 1 < frames)
+                continue;
+            std::fill(canvas.pixels.begin(), canvas.pixels.end(), swf::Premultiply(bg));
+            const auto t0 = std::chrono::steady_clock::now();
+            overBudget += !renderer.Render(player, canvas, view);
+            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+            total += ms;
+            slowest = std::max(slowest, ms);
+        }
+        if (stats)
+            std::printf("tags %zu, frames %d, objects drawn %zu, edges %zu, render %.3f ms per frame (slowest %.3f ms), "
+                        "over budget %d\n",
+                        movie->tagCount, frames, renderer.LastStats().shapes, renderer.LastStats().edges,
+                        total / frames, slowest, overBudget);
         if (!WriteBmp(argv[2], canvas))
             return Fail(1, std::string("cannot write ") + argv[2]);
     } catch (const swf::FormatError& e) {
