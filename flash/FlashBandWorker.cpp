@@ -12,17 +12,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-swf::Matrix View(const swf::Rect& stage, bool bExactFit, int w, int h)
-{
-    if (bExactFit)
-        return swf::ExactFitView(stage, w, h);
-    // Any other scale mode shows the whole stage, centred, without distortion.
-    const double sw = stage.xMax - stage.xMin, sh = stage.yMax - stage.yMin;
-    const double scale = std::min(w / sw, h / sh);
-    return swf::Matrix::Translate((w - sw * scale) / 2, (h - sh * scale) / 2) * swf::Matrix::Scale(scale, scale) *
-           swf::Matrix::Translate(-stage.xMin, -stage.yMin);
-}
-
 // The movie file's bytes, read through the system rather than the library's streams, whose
 // locale machinery would more than double the size of the program. Its size is looked at
 // first: a file over the movie's byte budget is refused before any of it is read.
@@ -162,7 +151,7 @@ void CFlashBandWorker::Run()
         }
         if (bDraw && bWhole && CanDraw(size)) {
             canvas = std::make_unique<swf::Canvas>(size.cx, size.cy);
-            bWhole = renderer.Render(player, *canvas, View(movie->stage, m_options.bExactFit, size.cx, size.cy));
+            bWhole = renderer.Render(player, *canvas, swf::StageView(movie->stage, m_options.scale, m_options.strAlign, size.cx, size.cy));
         }
         // A frame that changes no pixel is not handed over; one over its budget is not shown,
         // and the window keeps its last good picture.

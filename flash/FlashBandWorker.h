@@ -5,6 +5,7 @@
 #pragma once
 
 #include "swf/SwfRaster.h"
+#include "swf/SwfStageView.h"
 
 #include <windows.h>
 
@@ -25,7 +26,8 @@ struct CBandOptions {
     std::string strPath;
     bool bPlay = true;      // plays from the start, or waits for Play
     bool bLoop = true;
-    bool bExactFit = true;  // stretched to the control; else shown whole, centred
+    swf::ScaleMode scale = swf::ScaleMode::ExactFit;
+    std::string strAlign;  // the SAlign property
 };
 
 // What the worker is doing.

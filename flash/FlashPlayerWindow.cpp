@@ -37,11 +37,6 @@ private:
     long m_nReadyState = 0;
 };
 
-bool IsExactFit(const CFlashProperties& props)
-{
-    return ::lstrcmpiA(props.m_strScale.c_str(), "ExactFit") == 0;
-}
-
 LRESULT CFlashPlayerWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -97,7 +92,8 @@ void CFlashPlayerWindow::LoadMovie(const char* path)
     options.strPath = path ? path : "";
     options.bPlay = m_props.m_bPlay;
     options.bLoop = m_props.m_bLoop;
-    options.bExactFit = IsExactFit(m_props);
+    options.scale = swf::ScaleModeNamed(m_props.m_strScale);
+    options.strAlign = m_props.m_strSAlign;
     m_worker = std::make_unique<CFlashBandWorker>(m_hWnd, std::move(options), ClientSize());
 }
 
@@ -233,7 +229,7 @@ CFlashState CFlashPlayerWindow::GetState() const
     state.nFramesDrawn = band.nFramesDrawn;
     state.nFramesOverBudget = band.nFramesOverBudget;
     state.bTransparent = m_props.IsTransparent();
-    state.bExactFit = IsExactFit(m_props);
+    state.bExactFit = swf::ScaleModeNamed(m_props.m_strScale) == swf::ScaleMode::ExactFit;
     return state;
 }
 

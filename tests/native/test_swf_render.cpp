@@ -1,6 +1,7 @@
 // The SWF rasterizer at chosen pixels: edges, the two fills of an edge, winding rules,
-// gradients, bitmap fills, strokes, texts, morphs, colour transforms and masks.
+// gradients, bitmap fills, strokes, texts, morphs, colour transforms and masks; the stage views.
 #include "swf/SwfRenderer.h"
+#include "swf/SwfStageView.h"
 #include "tests/native/SwfTestWriter.h"
 
 #include <gtest/gtest.h>
@@ -254,4 +255,33 @@ TEST(SwfRender, TextMorphColourTransformAndMask)
     mask.clipDepth = 2;
     ExpectPixels(Render(box + maskShape + blue + PlaceObject2(mask) + PlaceObject2({2, 1}) + PlaceObject2({3, 6})),
                  {{25, 50, kRed}, {75, 50, kNone}, {75, 90, kBlue}, {25, 90, kBlue}}, "mask");
+}
+
+TEST(SwfRender, StageViewsScaleAndAlignAsTheControlSays)
+{
+    // A 400 x 200 pixel stage (twips) in a 200 x 200 area: where its corners land.
+    const swf::Rect stage{0, 8000, 0, 4000};
+    struct Case {
+        const char* scale;
+        const char* align;
+        double left, top, right, bottom;
+    } cases[] = {
+        {"ShowAll", "", 0, 50, 200, 150},
+        {"showall", "TL", 0, 0, 200, 100},
+        {"ShowAll", "B", 0, 100, 200, 200},
+        {"NoBorder", "", -100, 0, 300, 200},
+        {"NoBorder", "R", -200, 0, 200, 200},
+        {"ExactFit", "TL", 0, 0, 200, 200},
+        {"NoScale", "", -100, 0, 300, 200},
+        {"NoScale", "TL", 0, 0, 400, 200},
+        {"anything else", "", 0, 50, 200, 150},
+    };
+    for (const Case& c : cases) {
+        const swf::Matrix view = swf::StageView(stage, swf::ScaleModeNamed(c.scale), c.align, 200, 200);
+        double x0, y0, x1, y1;
+        view.Apply(stage.xMin, stage.yMin, x0, y0);
+        view.Apply(stage.xMax, stage.yMax, x1, y1);
+        EXPECT_EQ((std::vector<double>{c.left, c.top, c.right, c.bottom}), (std::vector<double>{x0, y0, x1, y1}))
+            << c.scale << " " << c.align;
+    }
 }
