@@ -312,9 +312,10 @@ Shape MorphShape::At(uint16_t ratio) const
 {
     const double t = ratio / 65535.0;
     Shape s = start;
-    for (std::size_t i = 0; i < s.fills.size(); ++i)
+    // Styles that the start records added on their own have no end: they stay as they start.
+    for (std::size_t i = 0; i < std::min(s.fills.size(), end.fills.size()); ++i)
         s.fills[i] = LerpFill(start.fills[i], end.fills[i], t);
-    for (std::size_t i = 0; i < s.lines.size(); ++i) {
+    for (std::size_t i = 0; i < std::min(s.lines.size(), end.lines.size()); ++i) {
         s.lines[i].width = start.lines[i].width + (end.lines[i].width - start.lines[i].width) * t;
         s.lines[i].fill = LerpFill(start.lines[i].fill, end.lines[i].fill, t);
     }
