@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace swf {
@@ -51,12 +52,19 @@ class BitReader {
 public:
     BitReader(const uint8_t* p, const uint8_t* end) : m_p(p), m_end(end) {}
 
-    uint32_t Bits(int n)
+    // The next `n` bits (at most 16), left where they are.
+    uint32_t Peek(int n)
     {
         while (m_nCount < n)
             Fill();
+        return (m_bits >> (m_nCount - n)) & ((1u << n) - 1);
+    }
+    void Skip(int n) { m_nCount -= n; }
+    uint32_t Bits(int n)
+    {
+        const uint32_t v = Peek(n);
         m_nCount -= n;
-        return (m_bits >> m_nCount) & ((1u << n) - 1);
+        return v;
     }
     // Coefficient bits: `s` bits read as a signed value.
     int32_t Receive(int s)
@@ -68,13 +76,14 @@ public:
         const int32_t v = static_cast<int32_t>(Bits(s));
         return v < (1 << (s - 1)) ? v - (1 << s) + 1 : v;
     }
-    bool Starved() const { return m_bStarved; }
+    // Whether bits past the data were taken.
+    bool Starved() const { return m_nMissing > m_nCount; }
     // At a restart interval's end: drops the unused bits and steps over the restart marker.
     void Restart()
     {
         m_nCount = 0;
         m_bMarker = false;
-        m_bStarved = false;
+        m_nMissing = 0;
         const uint8_t* p = m_p;
         while (p < m_end && *p == 0xFF)
             ++p;
@@ -94,7 +103,7 @@ private:
             m_p += 2;
         } else {
             m_bMarker = true;
-            m_bStarved = true;
+            m_nMissing += 8;
         }
         m_bits = m_bits << 8 | byte;
         m_nCount += 8;
@@ -104,8 +113,8 @@ private:
     const uint8_t* m_end;
     uint32_t m_bits = 0;
     int m_nCount = 0;
+    int m_nMissing = 0;  // zero bits supplied past the data, at the end of the buffer
     bool m_bMarker = false;
-    bool m_bStarved = false;
 };
 
 // A Huffman table as the file defines it: code counts by length and the symbols in order.
@@ -115,11 +124,30 @@ struct HuffmanTable {
     int32_t minCode[17] = {};
     int32_t first[17] = {};
     uint8_t symbols[256] = {};
+    // By the next kFastBits bits: a shorter code's length << 8 | its symbol, or 0.
+    static constexpr int kFastBits = 9;
+    uint16_t fast[1 << kFastBits] = {};
+
+    void BuildFast()
+    {
+        std::fill(std::begin(fast), std::end(fast), uint16_t{0});
+        for (int len = 1; len <= kFastBits; ++len)
+            for (int32_t code = minCode[len]; code <= maxCode[len]; ++code) {
+                const int shift = kFastBits - len;
+                const uint16_t entry = static_cast<uint16_t>(len << 8 | symbols[first[len] + code - minCode[len]]);
+                std::fill(fast + (code << shift), fast + ((code + 1) << shift), entry);
+            }
+    }
 
     int Decode(BitReader& r) const
     {
-        int32_t code = 0;
-        for (int len = 1; len <= 16; ++len) {
+        int32_t code = static_cast<int32_t>(r.Peek(kFastBits));
+        if (const uint16_t entry = fast[code]) {
+            r.Skip(entry >> 8);
+            return entry & 0xFF;
+        }
+        r.Skip(kFastBits);
+        for (int len = kFastBits + 1; len <= 16; ++len) {
             code = code << 1 | static_cast<int32_t>(r.Bits(1));
             if (code <= maxCode[len])
                 return symbols[first[len] + code - minCode[len]];
@@ -298,6 +326,7 @@ private:
                 table.maxCode[len] = counts[len] ? code - 1 : -1;
                 code <<= 1;
             }
+            table.BuildFast();
             table.defined = true;
         }
     }
@@ -559,16 +588,31 @@ private:
                                  std::size_t stride)
     {
         int64_t rows[64];
+        bool flat = true;  // only the mean is there: every sample the same
         for (int v = 0; v < 8; ++v) {
             int64_t f[8];
-            for (int u = 0; u < 8; ++u)
+            bool zero = true;
+            for (int u = 0; u < 8; ++u) {
                 f[u] = int64_t{coef[v * 8 + u]} * quant[v * 8 + u];
+                zero = zero && (f[u] == 0 || v * 8 + u == 0);
+            }
+            flat = flat && zero;
+            if (zero && v > 0) {
+                std::fill(rows + v * 8, rows + v * 8 + 8, int64_t{0});
+                continue;
+            }
             for (int x = 0; x < 8; ++x) {
                 int64_t sum = 0;
                 for (int u = 0; u < 8; ++u)
                     sum += f[u] * kIdct[x][u];
                 rows[v * 8 + x] = sum;
             }
+        }
+        if (flat) {
+            const uint8_t value = Clamp255((rows[0] * kIdct[0][0] + (int64_t{128} << 26) + (int64_t{1} << 25)) >> 26);
+            for (int y = 0; y < 8; ++y)
+                std::fill(out + y * stride, out + y * stride + 8, value);
+            return;
         }
         for (int x = 0; x < 8; ++x)
             for (int y = 0; y < 8; ++y) {
@@ -579,8 +623,6 @@ private:
             }
     }
 
-    // One row of a component, widened to the image's: a triangle filter where the
-    // component has half the samples, repetition for other ratios.
     // One row of a component, widened to the image's: a triangle filter where the
     // component has half the samples, repetition for other ratios.
     void UpsampleRow(const Component& c, int y, std::vector<uint8_t>& out)
