@@ -95,8 +95,13 @@ int main(int argc, char** argv)
                 return swf::DecodePng(bytes.data(), bytes.size(), maxPixels, out);
             if (swf::IsGif(bytes.data(), bytes.size()))
                 return swf::DecodeGif(bytes.data(), bytes.size(), maxPixels, out);
+            // A loaded image has the bytes of a movie of its own to decode in.
             swf::ByteBudget budget;
-            return swf::DecodeJpeg(bytes.data(), bytes.size(), maxPixels, budget, out);
+            try {
+                return swf::DecodeJpeg(bytes.data(), bytes.size(), maxPixels, budget, out);
+            } catch (const swf::FormatError&) {
+                return false;
+            }
         });
         if (trace)
             player.SetTraceOutput([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
