@@ -1,6 +1,5 @@
 #include "flash/FlashBandWorker.h"
 
-#include "flash/FlashJpegDecoder.h"
 #include "framework/WinHandles.h"
 #include "swf/SwfRenderer.h"
 
@@ -88,12 +87,10 @@ CBandStatus CFlashBandWorker::Status() const
 
 void CFlashBandWorker::Run()
 {
-    // The decoder lives on this thread: it joins the thread's COM apartment.
-    std::unique_ptr<swf::JpegDecoder> jpeg = CreateWicJpegDecoder();
     std::unique_ptr<swf::Movie> movie;
     try {
         const std::vector<uint8_t> data = ReadMovieFile(m_options.strPath);
-        movie = swf::Movie::Load(data.data(), data.size(), jpeg.get(), swf::kMaxMovieBytes, &m_bStop);
+        movie = swf::Movie::Load(data.data(), data.size(), nullptr, swf::kMaxMovieBytes, &m_bStop);
     } catch (const swf::FormatError&) {
         // A movie that is missing or refused shows nothing and says nothing.
     } catch (const std::bad_alloc&) {

@@ -14,7 +14,7 @@ packages=(
   xvfb xauth fonts-liberation fonts-wine
   imagemagick
   clang libclang-rt-14-dev
-  libz-mingw-w64-dev zlib1g-dev libjpeg-dev
+  libz-mingw-w64-dev zlib1g-dev
 )
 command -v python3 >/dev/null 2>&1 || packages+=(python3)
 

@@ -1,6 +1,7 @@
 #include "swf/SwfMovie.h"
 
 #include "swf/SwfImage.h"
+#include "swf/SwfJpeg.h"
 #include "swf/SwfReader.h"
 #include "swf/SwfText.h"
 
@@ -428,7 +429,9 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
     }
     Bitmap bmp;
     const std::size_t room = std::min(kMaxBitmapPixels, m_bytes.Left() / sizeof(uint32_t));
-    if (m_jpeg && m_jpeg->Decode(stream.data(), stream.size(), room, bmp) && bmp.width > 0 && bmp.height > 0 &&
+    const bool decoded = m_jpeg ? m_jpeg->Decode(stream.data(), stream.size(), room, bmp)
+                                : DecodeJpeg(stream.data(), stream.size(), room, m_bytes, bmp);
+    if (decoded && bmp.width > 0 && bmp.height > 0 &&
         bmp.pixels.size() == static_cast<std::size_t>(bmp.width) * bmp.height) {
         CountPixels(bmp.width, bmp.height);
         if (code != kDefineBits && code != kDefineBitsJpeg2 && body.Remaining() > 0) {

@@ -20,9 +20,9 @@ struct Bitmap {
     std::vector<uint32_t> pixels;
 };
 
-// Decodes JPEG data (a complete stream, tables included) into opaque pixels. The host
-// implements it with the platform's codec; false for data it cannot decode or that would be
-// larger than `maxPixels`.
+// Decodes JPEG data (a complete stream, tables included) into opaque pixels in place of the
+// player's own decoder (tests use it to supply fixed pixels); false for data it cannot decode
+// or that would be larger than `maxPixels`.
 class JpegDecoder {
 public:
     virtual ~JpegDecoder() = default;
@@ -143,9 +143,9 @@ enum class CharacterKind : uint8_t { kShape, kMorph, kBitmap, kFont, kText, kBut
 class Movie {
 public:
     // Parses a whole file. Throws FormatError for a movie it refuses, among them one that
-    // would take more than `maxBytes`, or when `cancel` is set meanwhile; `jpeg` may be null
-    // (JPEG bitmaps then stay empty).
-    static std::unique_ptr<Movie> Load(const uint8_t* data, std::size_t size, JpegDecoder* jpeg,
+    // would take more than `maxBytes`, or when `cancel` is set meanwhile. JPEG bitmaps are
+    // decoded by the player's own decoder unless `jpeg` is given.
+    static std::unique_ptr<Movie> Load(const uint8_t* data, std::size_t size, JpegDecoder* jpeg = nullptr,
                                        std::size_t maxBytes = kMaxMovieBytes,
                                        const std::atomic<bool>* cancel = nullptr);
 

@@ -7,9 +7,9 @@
 // output on stderr, a line each.
 #include "formats/BitmapFileWriter.h"
 #include "swf/SwfImage.h"
+#include "swf/SwfJpeg.h"
 #include "swf/SwfPlayer.h"
 #include "swf/SwfRenderer.h"
-#include "tools/swfrender/JpegDecoder.h"
 
 #include <algorithm>
 #include <chrono>
@@ -74,8 +74,7 @@ int main(int argc, char** argv)
         return Fail(1, std::string("cannot read ") + argv[1]);
     try {
         const std::vector<uint8_t> data = swf::ReadMovieFile(argv[1]);
-        auto jpeg = MakePlatformJpegDecoder();
-        auto movie = swf::Movie::Load(data.data(), data.size(), jpeg.get());
+        auto movie = swf::Movie::Load(data.data(), data.size());
         const swf::Rect& s = movie->stage;
         if (width == 0) {
             width = std::max(1, (s.xMax - s.xMin + 10) / 20);
@@ -85,7 +84,7 @@ int main(int argc, char** argv)
             return Fail(1, "--size is out of range");
         swf::Player player(*movie, true);
         // Images that scripts load are files beside the movie (swfrender runs from its folder).
-        player.SetImageLoader([&jpeg](const std::string& url, std::size_t maxPixels, swf::Bitmap& out) {
+        player.SetImageLoader([](const std::string& url, std::size_t maxPixels, swf::Bitmap& out) {
             std::vector<uint8_t> bytes;
             try {
                 bytes = swf::ReadMovieFile(url);
@@ -96,7 +95,13 @@ int main(int argc, char** argv)
                 return swf::DecodePng(bytes.data(), bytes.size(), maxPixels, out);
             if (swf::IsGif(bytes.data(), bytes.size()))
                 return swf::DecodeGif(bytes.data(), bytes.size(), maxPixels, out);
-            return jpeg && jpeg->Decode(bytes.data(), bytes.size(), maxPixels, out);
+            // A loaded image has the bytes of a movie of its own to decode in.
+            swf::ByteBudget budget;
+            try {
+                return swf::DecodeJpeg(bytes.data(), bytes.size(), maxPixels, budget, out);
+            } catch (const swf::FormatError&) {
+                return false;
+            }
         });
         if (trace)
             player.SetTraceOutput([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
