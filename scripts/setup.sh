@@ -15,6 +15,7 @@ packages=(
   imagemagick
   clang libclang-rt-14-dev
   libz-mingw-w64-dev zlib1g-dev
+  python3-pil  # the reference corpus's comparison of images
 )
 command -v python3 >/dev/null 2>&1 || packages+=(python3)
 
