@@ -309,7 +309,7 @@ ApplyStatus ApplyCustomizationFolder(const std::string& base, const std::string&
     }
     // The installation's first change keeps its factory state first; a run that is rolled
     // back leaves no trace, not even that snapshot.
-    const bool bHadSnapshot = ::GetFileAttributesA(FactorySnapshotPath(base).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool bHadSnapshot = HasFactorySnapshot(base);
     const std::string snapshotFailure =
         plan.values.empty() && plan.images.empty() ? std::string() : KeepFactorySnapshot(base);
     if (!snapshotFailure.empty()) {

@@ -13,6 +13,8 @@ inline constexpr const char* kFactoryFolder = "\\Customization\\Backup\\Original
 
 // The snapshot file of the installation in base.
 std::string FactorySnapshotPath(const std::string& base);
+// True when the installation in base has its snapshot.
+bool HasFactorySnapshot(const std::string& base);
 
 // Called before every change of a value or an image of the installation in base: writes the
 // snapshot from the registry unless it exists, and never overwrites it. Costs one file

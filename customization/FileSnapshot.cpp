@@ -22,24 +22,29 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
     return true;
 }
 
-bool ReplaceWholeFile(const std::string& path, const std::string& bytes)
+unsigned long WriteWholeFileBeside(const std::string& path, const std::string& bytes, bool bReplaceExisting)
 {
     const std::string temp = path + ".new";
+    DWORD error = ERROR_SUCCESS;
     {
         CHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                    nullptr));
         DWORD written = 0;
         if (!file || !::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-            written != bytes.size() || !::FlushFileBuffers(file.Get())) {
-            file.Close();
-            ::DeleteFileA(temp.c_str());
-            return false;
-        }
+            written != bytes.size() || !::FlushFileBuffers(file.Get()))
+            error = ::GetLastError();
     }
-    if (::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    ::DeleteFileA(temp.c_str());
-    return false;
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (bReplaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (error == ERROR_SUCCESS && !::MoveFileExA(temp.c_str(), path.c_str(), flags))
+        error = ::GetLastError();
+    if (error != ERROR_SUCCESS)
+        ::DeleteFileA(temp.c_str());
+    return error;
+}
+
+bool ReplaceWholeFile(const std::string& path, const std::string& bytes)
+{
+    return WriteWholeFileBeside(path, bytes, true) == ERROR_SUCCESS;
 }
 
 CFileSnapshot::CFileSnapshot(const std::string& path) : m_strPath(path)

@@ -6,7 +6,11 @@
 
 // The whole file; false when it cannot be read (a missing file included).
 bool ReadWholeFile(const std::string& path, std::string& bytes);
-// Writes the file beside its place and then moves it there, so it is never half written.
+// Writes the file beside its place and then moves it there, so it is never half written; a
+// file already in its place is replaced only when bReplaceExisting says so. The system's error
+// code of the step that failed, or ERROR_SUCCESS (0).
+unsigned long WriteWholeFileBeside(const std::string& path, const std::string& bytes, bool bReplaceExisting);
+// The same, replacing what is there; true when the file was written.
 bool ReplaceWholeFile(const std::string& path, const std::string& bytes);
 
 class CFileSnapshot {
