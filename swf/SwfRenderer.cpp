@@ -74,12 +74,6 @@ bool AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, co
 
 }  // namespace
 
-Matrix ExactFitView(const Rect& stage, int w, int h)
-{
-    const double sw = std::max(1, stage.xMax - stage.xMin), sh = std::max(1, stage.yMax - stage.yMin);
-    return Matrix::Scale(w / sw, h / sh) * Matrix::Translate(-stage.xMin, -stage.yMin);
-}
-
 bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
 {
     m_pMovie = &player.GetMovie();

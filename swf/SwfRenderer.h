@@ -4,11 +4,9 @@
 
 #include "swf/SwfPlayer.h"
 #include "swf/SwfRaster.h"
+#include "swf/SwfStageView.h"
 
 namespace swf {
-
-// The stage (twips) stretched to a w x h pixel area.
-Matrix ExactFitView(const Rect& stage, int w, int h);
 
 class Renderer {
 public:

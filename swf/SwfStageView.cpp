@@ -59,4 +59,9 @@ Matrix StageView(const Rect& stage, ScaleMode mode, std::string_view align, int 
     return Matrix::Translate(x, y) * Matrix::Scale(scale, scale) * toOrigin;
 }
 
+Matrix ExactFitView(const Rect& stage, int w, int h)
+{
+    return StageView(stage, ScaleMode::ExactFit, {}, w, h);
+}
+
 }  // namespace swf

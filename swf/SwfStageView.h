@@ -22,4 +22,7 @@ ScaleMode ScaleModeNamed(std::string_view name);
 // R, or both ("TL", "BR"...), without regard to case; a side it does not name is centred.
 Matrix StageView(const Rect& stage, ScaleMode mode, std::string_view align, int w, int h);
 
+// The stage (twips) stretched to a w x h pixel area.
+Matrix ExactFitView(const Rect& stage, int w, int h);
+
 }  // namespace swf
