@@ -12,6 +12,14 @@ public:
     CGdiObject() = default;
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
+    // Ownership moves: the object left behind holds nothing.
+    CGdiObject(CGdiObject&& other) noexcept : m_h(other.Detach()) {}
+    CGdiObject& operator=(CGdiObject&& other) noexcept
+    {
+        if (this != &other)
+            Attach(other.Detach());
+        return *this;
+    }
     ~CGdiObject() { DeleteObject(); }
 
     void Attach(THandle h)

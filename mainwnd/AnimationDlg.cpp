@@ -13,6 +13,7 @@
 
 #include <climits>
 #include <cstring>
+#include <system_error>
 
 namespace {
 
@@ -42,6 +43,12 @@ constexpr int kGoTextY = 450;
 constexpr int kGoTextHeight = 30;
 constexpr int kGoButtonY = 452;
 
+// The background picture, with or without the maker's logo.
+std::string BackgroundName(bool bNoLogo)
+{
+    return bNoLogo ? "BkgdNoLg.bmp" : "BkgdLogo.bmp";
+}
+
 // A point font from an otherwise empty LOGFONT, for the window's device context.
 void CreateWindowFont(CFont& font, const CClientDC& dc, const char* faceName, int nTenthsOfPoint, LONG nWeight)
 {
@@ -67,6 +74,7 @@ CAnimationDlg::CAnimationDlg(CWnd* pParent) : CDialog(IDD_ANIMATION, pParent)
     RegisterShockwaveFlashClass();
     m_nSelectedCategory = 0;
     m_bNoLogo = true;
+    StartReadingArtwork();
     ReadMainTexts();
     ReadControlSettings();
     m_strSearchText.clear();
@@ -112,27 +120,36 @@ void CAnimationDlg::DoDataExchange(CDataExchange* pDX)
 
 BOOL CAnimationDlg::OnInitDialog()
 {
+    OnInitStepDone("window and controls made by the platform");
     // Binds the controls; the title, the hint and the sub-topic lines lose their template texts.
     CDialog::OnInitDialog();
+    OnInitStepDone("data exchange");
 
     m_strCurrentDir = GetCurrentDirectoryString();
 
     m_toolTip.Create(m_hWnd);
     m_toolTip.Activate(true);
+    OnInitStepDone("tooltip");
 
     ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, kWindowWidth, kWindowHeight, SWP_NOCOPYBITS);
+    OnInitStepDone("window placed and sized");
     LayOutControls();
+    OnInitStepDone("layout");
     LoadArtwork();
+    OnInitStepDone("artwork");
     m_flash.SetMovie(m_strCurrentDir + "\\images\\corvane.swf");
+    OnInitStepDone("movie");
 
     ApplyIndent(m_settings.m_nTopLevelIndent);
     ApplyFonts();
+    OnInitStepDone("fonts");
     ApplyTexts();
     // The layout sized the Go text for the template's text; size it for the one it shows now.
     SizeGoText();
 
     FillSubTopicLines(1);
     ConnectFields();
+    OnInitStepDone("texts and fields");
     return TRUE;
 }
 
@@ -214,41 +231,73 @@ void CAnimationDlg::SizeGoText()
     }
 }
 
+std::string CAnimationDlg::ImagesFolder()
+{
+    return GetCurrentDirectoryString() + "\\images\\";
+}
+
+void CAnimationDlg::StartReadingArtwork()
+{
+    m_strArtworkFolder = ImagesFolder();
+    m_bArtworkNoLogo = m_bNoLogo;
+    try {
+        m_artworkReading = std::async(std::launch::async, &CAnimationDlg::ReadArtwork, m_strArtworkFolder, m_bNoLogo);
+    } catch (const std::system_error&) {
+        // No thread to spare: initialisation reads the pictures itself.
+    }
+}
+
+CAnimationDlg::CArtwork CAnimationDlg::ReadArtwork(const std::string& images, bool bNoLogo)
+{
+    CArtwork artwork;
+    LoadBitmapFile(artwork.m_bmpBackground, images + BackgroundName(bNoLogo));
+    LoadBitmapFile(artwork.m_bmpLeftImage, images + SideImageName(0));
+    LoadBitmapFile(artwork.m_bmpCenterRest, images + "cntrRest.bmp");
+    for (size_t i = 0; i < artwork.m_bmpCategoryRest.size(); ++i) {
+        const std::string number = std::to_string(i + 1);
+        LoadBitmapFile(artwork.m_bmpCategoryRest[i], images + "L" + number + "Rest.bmp");
+        LoadBitmapFile(artwork.m_bmpCategoryHigh[i], images + "L" + number + "High.bmp");
+    }
+    for (size_t i = 0; i < artwork.m_bmpWebLinkIcon.size(); ++i) {
+        const int nIcon = static_cast<int>(i) + 1;
+        LoadBitmapFile(artwork.m_bmpWebLinkIcon[i], images + WebLinkIconName(nIcon));
+        LoadBitmapFile(artwork.m_bmpWebLinkIconHigh[i], images + WebLinkHighlightName(nIcon));
+    }
+    LoadBitmapFile(artwork.m_bmpMinimize, images + "minimize.bmp");
+    LoadBitmapFile(artwork.m_bmpClose, images + "close.bmp");
+    LoadBitmapFile(artwork.m_bmpGoRest, images + "gobtn_re.bmp");
+    LoadBitmapFile(artwork.m_bmpGoHigh, images + "gobtn_hi.bmp");
+    return artwork;
+}
+
 void CAnimationDlg::LoadArtwork()
 {
-    const std::string images = GetCurrentDirectoryString() + "\\images\\";
+    // The pictures read since construction serve when the folder and the background choice
+    // are still those they were read for; otherwise they are read again here.
+    const std::string images = ImagesFolder();
+    if (m_artworkReading.valid()) {
+        m_artwork = m_artworkReading.get();
+        if (images != m_strArtworkFolder)
+            m_artwork = ReadArtwork(images, m_bNoLogo);
+        else if (m_bNoLogo != m_bArtworkNoLogo)
+            LoadBitmapFile(m_artwork.m_bmpBackground, images + BackgroundName(m_bNoLogo));
+    } else {
+        m_artwork = ReadArtwork(images, m_bNoLogo);
+    }
 
-    LoadBitmapFile(m_artwork.m_bmpBackground, images + (m_bNoLogo ? "BkgdNoLg.bmp" : "BkgdLogo.bmp"));
-
-    LoadBitmapFile(m_artwork.m_bmpLeftImage, images + SideImageName(0));
     ::SendMessageA(m_wndLeftImage.m_hWnd, STM_SETIMAGE, IMAGE_BITMAP,
                    reinterpret_cast<LPARAM>(m_artwork.m_bmpLeftImage.GetSafeHandle()));
-    LoadBitmapFile(m_artwork.m_bmpCenterRest, images + "cntrRest.bmp");
     ::SendMessageA(m_wndCenterImage.m_hWnd, STM_SETIMAGE, IMAGE_BITMAP,
                    reinterpret_cast<LPARAM>(m_artwork.m_bmpCenterRest.GetSafeHandle()));
-
-    for (size_t i = 0; i < m_wndCategory.size(); ++i) {
-        const std::string number = std::to_string(i + 1);
-        LoadBitmapFile(m_artwork.m_bmpCategoryRest[i], images + "L" + number + "Rest.bmp");
-        LoadBitmapFile(m_artwork.m_bmpCategoryHigh[i], images + "L" + number + "High.bmp");
+    for (size_t i = 0; i < m_wndCategory.size(); ++i)
         m_wndCategory[i].SetBitmaps(&m_artwork.m_bmpCategoryRest[i], &m_artwork.m_bmpCategoryHigh[i]);
-    }
-    for (size_t i = 0; i < m_wndWebLinkIcon.size(); ++i) {
-        const int nIcon = static_cast<int>(i) + 1;
-        LoadBitmapFile(m_artwork.m_bmpWebLinkIcon[i], images + WebLinkIconName(nIcon));
-        LoadBitmapFile(m_artwork.m_bmpWebLinkIconHigh[i], images + WebLinkHighlightName(nIcon));
+    for (size_t i = 0; i < m_wndWebLinkIcon.size(); ++i)
         m_wndWebLinkIcon[i].SetBitmaps(&m_artwork.m_bmpWebLinkIcon[i], &m_artwork.m_bmpWebLinkIconHigh[i]);
-    }
     // The web-link texts are text only.
     for (CBitmapStatic& text : m_wndWebLinkText)
         text.SetBitmaps(nullptr, nullptr);
-
-    LoadBitmapFile(m_artwork.m_bmpMinimize, images + "minimize.bmp");
     m_wndMinimize.SetBitmaps(&m_artwork.m_bmpMinimize, &m_artwork.m_bmpMinimize);
-    LoadBitmapFile(m_artwork.m_bmpClose, images + "close.bmp");
     m_wndClose.SetBitmaps(&m_artwork.m_bmpClose, &m_artwork.m_bmpClose);
-    LoadBitmapFile(m_artwork.m_bmpGoRest, images + "gobtn_re.bmp");
-    LoadBitmapFile(m_artwork.m_bmpGoHigh, images + "gobtn_hi.bmp");
     m_wndGoButton.SetBitmaps(&m_artwork.m_bmpGoRest, &m_artwork.m_bmpGoHigh);
 
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));

@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <array>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -97,12 +98,20 @@ protected:
     const MessageMap* GetMessageMap() const override;
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // Told when each step of the initialisation is done, by a short name; the benchmark times
+    // the steps with it.
+    virtual void OnInitStepDone(const char* /*pszStep*/) {}
 
     // Building the replica (AnimationDlg.cpp).
     void LayOutControls();
     void AddLayoutMoves();
     void SizeGoText();
+    void StartReadingArtwork();
     void LoadArtwork();
+    // The installation's images folder, ending in a backslash.
+    static std::string ImagesFolder();
+    // Reads every picture of the replica from the images folder (ending in a backslash).
+    static CArtwork ReadArtwork(const std::string& imagesFolder, bool bNoLogo);
     void ApplyFonts();
     // Gives the fields their text colours and their hover handlers.
     void ConnectFields();
@@ -171,6 +180,11 @@ private:
     std::string m_strCurrentDir;
     HICON m_hIcon = nullptr;
     CArtwork m_artwork;
+    // The pictures are read on a thread of their own from construction on, while the window
+    // is being made; initialisation takes them if they are still the ones it would read.
+    std::future<CArtwork> m_artworkReading;
+    std::string m_strArtworkFolder;
+    bool m_bArtworkNoLogo = true;
     CFonts m_fonts;
 
     // The controls, bound when the window opens.

@@ -8,7 +8,6 @@
 #include "config/TextFields.h"
 #include "controls/BitmapFile.h"
 #include "formats/TextCase.h"
-#include "framework/CurrentDirectory.h"
 
 namespace {
 
@@ -43,7 +42,7 @@ void CAnimationDlg::ReloadFieldText(int nField)
 
 void CAnimationDlg::ReloadArtwork(int nImage)
 {
-    const std::string images = GetCurrentDirectoryString() + "\\images\\";
+    const std::string images = ImagesFolder();
     if (nImage >= 1 && nImage <= 4) {
         // The icon control keeps pointing at the same bitmap objects.
         LoadBitmapFile(m_artwork.m_bmpWebLinkIcon[nImage - 1], images + WebLinkIconName(nImage));

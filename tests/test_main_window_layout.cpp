@@ -204,6 +204,23 @@ TEST_F(MainWindowLayoutTest, SmallBackgroundIsTiledAndAMissingOneLeavesBlack)
     EXPECT_TRUE(m_boxes.m_boxes.empty()) << "a missing picture is not reported";
 }
 
+TEST_F(MainWindowLayoutTest, PicturesComeFromTheFolderCurrentWhenTheWindowOpens)
+{
+    // The window begins reading its pictures when it is constructed; a folder changed before
+    // it opens is the one it shows.
+    CScratchDirectory other;
+    CopySampleImages(other.Path());
+    ASSERT_TRUE(::CopyFileA((other.Path() + "\\images\\Image1.bmp").c_str(),
+                            (other.Path() + "\\images\\BkgdNoLg.bmp").c_str(), FALSE));
+    ASSERT_TRUE(::SetCurrentDirectoryA(m_base.Path().c_str()));
+    Check([](HWND, CAnimationDlg& dlg) {
+        BITMAP bm{};
+        ASSERT_TRUE(dlg.GetArtwork().m_bmpBackground.GetBitmap(bm));
+        EXPECT_EQ(72, bm.bmWidth);
+    }, [&](CAnimationDlg&) { ASSERT_TRUE(::SetCurrentDirectoryA(other.Path().c_str())); });
+    ::SetCurrentDirectoryA(m_base.Path().c_str());
+}
+
 TEST_F(MainWindowLayoutTest, MissingPicturesLeaveTheirFieldsEmpty)
 {
     const std::string images = ImagesDirectory();
