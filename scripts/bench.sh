@@ -1,13 +1,28 @@
 #!/usr/bin/env bash
 # Builds everything and runs the benchmarks (tools/benchmark: the main window, the field
 # editors, the band animation) under Xvfb, in the X11 test prefix, then the SWF core's native
-# benchmark; prints their figures. Extra arguments go to each benchmark (number of runs).
+# benchmark; prints their figures. Where this machine runs 32-bit programs, the main window's
+# benchmark runs a second time as the release runs: built 32-bit and optimised like the
+# release (build/i686-bench), starting the release program itself. Extra arguments go to each
+# benchmark (number of runs).
 # Fails when a benchmark fails or prints no figures.
 # Do not run it while scripts/test.sh runs: both use the prefix's registry.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 bash "$NB_ROOT/scripts/build.sh" >/dev/null
+
+# The release's code with the benchmarks beside it, where 32-bit programs run.
+bench32=$NB_ROOT/build/i686-bench
+if "$NB_ROOT/tools/i386-probe" --wine >/dev/null; then
+  nb_configure "$NB_ROOT" "$bench32" \
+    -DCMAKE_TOOLCHAIN_FILE="$NB_ROOT/cmake/toolchain-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DNB_BUILD_WALKTHROUGH=OFF -DNB_WERROR=OFF >/dev/null
+  cmake --build "$bench32" --target bench_main_window >/dev/null
+else
+  echo "NOTE: the release's own benchmark is SKIPPED: this machine cannot run 32-bit programs." >&2
+  bench32=
+fi
 
 for bench in "$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe" \
   "$NB_BUILD64/bench_animation.exe"; do
@@ -24,10 +39,17 @@ nb_start_wineserver "$prefix" "$NB_XVFB_DISPLAY"
 # Output goes to a file: Wine's helper processes must not hold a pipe open.
 log=$(mktemp "${TMPDIR:-/tmp}/bench.XXXXXX")
 status=0
-for bench in "$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe" \
-  "$NB_BUILD64/bench_animation.exe"; do
+benches=("$NB_BUILD64/bench_main_window.exe" "$NB_BUILD64/bench_field_editors.exe" "$NB_BUILD64/bench_animation.exe")
+[ -z "$bench32" ] || benches+=("$bench32/bench_main_window.exe")
+for bench in "${benches[@]}"; do
   bench_status=0
-  DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$bench" "$@" </dev/null >"$log" 2>&1 || bench_status=$?
+  program=
+  if [ -n "$bench32" ] && [ "$bench" = "$bench32/bench_main_window.exe" ]; then
+    echo "== the release build: its code 32-bit and optimised, and $NB_BUILD32/NbCustomize.exe started"
+    program=$NB_BUILD32/NbCustomize.exe
+  fi
+  NB_PROGRAM_UNDER_TEST=$program DISPLAY=$NB_XVFB_DISPLAY WINEPREFIX=$prefix wine "$bench" "$@" </dev/null >"$log" 2>&1 ||
+    bench_status=$?
   if ! grep -v '^[0-9a-f]*:err:\|^[0-9a-f]*:fixme:' "$log"; then
     echo "error: $(basename "$bench") printed no figures" >&2
     [ "$bench_status" -ne 0 ] || bench_status=1

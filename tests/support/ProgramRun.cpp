@@ -34,28 +34,35 @@ CProgramRun::~CProgramRun()
     }
 }
 
+namespace {
+
+struct CWindowSearch {
+    DWORD processId;
+    const std::function<bool(HWND)>* test;
+    HWND found;
+};
+
+// A visible, enabled window of the process that passes the test ends the search.
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<CWindowSearch*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == search->processId && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd) && (*search->test)(hwnd)) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 HWND CProgramRun::WaitForWindow(const std::function<bool(HWND)>& test, DWORD timeoutMs)
 {
-    struct Search {
-        DWORD processId;
-        const std::function<bool(HWND)>* test;
-        HWND found;
-    };
     const DWORD start = ::GetTickCount();
     for (;;) {
-        Search search{m_processId, &test, nullptr};
-        ::EnumWindows(
-            [](HWND hwnd, LPARAM lParam) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lParam);
-                DWORD pid = 0;
-                ::GetWindowThreadProcessId(hwnd, &pid);
-                if (pid == s->processId && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd) && (*s->test)(hwnd)) {
-                    s->found = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        CWindowSearch search{m_processId, &test, nullptr};
+        ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found)
             return search.found;
         if (::GetTickCount() - start > timeoutMs || ::WaitForSingleObject(m_process.Get(), 0) != WAIT_TIMEOUT)
