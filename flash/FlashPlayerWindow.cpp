@@ -204,6 +204,10 @@ void CFlashPlayerWindow::Draw(HDC hdc)
                 const uint32_t inv = 255 - (src >> 24);
                 if (inv == 255)
                     continue;
+                if (inv == 0) {
+                    m_pBackBits[i] = src & 0x00FFFFFF;  // opaque: the movie's pixel as it is
+                    continue;
+                }
                 const uint32_t d = m_pBackBits[i];
                 auto ch = [&](int shift) {
                     return std::min<uint32_t>(255, (src >> shift & 255) + ((d >> shift & 255) * inv + 127) / 255)
