@@ -136,7 +136,7 @@ std::string CApplyRun::ValidateValues(const std::vector<nb::reg::CustomizationVa
             result = ReadRegistryValueImage(key.Get(), value.name.c_str(), before);
         // The assistant's keys must be there; only the administrator's own key may be made.
         if (result != ERROR_SUCCESS && !(result == ERROR_FILE_NOT_FOUND && section.root == Root::CurrentUser))
-            return "cannot read [" + section.header + "] on this machine: " + SystemErrorText(result);
+            return "cannot read [" + section.header + "] on this machine: " + SystemReason(result);
         WarnAboutMissingFile(value);
         const bool same = before.bExists && before.type == REG_SZ && std::string(before.bytes.c_str()) == value.text;
         if (!same)
@@ -197,7 +197,7 @@ bool CApplyRun::ApplyValue(const ValueChange& change)
     if (result == ERROR_SUCCESS)
         result = WriteRegistryString(key.Get(), change.name.c_str(), change.text);
     if (result != ERROR_SUCCESS) {
-        m_report("failed: cannot set [" + section.header + "] \"" + change.name + "\": " + SystemErrorText(result));
+        m_report("failed: cannot set [" + section.header + "] \"" + change.name + "\": " + SystemReason(result));
         return false;
     }
     m_changedValues.push_back(&change);

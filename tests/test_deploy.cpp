@@ -2,6 +2,7 @@
 // build): /export and /apply in their own processes, the registry view both builds use, the
 // round trip from a reference installation, refusals that change nothing and roll-backs.
 #include "config/RegistrySchema.h"
+#include "customization/CustomizationFolder.h"
 #include "formats/ExportLayout.h"
 #include "framework/WinHandles.h"
 #include "tests/support/TestEnvironment.h"
@@ -272,6 +273,17 @@ TEST_F(DeployTest, RefusalsChangeNothing)
         }
         EXPECT_EQ(before, Snapshot(m_target.Path())) << refusal.what;
     }
+}
+
+TEST_F(DeployTest, AnAssistantKeyMissingHereIsNamedWithTheSystemsReasonOnOneLine)
+{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, RegKeys::Categories[2]);
+    CommandResult result = RunProgram("/apply \"" + m_folder + "\"", m_target.Path());
+    EXPECT_EQ(1u, result.exitCode);
+    EXPECT_TRUE(Contains(result.output, "\r\nrefused: cannot read [HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\"
+                                        "Access Nimbook II\\Control\\HLXBUT03] on this machine: " +
+                                        SystemReason(ERROR_FILE_NOT_FOUND) + "\r\nrefused: nothing was changed\r\n"))
+        << result.output;
 }
 
 TEST_F(DeployTest, SwitchesInAnyOrderAndTheUsageForAnythingElse)
