@@ -924,6 +924,10 @@ bool Vm::GetFieldProperty(const Field& field, const std::string& name, Value& ou
         out = Str(field.text);
         return true;
     }
+    if (name == "autoSize") {
+        out = Str(field.autoSize);
+        return true;
+    }
     for (const FieldFlag& f : kFieldFlags)
         if (name == f.name) {
             out = Value::Bool(field.*f.member);
@@ -948,6 +952,10 @@ bool Vm::SetFieldProperty(DisplayObject& d, const std::string& name, const Value
         next.text = ToString(value);
         // HTML only in a field that takes it.
         next.markup = name == "htmlText" && next.html;
+    } else if (name == "autoSize") {
+        // true stands for "left", false and anything unknown for "none".
+        const std::string mode = value.type == Value::kBool ? (ToBool(value) ? "left" : "none") : ToString(value);
+        next.autoSize = mode == "left" || mode == "right" || mode == "center" ? mode : "none";
     } else if (auto flag = std::find_if(std::begin(kFieldFlags), std::end(kFieldFlags),
                                         [&](const FieldFlag& f) { return name == f.name; });
                flag != std::end(kFieldFlags)) {

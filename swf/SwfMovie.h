@@ -85,7 +85,9 @@ struct TextRun {
 struct Text {
     Matrix matrix;
     std::vector<TextRun> runs;
-    // A text field's box, and the border and background drawn there.
+    // A text field's box, and the border and background drawn there; the glyphs of a field
+    // that does not fit its box to its text show only inside the box.
+    bool clipToBox = false;
     Rect box;
     bool border = false, background = false;
     Rgba borderColor{0, 0, 0, 255}, backgroundColor{255, 255, 255, 255};
@@ -100,6 +102,9 @@ struct Field {
     bool outlines = false;  // drawn in its embedded font; else in the fallback font
     bool border = false, background = false;
     Rgba borderColor{0, 0, 0, 255}, backgroundColor{255, 255, 255, 255};
+    // "none", or how a field that fits its box to its text keeps its place ("left", "right",
+    // "center"); such a field shows all of its text.
+    std::string autoSize = "none";
     uint16_t fontId = 0;
     std::string face;   // a font's name that stands in for `fontId`
     double size = 240;  // twips

@@ -168,8 +168,9 @@ void Rasterizer::Sweep(int width, int height, bool nonZero, RowFn&& row)
     int32_t yMax = 0;
     for (const Edge& e : m_edges)
         yMax = std::max(yMax, e.y1);
-    const int rowFirst = std::max(0, FloorDiv256(m_edges.front().y0));
-    const int rowLast = std::min(height - 1, FloorDiv256(yMax));
+    const int rowFirst = std::max({0, m_windowY0, FloorDiv256(m_edges.front().y0)});
+    const int rowLast = std::min({height - 1, m_windowY1, FloorDiv256(yMax)});
+    const int columnFirst = std::max(0, m_windowX0), columnLast = std::min(width - 1, m_windowX1);
 
     std::vector<const Edge*> active;
     std::vector<std::pair<int32_t, int>> crossings;
@@ -197,8 +198,8 @@ void Rasterizer::Sweep(int width, int height, bool nonZero, RowFn&& row)
                 if (!inside)
                     continue;
                 // Pixels whose sample x*256 + sampleX lies in [xa, xb).
-                const int x0 = std::max(0, FloorDiv256(crossings[i].first - sampleX + 255));
-                const int x1 = std::min(width - 1, FloorDiv256(crossings[i + 1].first - sampleX - 1));
+                const int x0 = std::max(columnFirst, FloorDiv256(crossings[i].first - sampleX + 255));
+                const int x1 = std::min(columnLast, FloorDiv256(crossings[i + 1].first - sampleX - 1));
                 if (x0 > x1)
                     continue;
                 if (!m_spans[s].empty() && m_spans[s].back().x1 + 1 >= x0)
@@ -212,6 +213,14 @@ void Rasterizer::Sweep(int width, int height, bool nonZero, RowFn&& row)
         if (xMax >= xMin)
             row(y, xMin, xMax, m_spans);
     }
+}
+
+void Rasterizer::SetWindow(int x0, int y0, int x1, int y1)
+{
+    m_windowX0 = x0;
+    m_windowY0 = y0;
+    m_windowX1 = x1;
+    m_windowY1 = y1;
 }
 
 void Rasterizer::Fill(SampleCanvas& canvas, bool nonZero, const Paint& paint, const Mask* mask)

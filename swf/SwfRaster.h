@@ -8,6 +8,7 @@
 #include "swf/SwfMovie.h"
 #include "swf/SwfTypes.h"
 
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -72,6 +73,9 @@ public:
     // steps: each sample row visits the edges that cross it, each pixel of the outlines' box
     // may be painted.
     std::size_t SweepCost(int width, int height) const;
+    // Limits painting to the pixels x0..x1, y0..y1 (inclusive) until the window is cleared.
+    void SetWindow(int x0, int y0, int x1, int y1);
+    void ClearWindow() { SetWindow(0, 0, INT_MAX, INT_MAX); }
 
 private:
     struct Edge {
@@ -89,6 +93,7 @@ private:
     std::vector<Edge> m_edges;
     std::vector<Span> m_spans[kMaxSamples];
     int m_nSamples = kMaxSamples;
+    int m_windowX0 = 0, m_windowY0 = 0, m_windowX1 = INT_MAX, m_windowY1 = INT_MAX;
 };
 
 // Paints.

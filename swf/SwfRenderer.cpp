@@ -12,6 +12,12 @@ namespace {
 // More masks than this at once are ignored (each costs a canvas-sized buffer).
 constexpr int kMaxActiveMasks = 8;
 
+// A pixel coordinate held within what an int holds (a NaN gives 0).
+int ClampToInt(double v)
+{
+    return std::isnan(v) ? 0 : static_cast<int>(std::clamp(v, -1e9, 1e9));
+}
+
 // The stroke of one line style: its edges joined into paths where one ends where the next
 // starts. In `device` mode the points are mapped to pixels first and moved onto the pixel grid
 // (a line of a whole number of pixels stays crisp); otherwise the outline is built in the
@@ -134,19 +140,8 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
         Mask scrollMask;
         if (object.hasScrollRect) {
             const Rect& r = object.scrollRect;
-            if (t.canvas && StartMask(t, scrollMask)) {
-                const double w = r.xMax - r.xMin, h = r.yMax - r.yMin;
-                const double corners[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
-                m_raster.Reset();
-                for (int i = 0; i < 4; ++i) {
-                    double x0, y0, x1, y1;
-                    om.Apply(corners[i][0], corners[i][1], x0, y0);
-                    om.Apply(corners[(i + 1) % 4][0], corners[(i + 1) % 4][1], x1, y1);
-                    m_raster.AddLine(x0, y0, x1, y1);
-                }
-                FillWith(FillStyle{}, om, CxForm{}, Target{nullptr, &scrollMask, inner.clip, t.width, t.height}, true);
+            if (t.canvas && ClipTo(Rect{.xMax = r.xMax - r.xMin, .yMax = r.yMax - r.yMin}, om, t, scrollMask))
                 inner.clip = &scrollMask;
-            }
             om = om * Matrix::Translate(-r.xMin, -r.yMin);
         }
         if (object.clipDepth > 0) {
@@ -171,6 +166,22 @@ bool Renderer::StartMask(const Target& t, Mask& mask)
     if (!m_work.Take(t.canvas->samples.size()))
         return false;
     mask.assign(t.canvas->samples.size(), 0);
+    return true;
+}
+
+bool Renderer::ClipTo(const Rect& r, const Matrix& m, const Target& t, Mask& mask)
+{
+    if (!StartMask(t, mask))
+        return false;
+    const int32_t corners[4][2] = {{r.xMin, r.yMin}, {r.xMax, r.yMin}, {r.xMax, r.yMax}, {r.xMin, r.yMax}};
+    m_raster.Reset();
+    for (int i = 0; i < 4; ++i) {
+        double x0, y0, x1, y1;
+        m.Apply(corners[i][0], corners[i][1], x0, y0);
+        m.Apply(corners[(i + 1) % 4][0], corners[(i + 1) % 4][1], x1, y1);
+        m_raster.AddLine(x0, y0, x1, y1);
+    }
+    FillWith(FillStyle{}, m, CxForm{}, Target{nullptr, &mask, t.clip, t.width, t.height}, true);
     return true;
 }
 
@@ -219,10 +230,31 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
     }
 }
 
-void Renderer::DrawText(const Text& text, const Matrix& m, const CxForm& cx, const Target& t)
+void Renderer::DrawText(const Text& text, const Matrix& m, const CxForm& cx, const Target& target)
 {
     const Matrix tm = m * text.matrix;
-    DrawFieldBox(text, tm, cx, t);
+    DrawFieldBox(text, tm, cx, target);
+    // Drawn, a field shows its text only inside its box (as a mask, all of its glyphs count):
+    // an upright box as the rasterizer's window of whole pixels (their centres inside), a turned
+    // one as a mask.
+    Target t = target;
+    Mask boxMask;
+    struct CWindow {
+        Rasterizer& raster;
+        ~CWindow() { raster.ClearWindow(); }
+    } window{m_raster};
+    if (text.clipToBox && t.canvas) {
+        if (tm.b == 0 && tm.c == 0) {
+            double x0, y0, x1, y1;
+            tm.Apply(text.box.xMin, text.box.yMin, x0, y0);
+            tm.Apply(text.box.xMax, text.box.yMax, x1, y1);
+            auto first = [](double a, double b) { return ClampToInt(std::ceil(std::min(a, b) - 0.5)); };
+            auto last = [](double a, double b) { return ClampToInt(std::ceil(std::max(a, b) - 0.5) - 1); };
+            m_raster.SetWindow(first(x0, x1), first(y0, y1), last(x0, x1), last(y0, y1));
+        } else if (ClipTo(text.box, tm, target, boxMask)) {
+            t.clip = &boxMask;
+        }
+    }
     for (const TextRun& run : text.runs) {
         auto it = m_pMovie->fonts.find(run.fontId);
         if (!run.fallback && it == m_pMovie->fonts.end())

@@ -42,7 +42,11 @@ private:
     void DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, const Target& t, const Rgba* textColor);
     // An empty mask the size of the target's canvas, once the frame paid for it.
     bool StartMask(const Target& t, Mask& mask);
-    // A text's glyphs, and a field's border and background.
+    // The target's clip narrowed to a rectangle under a matrix, in a new mask; false when the
+    // frame cannot pay for the mask.
+    bool ClipTo(const Rect& r, const Matrix& m, const Target& t, Mask& mask);
+    // A text's glyphs, and a field's border and background; a field's glyphs show only inside
+    // its box.
     void DrawText(const Text& text, const Matrix& m, const CxForm& cx, const Target& t);
     void DrawFieldBox(const Text& text, const Matrix& m, const CxForm& cx, const Target& t);
     // Pays for sweeping the rasterizer's outlines over the target; when collecting a mask,

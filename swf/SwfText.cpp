@@ -454,6 +454,8 @@ Field ReadEditText(Reader& body)
     f.html = f.markup = flags2 & 0x02;
     f.outlines = flags2 & 0x01;
     f.border = f.background = flags2 & 0x08;
+    if (flags2 & 0x40)
+        f.autoSize = "left";
     if (flags & 0x01)
         f.fontId = body.U16();
     if (flags2 & 0x80)
@@ -480,6 +482,7 @@ Field ReadEditText(Reader& body)
 Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, ByteBudget& bytes)
 {
     Text text;
+    text.clipToBox = field.autoSize == "none";
     text.box = field.box;
     text.border = field.border;
     text.background = field.background;

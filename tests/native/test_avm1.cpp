@@ -215,6 +215,17 @@ TEST(Avm1Timeline, TextFieldsTakeTheirTextFromScripts)
     EXPECT_EQ("Hi", p.frames[0]);
     ASSERT_TRUE(p.At(1).field);
     EXPECT_EQ(2u, p.At(1).field->text.runs.at(0).glyphs.size());
+    EXPECT_TRUE(p.At(1).field->text.clipToBox);
+
+    // A field that fits its box to its text shows all of it: true stands for "left".
+    for (const auto& [value, shown] : {std::pair{"true", "left"}, {"'center'", "center"}, {"'sideways'", "none"}}) {
+        p = Play(field + PlaceObject2(Named(1, 3, "t")) +
+                 DoAction(Asm(std::string("push 't'; getvar; push 'autoSize', ") + value +
+                              "; set; push 't'; getvar; push 'autoSize'; get; trace")) +
+                 ShowFrame());
+        EXPECT_EQ(shown, p.frames[0]) << value;
+        EXPECT_EQ(std::string(shown) == "none", p.At(1).field->text.clipToBox) << value;
+    }
 
     // A field made by script: 30 x 20 pixels at (5, 5), with a magenta border, then 40 wide.
     p = Play(DoAction(Asm("push 20, 30, 5, 5, 1, 'f', 6, '_root'; getvar; push 'createTextField'; callmethod; pop; "

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace swftest;
 
 namespace {
@@ -218,6 +220,14 @@ TEST(SwfRender, TextFieldsLayOutTheirText)
     ExpectPixels(Render(field + PlaceObject2({1, 1})),
                  {{0, 0, 0xFF000000}, {60, 30, 0xFF000000}, {30, 30, 0xFFFFFFFF}, {8, 30, kBlue}, {8, 8, 0xFFFFFFFF}},
                  "device text");
+    // The same text in a field 30 pixels high: the "I" shows down to the box's edge only, unless
+    // the field fits its box to its text.
+    for (const auto& [flags2, below, what] : {std::tuple{0x08, kNone, "text beyond its box"},
+                                              std::tuple{0x48, kBlue, "a field sized to its text"}}) {
+        const Bytes low = Tag(37, U16(1) + Rect(0, 1200, 0, 600) + Bytes{0x85, static_cast<uint8_t>(flags2)} + U16(0) +
+                                      U16(800) + Rgba(0, 0, 255) + Str("") + Str("I"));
+        ExpectPixels(Render(low + PlaceObject2({1, 1})), {{8, 25, kBlue}, {8, 35, below}}, what);
+    }
 }
 
 TEST(SwfRender, TextMorphColourTransformAndMask)
