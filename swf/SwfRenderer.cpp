@@ -140,7 +140,7 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
         Mask scrollMask;
         if (object.hasScrollRect) {
             const Rect& r = object.scrollRect;
-            if (t.canvas && ClipTo(Rect{.xMax = r.xMax - r.xMin, .yMax = r.yMax - r.yMin}, om, t, scrollMask))
+            if (t.canvas && ClipTo(Rect{.xMax = r.xMax - r.xMin, .yMax = r.yMax - r.yMin}, om, inner, scrollMask))
                 inner.clip = &scrollMask;
             om = om * Matrix::Translate(-r.xMin, -r.yMin);
         }
