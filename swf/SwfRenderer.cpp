@@ -230,30 +230,25 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
     }
 }
 
-void Renderer::DrawText(const Text& text, const Matrix& m, const CxForm& cx, const Target& target)
+void Renderer::DrawText(const Text& text, const Matrix& m, const CxForm& cx, const Target& t)
 {
     const Matrix tm = m * text.matrix;
-    DrawFieldBox(text, tm, cx, target);
-    // Drawn, a field shows its text only inside its box (as a mask, all of its glyphs count):
-    // an upright box as the rasterizer's window of whole pixels (their centres inside), a turned
-    // one as a mask.
-    Target t = target;
-    Mask boxMask;
+    DrawFieldBox(text, tm, cx, t);
+    // Drawn, an upright field shows its text only inside its box (as a mask, all of its glyphs
+    // count): the rasterizer's window is the box's whole pixels (their centres inside). A turned
+    // field is not clipped: a mask the size of the canvas for each would soon use up the frame's
+    // budget.
     struct CWindow {
         Rasterizer& raster;
         ~CWindow() { raster.ClearWindow(); }
     } window{m_raster};
-    if (text.clipToBox && t.canvas) {
-        if (tm.b == 0 && tm.c == 0) {
-            double x0, y0, x1, y1;
-            tm.Apply(text.box.xMin, text.box.yMin, x0, y0);
-            tm.Apply(text.box.xMax, text.box.yMax, x1, y1);
-            auto first = [](double a, double b) { return ClampToInt(std::ceil(std::min(a, b) - 0.5)); };
-            auto last = [](double a, double b) { return ClampToInt(std::ceil(std::max(a, b) - 0.5) - 1); };
-            m_raster.SetWindow(first(x0, x1), first(y0, y1), last(x0, x1), last(y0, y1));
-        } else if (ClipTo(text.box, tm, target, boxMask)) {
-            t.clip = &boxMask;
-        }
+    if (text.clipToBox && t.canvas && tm.b == 0 && tm.c == 0) {
+        double x0, y0, x1, y1;
+        tm.Apply(text.box.xMin, text.box.yMin, x0, y0);
+        tm.Apply(text.box.xMax, text.box.yMax, x1, y1);
+        auto first = [](double a, double b) { return ClampToInt(std::ceil(std::min(a, b) - 0.5)); };
+        auto last = [](double a, double b) { return ClampToInt(std::ceil(std::max(a, b) - 0.5) - 1); };
+        m_raster.SetWindow(first(x0, x1), first(y0, y1), last(x0, x1), last(y0, y1));
     }
     for (const TextRun& run : text.runs) {
         auto it = m_pMovie->fonts.find(run.fontId);
