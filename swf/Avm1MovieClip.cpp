@@ -551,8 +551,9 @@ void Vm::InstallMovieClip()
         const Value t = Arg(args, 0);
         if (!d || !t.IsObject())
             return Value{};
+        // Only the object's own fields count: one it inherits leaves the channel as it is.
         for (int i = 0; i < 8; ++i) {
-            if (!vm.HasProperty(*t.o, kFields[i]))
+            if (!t.o->Find(vm.Key(kFields[i])))
                 continue;
             const double n = vm.ToNumber(vm.Get(t, kFields[i]));
             const int32_t v = std::isfinite(n) ? static_cast<int32_t>(std::clamp(n, -32768.0, 32767.0) * (i < 4 ? 2.56 : 1))

@@ -283,6 +283,15 @@ TEST(Avm1Timeline, ClipPropertiesAndMethods)
     EXPECT_EQ(255, mc.cxform.add[0]);
     EXPECT_EQ("1 16385", std::to_string(p.player->Root().DisplayList().begin()->first) + " " +
                              std::to_string(p.player->Root().DisplayList().rbegin()->first));
+
+    // setTransform takes the object's own fields only: an inherited one leaves its channel alone.
+    p = Play(kSquare + child + exported + PlaceObject2(Named(1, 2, "mc")) +
+             DoAction(Asm("push 'c', 'mc'; getvar; push 1, 'Color'; new; setvar; "
+                          "push 'Object'; getvar; push 'prototype'; get; push 'ab', -66; set; "
+                          "push 'aa', 50, 1; object; push 1, 'c'; getvar; push 'setTransform'; callmethod; pop")) +
+             ShowFrame());
+    EXPECT_EQ(128, p.At(1).cxform.mul[3]);
+    EXPECT_EQ(0, p.At(1).cxform.add[3]);
 }
 
 TEST(Avm1Limits, ScriptsThatBreakALimitAreAbandonedAndTheMoviePlaysOn)
