@@ -22,6 +22,17 @@ Value Nothing(Vm&, Object&, const Value&, const std::vector<Value>&)
     return {};
 }
 
+// What String, Number and Boolean give: called by new, the new object becomes the primitive's
+// wrapper; called as functions, the primitive itself.
+Value WrapWhenConstructed(Vm& vm, const Value& self, Kind kind, const Value& primitive)
+{
+    if (!vm.m_bConstructing || !self.IsObject())
+        return primitive;
+    self.o->kind = kind;
+    self.o->primitive = primitive;
+    return self;
+}
+
 // The primitive of a wrapper or the value itself.
 Value Primitive(const Value& v)
 {
@@ -226,13 +237,7 @@ void InstallArray(Vm& vm, Object& global)
 void InstallString(Vm& vm, Object& global)
 {
     Object& ctor = vm.NewNative([](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        const Value s = args.empty() ? vm.Str("") : vm.Str(vm.ToString(args[0]));
-        if (vm.m_bConstructing && self.IsObject()) {
-            self.o->kind = Kind::kString;
-            self.o->primitive = s;
-            return self;
-        }
-        return s;
+        return WrapWhenConstructed(vm, self, Kind::kString, args.empty() ? vm.Str("") : vm.Str(vm.ToString(args[0])));
     }, 1);
     Object& p = *vm.m_stringProto;
     vm.LinkClass(ctor, p);
@@ -367,13 +372,7 @@ void InstallString(Vm& vm, Object& global)
 void InstallNumberAndBoolean(Vm& vm, Object& global)
 {
     Object& number = vm.NewNative([](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        const Value n = Value::Number(args.empty() ? 0 : vm.ToNumber(args[0]));
-        if (vm.m_bConstructing && self.IsObject()) {
-            self.o->kind = Kind::kNumber;
-            self.o->primitive = n;
-            return self;
-        }
-        return n;
+        return WrapWhenConstructed(vm, self, Kind::kNumber, Value::Number(args.empty() ? 0 : vm.ToNumber(args[0])));
     }, 1);
     Object& np = *vm.m_numberProto;
     vm.LinkClass(number, np);
@@ -405,13 +404,7 @@ void InstallNumberAndBoolean(Vm& vm, Object& global)
     });
 
     Object& boolean = vm.NewNative([](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        const Value b = Value::Bool(!args.empty() && vm.ToBool(args[0]));
-        if (vm.m_bConstructing && self.IsObject()) {
-            self.o->kind = Kind::kBoolean;
-            self.o->primitive = b;
-            return self;
-        }
-        return b;
+        return WrapWhenConstructed(vm, self, Kind::kBoolean, Value::Bool(!args.empty() && vm.ToBool(args[0])));
     }, 1);
     Object& bp = *vm.m_booleanProto;
     vm.LinkClass(boolean, bp);
