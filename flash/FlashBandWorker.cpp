@@ -1,7 +1,7 @@
 #include "flash/FlashBandWorker.h"
 
 #include "framework/WinHandles.h"
-#include "swf/SwfRenderer.h"
+#include "swf/render/Renderer.h"
 
 #include <algorithm>
 #include <chrono>

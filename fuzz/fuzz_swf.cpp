@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes are parsed as a movie; a movie that loads plays and renders
 // three frames on a small canvas. Refusals are fine; faults, hangs and leaks are not.
-#include "swf/SwfPlayer.h"
-#include "swf/SwfRenderer.h"
+#include "swf/player/Player.h"
+#include "swf/render/Renderer.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The ActionScript core on small movies built in memory: each group of actions by what the
 // scripts trace, the order in which frames, clips and events run, the built-in objects, and
 // the limits that abandon a script while the movie plays on.
-#include "swf/SwfPlayer.h"
+#include "swf/player/Player.h"
 #include "tests/native/SwfTestWriter.h"
 
 #include <gtest/gtest.h>

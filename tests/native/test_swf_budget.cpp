@@ -2,7 +2,7 @@
 // its frame stops at the work budget, is reported as not drawn, and the next frames go on.
 // The budgets here are a sixteenth of the program's, and the movies scaled to match, so that
 // the sanitized build runs them quickly; the benchmark plays the full-size ones.
-#include "swf/SwfRenderer.h"
+#include "swf/render/Renderer.h"
 #include "tests/native/SwfHostileMovies.h"
 
 #include <gtest/gtest.h>

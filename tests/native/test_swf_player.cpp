@@ -1,6 +1,6 @@
 // The SWF core's parser and timelines on small movies built in memory: the container, every
 // way a movie is refused, frame stepping, sprites, actions, labels, removal and replacement.
-#include "swf/SwfPlayer.h"
+#include "swf/player/Player.h"
 #include "tests/native/SwfTestWriter.h"
 
 #include <gtest/gtest.h>

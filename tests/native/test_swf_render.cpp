@@ -1,7 +1,7 @@
 // The SWF rasterizer at chosen pixels: edges, the two fills of an edge, winding rules,
 // gradients, bitmap fills, strokes, texts, morphs, colour transforms and masks; the stage views.
-#include "swf/SwfRenderer.h"
-#include "swf/SwfStageView.h"
+#include "swf/render/Renderer.h"
+#include "swf/render/StageView.h"
 #include "tests/native/SwfTestWriter.h"
 
 #include <gtest/gtest.h>

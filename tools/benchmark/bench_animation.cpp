@@ -10,7 +10,7 @@
 //   CPU share while the band runs.
 // Run it under Xvfb (scripts/bench.sh). It prints figures; it asserts nothing.
 #include "mainwnd/AnimationDlg.h"
-#include "swf/SwfRenderer.h"
+#include "swf/render/Renderer.h"
 #include "tests/native/SwfHostileMovies.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/MainWindowHarness.h"

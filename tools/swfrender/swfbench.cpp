@@ -4,8 +4,8 @@
 // its slowest frame costs at the band's size; then the script core's: actions per second on a
 // loop-heavy movie, and the CPU share of a band whose clips scripts move every frame. A
 // benchmark: it prints figures and checks nothing.
-#include "swf/SwfPlayer.h"
-#include "swf/SwfRenderer.h"
+#include "swf/player/Player.h"
+#include "swf/render/Renderer.h"
 #include "tests/native/SwfHostileMovies.h"
 
 #include <chrono>

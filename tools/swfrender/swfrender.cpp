@@ -6,10 +6,10 @@
 // frame and how many frames ran out of their work budget; --trace prints the movie's trace()
 // output on stderr, a line each.
 #include "formats/BitmapFileWriter.h"
-#include "swf/SwfImage.h"
-#include "swf/SwfJpeg.h"
-#include "swf/SwfPlayer.h"
-#include "swf/SwfRenderer.h"
+#include "swf/image/PngGif.h"
+#include "swf/image/Jpeg.h"
+#include "swf/player/Player.h"
+#include "swf/render/Renderer.h"
 
 #include <algorithm>
 #include <chrono>
