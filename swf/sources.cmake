@@ -21,16 +21,22 @@ set(NB_SWF_SOURCES_render
     swf/render/StageView.cpp
     swf/render/Stroke.cpp)
 set(NB_SWF_SOURCES_avm1
+    swf/avm1/ArrayClass.cpp
     swf/avm1/Bitmap.cpp
-    swf/avm1/Builtins.cpp
     swf/avm1/Calls.cpp
     swf/avm1/Collector.cpp
     swf/avm1/Conversions.cpp
     swf/avm1/Drawing.cpp
+    swf/avm1/Globals.cpp
     swf/avm1/Interpreter.cpp
+    swf/avm1/MathObject.cpp
     swf/avm1/MovieClip.cpp
+    swf/avm1/Native.cpp
+    swf/avm1/NumberBoolean.cpp
+    swf/avm1/ObjectClass.cpp
     swf/avm1/Objects.cpp
     swf/avm1/Stage.cpp
+    swf/avm1/StringClass.cpp
     swf/avm1/Value.cpp
     swf/avm1/Variables.cpp)
 set(NB_SWF_ROOMS base image format player render avm1)

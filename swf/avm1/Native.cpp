@@ -1,0 +1,96 @@
+// The tables' loop, the classes the families make, the helpers they share, and the order in
+// which the families are installed.
+#include "swf/avm1/Native.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf::avm1 {
+namespace {
+
+// Hands a call of a table's built-in its call.
+Value CallBuiltin(Vm& vm, Object& callee, const Value& self, const std::vector<Value>& args)
+{
+    NativeCall call{vm, callee, self, args, vm.m_bConstructing};
+    return callee.builtin(call);
+}
+
+Object& NewBuiltin(Vm& vm, Builtin fn, int length)
+{
+    Object& f = vm.NewNative(CallBuiltin, length);
+    f.builtin = fn;
+    return f;
+}
+
+}  // namespace
+
+void DefineMethods(Vm& vm, Object& o, std::span<const NativeMethod> methods)
+{
+    for (const NativeMethod& m : methods)
+        vm.SetOwn(o, m.name, Value::Obj(&NewBuiltin(vm, m.fn, m.length)), kDontEnum);
+}
+
+NativeClass NewClass(Vm& vm, Builtin ctor, int length, Object* proto)
+{
+    Object& c = NewBuiltin(vm, ctor, length);
+    Object& p = proto ? *proto : vm.NewObject();
+    vm.LinkClass(c, p);
+    return {c, p};
+}
+
+Value Nothing(NativeCall&)
+{
+    return {};
+}
+
+Value Primitive(const Value& v)
+{
+    if (v.IsObject() && (v.o->kind == Kind::kString || v.o->kind == Kind::kNumber || v.o->kind == Kind::kBoolean))
+        return v.o->primitive;
+    return v;
+}
+
+Value WrapWhenConstructed(NativeCall& call, Kind kind, const Value& primitive)
+{
+    if (!call.constructing || !call.self.IsObject())
+        return primitive;
+    call.self.o->kind = kind;
+    call.self.o->primitive = primitive;
+    return call.self;
+}
+
+Object* ArrayOf(const Value& v)
+{
+    return v.IsObject() && v.o->kind == Kind::kArray ? v.o : nullptr;
+}
+
+std::size_t ClampIndex(Vm& vm, const Value& v, std::size_t size, std::size_t fallback)
+{
+    if (v.IsUndefined())
+        return fallback;
+    double n = std::trunc(vm.ToNumber(v));
+    if (std::isnan(n))
+        n = 0;
+    if (n < 0)
+        n += static_cast<double>(size);
+    return static_cast<std::size_t>(std::clamp(n, 0.0, static_cast<double>(size)));
+}
+
+void Vm::InstallBuiltins()
+{
+    m_objectProto = &New(Kind::kObject, nullptr);
+    m_functionProto = &New(Kind::kObject, m_objectProto);
+    m_global = &NewObject();
+    m_arrayProto = &NewObject();
+    m_stringProto = &NewObject();
+    m_numberProto = &NewObject();
+    m_booleanProto = &NewObject();
+    InstallObject(*this);
+    InstallArray(*this);
+    InstallString(*this);
+    InstallNumberAndBoolean(*this);
+    InstallMath(*this);
+    InstallGlobals(*this);
+}
+
+}  // namespace swf::avm1
