@@ -21,6 +21,7 @@ set(NB_SWF_SOURCES_render
     swf/render/StageView.cpp
     swf/render/Stroke.cpp)
 set(NB_SWF_SOURCES_avm1
+    swf/avm1/Actions.cpp
     swf/avm1/ArrayClass.cpp
     swf/avm1/Bitmap.cpp
     swf/avm1/Calls.cpp

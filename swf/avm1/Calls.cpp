@@ -57,13 +57,11 @@ Value Vm::Construct(const Value& ctor, const std::vector<Value>& args)
 
 void Vm::CallHandler(Object& object, const char* name)
 {
-    try {
+    RunGuarded([&] {
         const Value fn = Get(Value::Obj(&object), name);
         if (fn.IsObject() && fn.o->IsFunction())
             Call(fn, Value::Obj(&object), {});
-    } catch (const ScriptAbort&) {
-    } catch (const ScriptThrow&) {
-    }
+    });
 }
 
 Value Vm::RunFunction(Object& fn, const Value& self, const std::vector<Value>& args)
@@ -143,11 +141,7 @@ void Vm::RunBlock(const uint8_t* code, std::size_t size, Object& clip)
     f.scope = std::make_shared<const Scope>(Scope{std::make_shared<const Scope>(Scope{nullptr, m_global}), &clip});
     m_nTraceBytes = 0;
     m_pTarget = &clip;
-    try {
-        Execute(f, 0, size);
-    } catch (const ScriptAbort&) {
-    } catch (const ScriptThrow&) {
-    }
+    RunGuarded([&] { Execute(f, 0, size); });
     m_pTarget = nullptr;
     m_nDepth = 0;
 }
@@ -169,14 +163,12 @@ void Vm::RunIntervals()
                 m_intervals.erase(it);
             else
                 it->due += std::max(call.period, 1.0);
-            try {
+            RunGuarded([&] {
                 if (call.method.empty())
                     Call(call.fn, {}, call.args);
                 else
                     CallMethod(call.fn, call.method, call.args);
-            } catch (const ScriptAbort&) {
-            } catch (const ScriptThrow&) {
-            }
+            });
             m_nDepth = 0;
         }
     }

@@ -23,9 +23,14 @@ struct Field;
 
 namespace swf::avm1 {
 
+enum class Action : uint8_t;
+
 // A value thrown by a script (the throw action) on its way to a catch block.
 struct ScriptThrow {
+    ScriptThrow() = default;
+    explicit ScriptThrow(Value v) : value(std::move(v)) {}
     Value value;
+    int action = -1;  // the code of the action that threw it, once the loop has named it
 };
 
 class Vm {
@@ -51,6 +56,8 @@ public:
     void ConstructClip(Object& clip);
     // Text of trace() calls, for the host to print.
     std::function<void(const std::string&)> onTrace;
+    // A line for each script abandoned by an error or a limit: the action where it stopped and why.
+    std::function<void(const std::string&)> onDiagnostic;
 
     // Values and conversions.
     Value Str(std::string s);
@@ -146,7 +153,36 @@ public:
 private:
     struct Frame;
     struct Outcome;
+    struct Cursor;
+    class Operands;
+    // The loop, and the actions it runs by group (Interpreter.cpp, Actions.cpp).
     Outcome Execute(Frame& f, std::size_t begin, std::size_t end);
+    bool Branch(Frame& f, Action action, Operands& d, Cursor& at, Outcome& out);
+    bool RunWith(Frame& f, Operands& d, Cursor& at, Outcome& out);
+    bool RunTry(Frame& f, Operands& d, Cursor& at, Outcome& out);
+    void Catch(Frame& f, uint8_t flags, const std::string& name, uint8_t reg, const Value& thrown);
+    bool LeaveBlock(const Outcome& r, std::size_t after, Cursor& at, Outcome& out);
+    static bool JumpsOut(const Cursor& at, std::size_t target, Outcome& out);
+    void DefineFunction(Frame& f, Action action, Operands& d, Cursor& at);
+    void Perform(Frame& f, Action action, Operands& d);
+    void PushValues(Frame& f, Operands& d);
+    void StackAction(Frame& f, Action action, Operands& d);
+    void TimelineAction(Frame& f, Action action, Operands& d);
+    void ArithmeticAction(Frame& f, Action action);
+    void CompareAction(Frame& f, Action action);
+    void StringAction(Frame& f, Action action);
+    void VariableAction(Frame& f, Action action);
+    void ObjectAction(Frame& f, Action action);
+    void Extend(const Value& sub, const Value& super);
+    void PushNames(Frame& f, const Value& object);
+    std::vector<Value> PopArgs(Frame& f);
+    // A comparison's result: a boolean, or 1 and 0 before version 5.
+    Value Truth(bool b) const { return m_version >= 5 ? Value::Bool(b) : Value::Number(b ? 1 : 0); }
+    // Runs a way into the scripts (a block, a handler, a constructor, an interval); one that
+    // breaks a limit or throws a value nobody catches is abandoned there and reported.
+    template <typename Run>
+    void RunGuarded(Run&& run);
+    void ReportAbandoned(int action, const char* reason);
     Value RunFunction(Object& fn, const Value& self, const std::vector<Value>& args);
     Value GetVariable(Frame& f, const std::string& name);
     void SetVariable(Frame& f, const std::string& name, const Value& v);
@@ -166,9 +202,6 @@ private:
     void Goto(Object* clip, const Value& frame, int play, int bias);
     void CallFrame(Frame& f, const Value& frame);
     void SetTarget(Frame& f, Object* target);
-    void Mark(Object* o);
-    void MarkValue(const Value& v);
-    void MarkScope(const Scope* s);
     // Takes `bytes` from the scripts' memory; abandons the script when they do not fit.
     void Reserve(std::size_t bytes);
     static std::size_t PropertyBytes(const std::string& key, const std::string& name)

@@ -51,11 +51,7 @@ void Vm::ConstructClip(Object& clip)
     Object* cls = ClassOf(clip.display->characterId);
     if (!cls)
         return;
-    try {
-        Call(Value::Obj(cls), Value::Obj(&clip), {});
-    } catch (const ScriptAbort&) {
-    } catch (const ScriptThrow&) {
-    }
+    RunGuarded([&] { Call(Value::Obj(cls), Value::Obj(&clip), {}); });
 }
 
 const Field* Vm::FieldOf(const DisplayObject& d) const

@@ -24,7 +24,9 @@ class Object;
 
 // Thrown when a script must be abandoned: a limit reached or broken code.
 struct ScriptAbort {
+    explicit ScriptAbort(const char* why) : reason(why) {}
     const char* reason;
+    int action = -1;  // the code of the action that was running, once the loop has named it
 };
 
 using StringRef = std::shared_ptr<const std::string>;

@@ -25,6 +25,11 @@ void Player::SetTraceOutput(std::function<void(const std::string&)> output)
     m_vm->onTrace = std::move(output);
 }
 
+void Player::SetDiagnosticOutput(std::function<void(const std::string&)> output)
+{
+    m_vm->onDiagnostic = std::move(output);
+}
+
 bool Player::Advance()
 {
     m_bChanged = false;

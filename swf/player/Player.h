@@ -126,6 +126,9 @@ public:
     const Movie& GetMovie() const { return m_movie; }
     // Receives the text of the movie's trace() calls.
     void SetTraceOutput(std::function<void(const std::string&)> output);
+    // Receives a line for each script abandoned by an error or a limit, naming the action where
+    // it stopped and why ("script abandoned at ActionAdd2: a string grew too long").
+    void SetDiagnosticOutput(std::function<void(const std::string&)> output);
     // Where scripts' loadClip finds image files; without one, nothing loads.
     void SetImageLoader(ImageLoader loader) { m_loadImage = std::move(loader); }
 

@@ -2,6 +2,8 @@
 // records, shapes and tags, in the few forms the tests need.
 #pragma once
 
+#include "swf/avm1/Actions.h"
+
 #include <zlib.h>
 
 #include <cstdint>
@@ -215,30 +217,19 @@ inline Bytes Movie(const Bytes& tags, int w = 100, int h = 100, char signature =
     return out + Zlib(body);
 }
 
-// Action bytes from a line of assembly: statements separated by ';', each an action name with
-// its operands: push 'text', 12, 1.5, true, null, undefined, r:2 (register), c:0 (constant);
-// pool 'a' 'b'; jump L; if L; L: (a label); goto 3; label 'x'; store 2; with N / function
-// headers take the byte count of the code that follows them: use Fn and With below.
+// Action bytes from a line of assembly: statements separated by ';', each an action's assembler
+// name (swf/avm1/Actions.h) with its operands: push 'text', 12, 1.5, true, null, undefined, r:2
+// (register), c:0 (constant); pool 'a' 'b'; jump L; if L; L: (a label); goto 3; label 'x';
+// store 2; with N / function headers take the byte count of the code that follows them: use Fn
+// and With below.
 inline Bytes Asm(const std::string& text)
 {
-    static const std::map<std::string, uint8_t> kOps = {
-        {"nextframe", 0x04}, {"prevframe", 0x05}, {"play", 0x06}, {"stop", 0x07}, {"add", 0x0A},
-        {"subtract", 0x0B}, {"multiply", 0x0C}, {"divide", 0x0D}, {"equals", 0x0E}, {"less", 0x0F},
-        {"and", 0x10}, {"or", 0x11}, {"not", 0x12}, {"stringequals", 0x13}, {"stringlength", 0x14},
-        {"substring", 0x15}, {"pop", 0x17}, {"toint", 0x18}, {"getvar", 0x1C}, {"setvar", 0x1D},
-        {"settarget2", 0x20}, {"concat", 0x21}, {"getprop", 0x22}, {"setprop", 0x23}, {"clone", 0x24},
-        {"removeclip", 0x25}, {"trace", 0x26}, {"stringless", 0x29}, {"throw", 0x2A}, {"cast", 0x2B},
-        {"random", 0x30}, {"ord", 0x32}, {"chr", 0x33}, {"gettime", 0x34}, {"delete", 0x3A},
-        {"delete2", 0x3B}, {"var", 0x3C}, {"call", 0x3D}, {"return", 0x3E}, {"modulo", 0x3F},
-        {"new", 0x40}, {"declare", 0x41}, {"array", 0x42}, {"object", 0x43}, {"typeof", 0x44},
-        {"targetpath", 0x45}, {"enumerate", 0x46}, {"add2", 0x47}, {"less2", 0x48}, {"equals2", 0x49},
-        {"tonumber", 0x4A}, {"tostring", 0x4B}, {"dup", 0x4C}, {"swap", 0x4D}, {"get", 0x4E},
-        {"set", 0x4F}, {"inc", 0x50}, {"dec", 0x51}, {"callmethod", 0x52}, {"newmethod", 0x53},
-        {"instanceof", 0x54}, {"enumerate2", 0x55}, {"bitand", 0x60}, {"bitor", 0x61}, {"bitxor", 0x62},
-        {"shl", 0x63}, {"shr", 0x64}, {"ushr", 0x65}, {"strictequals", 0x66}, {"greater", 0x67},
-        {"extends", 0x69}, {"goto", 0x81}, {"geturl", 0x83}, {"store", 0x87}, {"pool", 0x88},
-        {"settarget", 0x8B}, {"label", 0x8C}, {"push", 0x96}, {"jump", 0x99}, {"if", 0x9D},
-        {"callframe", 0x9E}, {"gotoframe2", 0x9F}};
+    static const std::map<std::string, uint8_t> kOps = [] {
+        std::map<std::string, uint8_t> ops;
+        for (const swf::avm1::ActionInfo& a : swf::avm1::kActions)
+            ops[std::string(a.assembler)] = static_cast<uint8_t>(a.code);
+        return ops;
+    }();
     Bytes out;
     std::map<std::string, std::size_t> labels;
     std::vector<std::pair<std::size_t, std::string>> fixups;  // offset field, label
@@ -309,6 +300,8 @@ inline Bytes Asm(const std::string& text)
     return out;
 }
 
+inline uint8_t Code(swf::avm1::Action action) { return static_cast<uint8_t>(action); }
+
 // DefineFunction (version 1) with its body.
 inline Bytes Fn(const std::string& name, std::initializer_list<std::string> params, const Bytes& body)
 {
@@ -316,7 +309,7 @@ inline Bytes Fn(const std::string& name, std::initializer_list<std::string> para
     for (const std::string& p : params)
         data = data + Str(p);
     data = data + U16(static_cast<unsigned>(body.size()));
-    return Bytes{0x9B} + U16(static_cast<unsigned>(data.size())) + data + body;
+    return Bytes{Code(swf::avm1::Action::kDefineFunction)} + U16(static_cast<unsigned>(data.size())) + data + body;
 }
 
 // DefineFunction2 with its body; parameters go to registers 1, 2, ... after the preloads.
@@ -328,13 +321,13 @@ inline Bytes Fn2(const std::string& name, std::initializer_list<std::string> par
     for (const std::string& p : params)
         data = data + Bytes{r++} + Str(p);
     data = data + U16(static_cast<unsigned>(body.size()));
-    return Bytes{0x8E} + U16(static_cast<unsigned>(data.size())) + data + body;
+    return Bytes{Code(swf::avm1::Action::kDefineFunction2)} + U16(static_cast<unsigned>(data.size())) + data + body;
 }
 
 // With: the object on the stack is searched first by `body`.
 inline Bytes With(const Bytes& body)
 {
-    return Bytes{0x94} + U16(2) + U16(static_cast<unsigned>(body.size())) + body;
+    return Bytes{Code(swf::avm1::Action::kWith)} + U16(2) + U16(static_cast<unsigned>(body.size())) + body;
 }
 
 // Try with a catch block into variable `name` and an optional finally block.
@@ -343,7 +336,7 @@ inline Bytes Try(const Bytes& body, const std::string& name, const Bytes& handle
     const Bytes data = Bytes{static_cast<uint8_t>(1 | (finally.empty() ? 0 : 2))} +
                        U16(static_cast<unsigned>(body.size())) + U16(static_cast<unsigned>(handler.size())) +
                        U16(static_cast<unsigned>(finally.size())) + Str(name);
-    return Bytes{0x8F} + U16(static_cast<unsigned>(data.size())) + data + body + handler + finally;
+    return Bytes{Code(swf::avm1::Action::kTry)} + U16(static_cast<unsigned>(data.size())) + data + body + handler + finally;
 }
 
 // A sprite definition from its tags (the frames' ShowFrame included).

@@ -4,7 +4,8 @@
 // quality is low. Exit 0, or one line on stderr and exit 2 for a movie it refuses (1 for a
 // usage or file error). --stats prints the tags read, what the last frame drew, the time per
 // frame and how many frames ran out of their work budget; --trace prints the movie's trace()
-// output on stderr, a line each.
+// output on stderr, a line each, and a line for each script abandoned by an error or a limit
+// ("swfrender: script abandoned at ActionAdd2: a string grew too long").
 #include "formats/BitmapFileWriter.h"
 #include "swf/image/PngGif.h"
 #include "swf/image/Jpeg.h"
@@ -103,8 +104,11 @@ int main(int argc, char** argv)
                 return false;
             }
         });
-        if (trace)
+        if (trace) {
             player.SetTraceOutput([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+            player.SetDiagnosticOutput(
+                [](const std::string& line) { std::fprintf(stderr, "swfrender: %s\n", line.c_str()); });
+        }
         swf::Rgba bg = movie->background;
         bg.a = 255;
         swf::Canvas canvas(width, height, swf::Premultiply(bg));
