@@ -125,7 +125,17 @@ enum class Action : uint8_t { SWF_AVM1_ACTIONS(SWF_AVM1_ACTION_CODE) };
 #undef SWF_AVM1_ACTION_CODE
 
 // The part of the interpreter loop that runs an action.
-enum class ActionGroup : uint8_t { kUnknown, kControl, kTimeline, kStack, kArithmetic, kCompare, kString, kVariable, kObject };
+enum class ActionGroup : uint8_t {
+    kUnknown,
+    kControl,  // the loop's own: jumps, blocks, returns, function definitions, throw
+    kTimeline,
+    kStack,
+    kArithmetic,
+    kCompare,
+    kString,
+    kVariable,
+    kObject,
+};
 
 struct ActionInfo {
     Action code;

@@ -103,7 +103,7 @@ private:
         return name;
     }
 
-    static Bytes Push(const Bytes& item) { return Bytes{Code(swf::avm1::Action::kPush)} + U16(static_cast<unsigned>(item.size())) + item; }
+    static Bytes Push(const Bytes& item) { return Record(swf::avm1::Action::kPush, item); }
     static Bytes PushString(const std::string& s) { return Push(Bytes{0} + Str(s)); }
     static Bytes PushNumber(double v)
     {
@@ -114,7 +114,7 @@ private:
         return Push(Bytes{6} + U32(static_cast<uint32_t>(bits >> 32)) + U32(static_cast<uint32_t>(bits)));
     }
     // The action If: jumps `skip` bytes on when the value it takes is true.
-    static Bytes JumpIf(std::size_t skip) { return Bytes{Code(swf::avm1::Action::kIf)} + U16(2) + U16(static_cast<unsigned>(skip)); }
+    static Bytes JumpIf(std::size_t skip) { return Record(swf::avm1::Action::kIf, U16(static_cast<unsigned>(skip))); }
 
     static Bytes Read(const Ref& r)
     {

@@ -302,6 +302,12 @@ inline Bytes Asm(const std::string& text)
 
 inline uint8_t Code(swf::avm1::Action action) { return static_cast<uint8_t>(action); }
 
+// An action from 0x80 up: its code, the length of its operands, the operands.
+inline Bytes Record(swf::avm1::Action action, const Bytes& data)
+{
+    return Bytes{Code(action)} + U16(static_cast<unsigned>(data.size())) + data;
+}
+
 // DefineFunction (version 1) with its body.
 inline Bytes Fn(const std::string& name, std::initializer_list<std::string> params, const Bytes& body)
 {
@@ -309,7 +315,7 @@ inline Bytes Fn(const std::string& name, std::initializer_list<std::string> para
     for (const std::string& p : params)
         data = data + Str(p);
     data = data + U16(static_cast<unsigned>(body.size()));
-    return Bytes{Code(swf::avm1::Action::kDefineFunction)} + U16(static_cast<unsigned>(data.size())) + data + body;
+    return Record(swf::avm1::Action::kDefineFunction, data) + body;
 }
 
 // DefineFunction2 with its body; parameters go to registers 1, 2, ... after the preloads.
@@ -321,13 +327,13 @@ inline Bytes Fn2(const std::string& name, std::initializer_list<std::string> par
     for (const std::string& p : params)
         data = data + Bytes{r++} + Str(p);
     data = data + U16(static_cast<unsigned>(body.size()));
-    return Bytes{Code(swf::avm1::Action::kDefineFunction2)} + U16(static_cast<unsigned>(data.size())) + data + body;
+    return Record(swf::avm1::Action::kDefineFunction2, data) + body;
 }
 
 // With: the object on the stack is searched first by `body`.
 inline Bytes With(const Bytes& body)
 {
-    return Bytes{Code(swf::avm1::Action::kWith)} + U16(2) + U16(static_cast<unsigned>(body.size())) + body;
+    return Record(swf::avm1::Action::kWith, U16(static_cast<unsigned>(body.size()))) + body;
 }
 
 // Try with a catch block into variable `name` and an optional finally block.
@@ -336,7 +342,7 @@ inline Bytes Try(const Bytes& body, const std::string& name, const Bytes& handle
     const Bytes data = Bytes{static_cast<uint8_t>(1 | (finally.empty() ? 0 : 2))} +
                        U16(static_cast<unsigned>(body.size())) + U16(static_cast<unsigned>(handler.size())) +
                        U16(static_cast<unsigned>(finally.size())) + Str(name);
-    return Bytes{Code(swf::avm1::Action::kTry)} + U16(static_cast<unsigned>(data.size())) + data + body + handler + finally;
+    return Record(swf::avm1::Action::kTry, data) + body + handler + finally;
 }
 
 // A sprite definition from its tags (the frames' ShowFrame included).

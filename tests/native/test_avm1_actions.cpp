@@ -107,11 +107,14 @@ TEST(Avm1Diagnostics, AnAbandonedScriptIsNamedByTheActionWhereItStoppedAndWhy)
         {Asm("push 'start'; trace; push 's', 'xxxxxxxx'; setvar; "
              "loop: push 's', 's'; getvar; push 1, 's'; getvar; push 'concat'; callmethod; setvar; jump loop"),
          "script abandoned at ActionCallMethod: a string grew too long"},
-        {Asm("push 'start'; trace; loop: jump loop"), "script abandoned at ActionJump: the frame's scripts ran too long"},
+        {Asm("push 'start'; trace; loop: jump loop"),
+         "script abandoned at ActionJump: the frame's scripts ran too long"},
         {deep + Asm("push 'start'; trace; push 0, 'r'; call; push 'after'; trace"),
          "script abandoned at ActionCallFunction: functions are nested too deeply"},
-        {Asm("push 'start'; trace") + Bytes{0x96, 0x10, 0x00, 0x00}, "script abandoned at ActionPush: an action is truncated"},
-        {Asm("push 'start'; trace") + Bytes{0xFE, 0x10, 0x00}, "script abandoned at action 0xFE: an action is truncated"},
+        {Asm("push 'start'; trace") + Bytes{0x96, 0x10, 0x00, 0x00},
+         "script abandoned at ActionPush: an action is truncated"},
+        {Asm("push 'start'; trace") + Bytes{0xFE, 0x10, 0x00},
+         "script abandoned at action 0xFE: an action is truncated"},
         {Asm("push 'start'; trace; push 'oops'; throw; push 'after'; trace"),
          "script abandoned at ActionThrow: a thrown value was not caught"},
         // Inside a function, the action that stopped it is the function's own.
