@@ -26,6 +26,7 @@ set(NB_SWF_SOURCES_avm1
     swf/avm1/Bitmap.cpp
     swf/avm1/Calls.cpp
     swf/avm1/Collector.cpp
+    swf/avm1/Color.cpp
     swf/avm1/Conversions.cpp
     swf/avm1/Drawing.cpp
     swf/avm1/Globals.cpp
@@ -38,6 +39,7 @@ set(NB_SWF_SOURCES_avm1
     swf/avm1/Objects.cpp
     swf/avm1/Stage.cpp
     swf/avm1/StringClass.cpp
+    swf/avm1/TextField.cpp
     swf/avm1/Value.cpp
     swf/avm1/Variables.cpp)
 set(NB_SWF_ROOMS base image format player render avm1)

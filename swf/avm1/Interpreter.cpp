@@ -12,9 +12,6 @@ Vm::Vm(Player& player, int version, std::size_t bytes)
     : m_player(player), m_version(version), m_pBytes(std::make_shared<ByteBudget>(bytes))
 {
     InstallBuiltins();
-    InstallMovieClip();
-    InstallDrawing();
-    InstallBitmapData();
 }
 
 Vm::~Vm() = default;

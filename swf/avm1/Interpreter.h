@@ -129,6 +129,8 @@ public:
     // Replaces a clip's content with the image file at `url`; false when it cannot be loaded.
     bool LoadInto(Object& clip, const std::string& url);
     Player& GetPlayer() { return m_player; }
+    // The built-ins' way to the fields of clips and of the player they change (StageAccess.h).
+    struct StageAccess;
     // Gives a display object this text field, laid out.
     void SetField(DisplayObject& d, Field field);
     // A BitmapData of these pixels, whose bytes the caller already holds.
@@ -209,9 +211,6 @@ private:
         return sizeof(Property) + kNodeBytes + key.size() + name.size();
     }
     void InstallBuiltins();
-    void InstallMovieClip();
-    void InstallDrawing();
-    void InstallBitmapData();
 
     Player& m_player;
     int m_version;

@@ -1,6 +1,7 @@
 // MovieClip for scripts: the display properties (_x .. _visible), timeline control, clips made,
-// copied and removed by script, depths, bounds, and the Color object that tints a clip.
+// copied and removed by script, depths, bounds; and MovieClipLoader, which loads images into clips.
 #include "swf/avm1/Interpreter.h"
+#include "swf/avm1/StageAccess.h"
 #include "swf/player/Player.h"
 
 #include <algorithm>
@@ -82,20 +83,6 @@ void AddBounds(const Movie& movie, const DisplayObject& d, const Matrix& m, Box&
 DisplayObject* DisplayOf(const Value& v)
 {
     return v.IsObject() && v.o->kind == Kind::kClip ? v.o->display : nullptr;
-}
-
-// The clip a MovieClip method works on: its `this`, or the running timeline for a plain call.
-Object* Self(Vm& vm, const Value& self)
-{
-    if (self.IsObject() && self.o->kind == Kind::kClip && self.o->display)
-        return self.o;
-    Object* t = vm.CurrentTarget();
-    return t && t->display ? t : nullptr;
-}
-
-Value Arg(const std::vector<Value>& args, std::size_t i)
-{
-    return i < args.size() ? args[i] : Value{};
 }
 
 double ScaleX(const Matrix& m) { return std::sqrt(m.a * m.a + m.b * m.b); }
@@ -213,10 +200,6 @@ void Vm::SetClipProperty(Object& clip, int index, const Value& v)
     m_player.m_bChanged = true;
 }
 
-namespace {
-
-}  // namespace
-
 Clip* Vm::ScriptDepth(Object& parent, double asDepth, int& depth)
 {
     Clip* c = ClipOf(Value::Obj(&parent));
@@ -281,12 +264,183 @@ Object* Vm::PlaceByScript(Object& parent, uint16_t characterId, const std::strin
 
 namespace {
 
+using Access = Vm::StageAccess;
+
+Value MovieClipPlay(NativeCall& c)
+{
+    if (Clip* clip = c.vm.ClipOf(Value::Obj(ThisClip(c))))
+        Access::SetPlaying(*clip, true);
+    return Value{};
+}
+
+Value MovieClipStop(NativeCall& c)
+{
+    if (Clip* clip = c.vm.ClipOf(Value::Obj(ThisClip(c))))
+        Access::SetPlaying(*clip, false);
+    return Value{};
+}
+
+Value MovieClipGotoAndPlay(NativeCall& c)
+{
+    Access::Goto(c.vm, ThisClip(c), c.Arg(0), 1);
+    return Value{};
+}
+
+Value MovieClipGotoAndStop(NativeCall& c)
+{
+    Access::Goto(c.vm, ThisClip(c), c.Arg(0), 0);
+    return Value{};
+}
+
+// Stops at the frame `step` from the current one (never before the first).
+void Step(NativeCall& c, int step)
+{
+    if (Object* o = ThisClip(c))
+        if (Clip* clip = c.vm.ClipOf(Value::Obj(o)))
+            Access::Goto(c.vm, o, Value::Number(std::max(1, clip->CurrentFrame() + 1 + step)), 0);
+}
+
+Value MovieClipNextFrame(NativeCall& c)
+{
+    Step(c, 1);
+    return Value{};
+}
+
+Value MovieClipPrevFrame(NativeCall& c)
+{
+    Step(c, -1);
+    return Value{};
+}
+
+Value MovieClipGetDepth(NativeCall& c)
+{
+    Object* o = ThisClip(c);
+    return o ? Value::Number(o->display->depth - kScriptDepthBase) : Value{};
+}
+
+Value MovieClipGetNextHighestDepth(NativeCall& c)
+{
+    Clip* clip = c.vm.ClipOf(Value::Obj(ThisClip(c)));
+    if (!clip)
+        return Value{};
+    const int top = clip->DisplayList().empty() ? 0 : clip->DisplayList().rbegin()->first + 1;
+    return Value::Number(std::max(0, top - kScriptDepthBase));
+}
+
+Value MovieClipGetInstanceAtDepth(NativeCall& c)
+{
+    Clip* clip = c.vm.ClipOf(Value::Obj(ThisClip(c)));
+    if (!clip)
+        return Value{};
+    const double depth = c.vm.ToNumber(c.Arg(0));
+    if (!std::isfinite(depth))
+        return Value{};
+    auto& list = const_cast<std::map<int, DisplayObject>&>(clip->DisplayList());
+    auto it = list.find(static_cast<int>(depth) + kScriptDepthBase);
+    return it == list.end() ? Value{} : Value::Obj(&c.vm.ObjectOf(it->second));
+}
+
+// attachMovie(id, name, depth, init): a new clip of the sprite the movie exports as `id`.
+Value MovieClipAttachMovie(NativeCall& c)
+{
+    Vm& vm = c.vm;
+    Object* parent = ThisClip(c);
+    const std::string id = vm.ToString(c.Arg(0));
+    const auto& exports = vm.GetPlayer().GetMovie().exports;
+    auto it = exports.find(id);
+    if (!parent || it == exports.end())
+        return Value{};
+    return Value::Obj(vm.PlaceByScript(*parent, it->second, vm.ToString(c.Arg(1)), vm.ToNumber(c.Arg(2)), c.Arg(3)));
+}
+
+Value MovieClipCreateEmptyMovieClip(NativeCall& c)
+{
+    Object* parent = ThisClip(c);
+    Object* o = parent ? c.vm.PlaceByScript(*parent, 0, c.vm.ToString(c.Arg(0)), c.vm.ToNumber(c.Arg(1)), {}) : nullptr;
+    return Value::Obj(o);
+}
+
+// duplicateMovieClip(name, depth, init): a copy beside the clip, placed, coloured and
+// scripted like it.
+Value MovieClipDuplicateMovieClip(NativeCall& c)
+{
+    Vm& vm = c.vm;
+    Object* source = ThisClip(c);
+    if (!source || !source->display->parent)
+        return Value{};
+    DisplayObject& from = *source->display;
+    Object& parent = vm.ObjectOf(*from.parent->Holder());
+    const Matrix matrix = from.matrix;
+    const CxForm cxform = from.cxform;
+    const auto* clipActions = from.clipActions;
+    Object* o = vm.PlaceByScript(parent, from.characterId, vm.ToString(c.Arg(0)), vm.ToNumber(c.Arg(1)), c.Arg(2));
+    if (!o || !o->display)
+        return Value{};
+    o->display->matrix = matrix;
+    o->display->cxform = cxform;
+    o->display->clipActions = clipActions;
+    return Value::Obj(o);
+}
+
+// Only what scripts placed can be removed.
+Value MovieClipRemoveMovieClip(NativeCall& c)
+{
+    Object* o = ThisClip(c);
+    if (o && o->display->parent && o->display->depth >= kScriptDepthBase)
+        Access::RemoveAt(c.vm, *o->display->parent, o->display->depth);
+    return Value{};
+}
+
+// swapDepths(depth or clip): trades places with whatever is at that depth of the same parent.
+Value MovieClipSwapDepths(NativeCall& c)
+{
+    Object* o = ThisClip(c);
+    if (!o || !o->display->parent)
+        return Value{};
+    Clip& parent = *o->display->parent;
+    int depth;
+    if (DisplayObject* other = DisplayOf(c.Arg(0))) {
+        if (other->parent != &parent)
+            return Value{};
+        depth = other->depth;
+    } else {
+        const double n = c.vm.ToNumber(c.Arg(0));
+        if (!std::isfinite(n) || n < -kScriptDepthBase || n > 2130690045)
+            return Value{};
+        depth = static_cast<int>(n) + kScriptDepthBase;
+    }
+    const int from = o->display->depth;
+    if (depth == from)
+        return Value{};
+    Access::SwapDepths(parent, from, depth);
+    Access::Changed(c.vm);
+    return Value{};
+}
+
+Value MovieClipGetBounds(NativeCall& c)
+{
+    Vm& vm = c.vm;
+    Object* o = ThisClip(c);
+    if (!o)
+        return Value{};
+    Box box;
+    AddBounds(vm.GetPlayer().GetMovie(), *o->display, Matrix{}, box, 0);
+    if (box.Empty())
+        box = {6710886.35, 6710886.35, 6710886.35, 6710886.35};
+    Object& r = vm.NewObject();
+    vm.SetOwn(r, "xMin", Value::Number(box.x0 / 20));
+    vm.SetOwn(r, "xMax", Value::Number(box.x1 / 20));
+    vm.SetOwn(r, "yMin", Value::Number(box.y0 / 20));
+    vm.SetOwn(r, "yMax", Value::Number(box.y1 / 20));
+    return Value::Obj(&r);
+}
 
 // Moves a point between a clip's coordinates and the stage's.
-Value ConvertPoint(Vm& vm, const Value& self, const std::vector<Value>& args, bool toGlobal)
+Value ConvertPoint(NativeCall& c, bool toGlobal)
 {
-    Object* o = Self(vm, self);
-    const Value pt = Arg(args, 0);
+    Vm& vm = c.vm;
+    Object* o = ThisClip(c);
+    const Value pt = c.Arg(0);
     if (!o || !pt.IsObject())
         return Value{};
     Matrix m;
@@ -301,323 +455,150 @@ Value ConvertPoint(Vm& vm, const Value& self, const std::vector<Value>& args, bo
     return Value{};
 }
 
+Value MovieClipLocalToGlobal(NativeCall& c)
+{
+    return ConvertPoint(c, true);
+}
+
+Value MovieClipGlobalToLocal(NativeCall& c)
+{
+    return ConvertPoint(c, false);
+}
+
+// setMask(clip): the clip masks this one and is not drawn itself; null takes the mask away.
+Value MovieClipSetMask(NativeCall& c)
+{
+    Object* o = ThisClip(c);
+    if (!o)
+        return Value{};
+    if (o->display->mask && o->display->mask->display)
+        o->display->mask->display->isMask = false;
+    DisplayObject* mask = DisplayOf(c.Arg(0));
+    o->display->mask = mask && mask != o->display ? c.Arg(0).o : nullptr;
+    if (o->display->mask)
+        mask->isMask = true;
+    Access::Changed(c.vm);
+    return Value::Bool(true);
+}
+
+Value MovieClipHitTest(NativeCall&)
+{
+    return Value::Bool(false);
+}
+
+// The movie is all there: its frames and one more, loaded.
+Value MovieClipGetBytes(NativeCall& c)
+{
+    return Value::Number(static_cast<double>(c.vm.GetPlayer().GetMovie().frameCount + 1));
+}
+
+const NativeMethod kMovieClipMethods[] = {
+    {"play", MovieClipPlay, 0},
+    {"stop", MovieClipStop, 0},
+    {"gotoAndPlay", MovieClipGotoAndPlay, 1},
+    {"gotoAndStop", MovieClipGotoAndStop, 1},
+    {"nextFrame", MovieClipNextFrame, 0},
+    {"prevFrame", MovieClipPrevFrame, 0},
+    {"getDepth", MovieClipGetDepth, 0},
+    {"getNextHighestDepth", MovieClipGetNextHighestDepth, 0},
+    {"getInstanceAtDepth", MovieClipGetInstanceAtDepth, 0},
+    {"attachMovie", MovieClipAttachMovie, 3},
+    {"createEmptyMovieClip", MovieClipCreateEmptyMovieClip, 2},
+    {"createTextField", MovieClipCreateTextField, 6},
+    {"duplicateMovieClip", MovieClipDuplicateMovieClip, 2},
+    {"removeMovieClip", MovieClipRemoveMovieClip, 0},
+    {"swapDepths", MovieClipSwapDepths, 1},
+    {"getBounds", MovieClipGetBounds, 0},
+    {"localToGlobal", MovieClipLocalToGlobal, 1},
+    {"globalToLocal", MovieClipGlobalToLocal, 1},
+    // What would reach outside the band, or needs the pointer, does nothing.
+    {"startDrag", Nothing, 0},
+    {"stopDrag", Nothing, 0},
+    {"getURL", Nothing, 0},
+    {"loadMovie", Nothing, 0},
+    {"loadVariables", Nothing, 0},
+    {"unloadMovie", Nothing, 0},
+    {"setMask", MovieClipSetMask, 1},
+    {"hitTest", MovieClipHitTest, 0},
+    {"getBytesLoaded", MovieClipGetBytes, 0},
+    {"getBytesTotal", MovieClipGetBytes, 0},
+};
+
+// MovieClipLoader: loads image files into clips and tells its listeners, itself the first,
+// through its broadcastMessage (which a script may replace).
+Value LoaderConstructor(NativeCall& c)
+{
+    if (c.self.IsObject())
+        c.vm.SetOwn(*c.self.o, "_listeners", Value::Obj(&c.vm.NewArray({c.self})), kDontEnum);
+    return Value{};
+}
+
+Value LoaderAddListener(NativeCall& c)
+{
+    c.vm.CallMethod(c.vm.Get(c.self, "_listeners"), "push", {c.Arg(0)});
+    return Value::Bool(true);
+}
+
+// broadcastMessage(event, args...): calls the method `event` of every listener.
+Value LoaderBroadcastMessage(NativeCall& c)
+{
+    const Value listeners = c.vm.Get(c.self, "_listeners");
+    if (c.args.empty() || !ArrayOf(listeners))
+        return Value{};
+    const std::string event = c.vm.ToString(c.args[0]);
+    const std::vector<Value> rest(c.args.begin() + 1, c.args.end());
+    for (const Value& listener : std::vector<Value>(listeners.o->elements))
+        c.vm.CallMethod(listener, event, rest);
+    return Value{};
+}
+
+// loadClip(url, target): the image replaces the target's content, and the listeners hear of it.
+Value LoaderLoadClip(NativeCall& c)
+{
+    Vm& vm = c.vm;
+    const Value t = c.Arg(1);
+    Object* target = t.IsObject() ? (t.o->kind == Kind::kClip ? t.o : nullptr)
+                                  : vm.ResolveTarget(vm.ToString(t), vm.CurrentTarget());
+    if (!target)
+        return Value::Bool(false);
+    const Value clip = Value::Obj(target);
+    auto broadcast = [&](const char* event, std::vector<Value> more) {
+        more.insert(more.begin(), {vm.Str(event), clip});
+        vm.CallMethod(c.self, "broadcastMessage", more);
+    };
+    if (vm.LoadInto(*target, vm.ToString(c.Arg(0)))) {
+        broadcast("onLoadStart", {});
+        broadcast("onLoadComplete", {});
+        broadcast("onLoadInit", {});
+    } else {
+        broadcast("onLoadError", {vm.Str("URLNotFound")});
+    }
+    return Value::Bool(true);
+}
+
+const NativeMethod kLoaderMethods[] = {
+    {"addListener", LoaderAddListener, 1},
+    {"broadcastMessage", LoaderBroadcastMessage, 1},
+    {"loadClip", LoaderLoadClip, 2},
+};
+
 }  // namespace
 
-void Vm::InstallMovieClip()
+void InstallMovieClip(Vm& vm)
 {
-    Object& clipCtor = NewNative([](Vm&, Object&, const Value&, const std::vector<Value>&) { return Value{}; });
-    m_clipProto = &NewObject();
-    LinkClass(clipCtor, *m_clipProto);
-    SetOwn(*m_global, "MovieClip", Value::Obj(&clipCtor), kDontEnum);
-    m_buttonProto = &NewObject();
-    // TextField: the movie's text fields and those scripts create.
-    m_textFieldProto = &NewObject();
-    Object& fieldCtor = NewNative([](Vm&, Object&, const Value&, const std::vector<Value>&) { return Value{}; });
-    LinkClass(fieldCtor, *m_textFieldProto);
-    SetOwn(*m_global, "TextField", Value::Obj(&fieldCtor), kDontEnum);
-    Object& proto = *m_clipProto;
+    const NativeClass clip = NewClass(vm, Nothing, 0);
+    vm.m_clipProto = &clip.proto;
+    vm.SetOwn(*vm.m_global, "MovieClip", Value::Obj(&clip.ctor), kDontEnum);
+    vm.m_buttonProto = &vm.NewObject();
+    InstallTextField(vm);
+    DefineMethods(vm, clip.proto, kMovieClipMethods);
+}
 
-    Define(proto, "play", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
-        if (Clip* c = vm.ClipOf(Value::Obj(Self(vm, self))))
-            c->m_bPlaying = true;
-        return Value{};
-    });
-    Define(proto, "stop", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
-        if (Clip* c = vm.ClipOf(Value::Obj(Self(vm, self))))
-            c->m_bPlaying = false;
-        return Value{};
-    });
-    auto gotoFn = [](bool play) {
-        return play ? NativeFn([](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-            vm.Goto(Self(vm, self), Arg(args, 0), 1, 0);
-            return Value{};
-        })
-                    : NativeFn([](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-                          vm.Goto(Self(vm, self), Arg(args, 0), 0, 0);
-                          return Value{};
-                      });
-    };
-    Define(proto, "gotoAndPlay", gotoFn(true), 1);
-    Define(proto, "gotoAndStop", gotoFn(false), 1);
-    Define(proto, "nextFrame", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
-        if (Object* o = Self(vm, self))
-            if (Clip* c = vm.ClipOf(Value::Obj(o)))
-                vm.Goto(o, Value::Number(c->CurrentFrame() + 2), 0, 0);
-        return Value{};
-    });
-    Define(proto, "prevFrame", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
-        if (Object* o = Self(vm, self))
-            if (Clip* c = vm.ClipOf(Value::Obj(o)))
-                vm.Goto(o, Value::Number(std::max(1, c->CurrentFrame())), 0, 0);
-        return Value{};
-    });
-    Define(proto, "getDepth", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
-        Object* o = Self(vm, self);
-        return o ? Value::Number(o->display->depth - kScriptDepthBase) : Value{};
-    });
-    Define(proto, "getNextHighestDepth", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
-        Clip* c = vm.ClipOf(Value::Obj(Self(vm, self)));
-        if (!c)
-            return Value{};
-        const int top = c->DisplayList().empty() ? 0 : c->DisplayList().rbegin()->first + 1;
-        return Value::Number(std::max(0, top - kScriptDepthBase));
-    });
-    Define(proto, "getInstanceAtDepth", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        Clip* c = vm.ClipOf(Value::Obj(Self(vm, self)));
-        if (!c)
-            return Value{};
-        const double depth = vm.ToNumber(Arg(args, 0));
-        if (!std::isfinite(depth))
-            return Value{};
-        auto& list = const_cast<std::map<int, DisplayObject>&>(c->DisplayList());
-        auto it = list.find(static_cast<int>(depth) + kScriptDepthBase);
-        return it == list.end() ? Value{} : Value::Obj(&vm.ObjectOf(it->second));
-    });
-    Define(proto, "attachMovie", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        Object* parent = Self(vm, self);
-        const std::string id = vm.ToString(Arg(args, 0));
-        const auto& exports = vm.GetPlayer().GetMovie().exports;
-        auto it = exports.find(id);
-        if (!parent || it == exports.end())
-            return Value{};
-        return Value::Obj(
-            vm.PlaceByScript(*parent, it->second, vm.ToString(Arg(args, 1)), vm.ToNumber(Arg(args, 2)), Arg(args, 3)));
-    }, 3);
-    Define(proto, "createEmptyMovieClip", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        Object* parent = Self(vm, self);
-        Object* o = parent ? vm.PlaceByScript(*parent, 0, vm.ToString(Arg(args, 0)), vm.ToNumber(Arg(args, 1)), {})
-                           : nullptr;
-        return Value::Obj(o);
-    }, 2);
-    // An empty text field at (x, y) of the clip, w x h pixels, in the fallback font.
-    Define(proto, "createTextField", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        Object* parent = Self(vm, self);
-        DisplayObject* d = parent ? vm.PlaceEmpty(*parent, vm.ToString(Arg(args, 0)), vm.ToNumber(Arg(args, 1))) : nullptr;
-        if (!d)
-            return Value{};
-        auto twips = [&](std::size_t i) {
-            const double v = vm.ToNumber(Arg(args, i));
-            return std::isfinite(v) ? std::clamp(v, -1e6, 1e6) * 20 : 0.0;
-        };
-        d->matrix = Matrix::Translate(twips(2), twips(3));
-        Field field;
-        field.box = {0, static_cast<int32_t>(std::max(0.0, twips(4))), 0, static_cast<int32_t>(std::max(0.0, twips(5)))};
-        vm.SetField(*d, std::move(field));
-        return Value::Obj(&vm.ObjectOf(*d));
-    }, 6);
-    Define(proto, "duplicateMovieClip", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        Object* source = Self(vm, self);
-        if (!source || !source->display->parent)
-            return Value{};
-        DisplayObject& from = *source->display;
-        Object& parent = vm.ObjectOf(*from.parent->m_pHolder);
-        const Matrix matrix = from.matrix;
-        const CxForm cxform = from.cxform;
-        const auto* clipActions = from.clipActions;
-        Object* o = vm.PlaceByScript(parent, from.characterId, vm.ToString(Arg(args, 0)), vm.ToNumber(Arg(args, 1)),
-                                     Arg(args, 2));
-        if (!o || !o->display)
-            return Value{};
-        o->display->matrix = matrix;
-        o->display->cxform = cxform;
-        o->display->clipActions = clipActions;
-        return Value::Obj(o);
-    }, 2);
-    Define(proto, "removeMovieClip", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
-        Object* o = Self(vm, self);
-        if (o && o->display->parent && o->display->depth >= kScriptDepthBase)
-            vm.GetPlayer().RemoveAt(*o->display->parent, o->display->depth);
-        return Value{};
-    });
-    Define(proto, "swapDepths", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        Object* o = Self(vm, self);
-        if (!o || !o->display->parent)
-            return Value{};
-        Clip& parent = *o->display->parent;
-        int depth;
-        if (DisplayObject* other = DisplayOf(Arg(args, 0))) {
-            if (other->parent != &parent)
-                return Value{};
-            depth = other->depth;
-        } else {
-            const double n = vm.ToNumber(Arg(args, 0));
-            if (!std::isfinite(n) || n < -kScriptDepthBase || n > 2130690045)
-                return Value{};
-            depth = static_cast<int>(n) + kScriptDepthBase;
-        }
-        const int from = o->display->depth;
-        if (depth == from)
-            return Value{};
-        auto mine = parent.m_list.extract(from);
-        auto theirs = parent.m_list.extract(depth);
-        mine.key() = depth;
-        mine.mapped().depth = depth;
-        mine.mapped().placedByScript = true;
-        parent.m_list.insert(std::move(mine));
-        if (!theirs.empty()) {
-            theirs.key() = from;
-            theirs.mapped().depth = from;
-            theirs.mapped().placedByScript = true;
-            parent.m_list.insert(std::move(theirs));
-        }
-        vm.GetPlayer().m_bChanged = true;
-        return Value{};
-    }, 1);
-    Define(proto, "getBounds", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
-        Object* o = Self(vm, self);
-        if (!o)
-            return Value{};
-        Box box;
-        AddBounds(vm.GetPlayer().GetMovie(), *o->display, Matrix{}, box, 0);
-        if (box.Empty())
-            box = {6710886.35, 6710886.35, 6710886.35, 6710886.35};
-        Object& r = vm.NewObject();
-        vm.SetOwn(r, "xMin", Value::Number(box.x0 / 20));
-        vm.SetOwn(r, "xMax", Value::Number(box.x1 / 20));
-        vm.SetOwn(r, "yMin", Value::Number(box.y0 / 20));
-        vm.SetOwn(r, "yMax", Value::Number(box.y1 / 20));
-        return Value::Obj(&r);
-    });
-    Define(proto, "localToGlobal", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        return ConvertPoint(vm, self, args, true);
-    }, 1);
-    Define(proto, "globalToLocal", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        return ConvertPoint(vm, self, args, false);
-    }, 1);
-    auto nothing = [](Vm&, Object&, const Value&, const std::vector<Value>&) { return Value{}; };
-    for (const char* name : {"startDrag", "stopDrag", "getURL", "loadMovie", "loadVariables", "unloadMovie"})
-        Define(proto, name, nothing);
-    Define(proto, "setMask", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        Object* o = Self(vm, self);
-        if (!o)
-            return Value{};
-        if (o->display->mask && o->display->mask->display)
-            o->display->mask->display->isMask = false;
-        DisplayObject* mask = DisplayOf(Arg(args, 0));
-        o->display->mask = mask && mask != o->display ? Arg(args, 0).o : nullptr;
-        if (o->display->mask)
-            mask->isMask = true;
-        vm.GetPlayer().m_bChanged = true;
-        return Value::Bool(true);
-    }, 1);
-    Define(proto, "hitTest", [](Vm&, Object&, const Value&, const std::vector<Value>&) { return Value::Bool(false); });
-    auto bytes = [](Vm& vm, Object&, const Value&, const std::vector<Value>&) {
-        return Value::Number(static_cast<double>(vm.GetPlayer().GetMovie().frameCount + 1));
-    };
-    Define(proto, "getBytesLoaded", bytes);
-    Define(proto, "getBytesTotal", bytes);
-
-    // Color: tints a clip through its colour transform.
-    Object& colorCtor = NewNative([](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        if (!self.IsObject())
-            return Value{};
-        const Value t = Arg(args, 0);
-        Object* target = t.IsObject() && t.o->kind == Kind::kClip ? t.o
-                         : t.IsUndefined()                         ? nullptr
-                                                                   : vm.ResolveTarget(vm.ToString(t), vm.CurrentTarget());
-        self.o->target = target && target->kind == Kind::kClip ? target : nullptr;
-        return Value{};
-    }, 1);
-    m_colorProto = &NewObject();
-    SetOwn(colorCtor, "prototype", Value::Obj(m_colorProto), kDontEnum);
-    SetOwn(*m_global, "Color", Value::Obj(&colorCtor), kDontEnum);
-    auto targetOf = [](const Value& self) -> DisplayObject* {
-        if (!self.IsObject() || !self.o->target)
-            return nullptr;
-        return self.o->target->display;
-    };
-    static DisplayObject* (*s_targetOf)(const Value&) = targetOf;
-    Define(*m_colorProto, "setRGB", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        if (DisplayObject* d = s_targetOf(self)) {
-            const int32_t rgb = vm.ToInt(Arg(args, 0));
-            for (int i = 0; i < 3; ++i) {
-                d->cxform.mul[i] = 0;
-                d->cxform.add[i] = rgb >> (16 - 8 * i) & 255;
-            }
-            vm.GetPlayer().m_bChanged = true;
-        }
-        return Value{};
-    }, 1);
-    Define(*m_colorProto, "getRGB", [](Vm&, Object&, const Value& self, const std::vector<Value>&) {
-        DisplayObject* d = s_targetOf(self);
-        if (!d)
-            return Value{};
-        auto channel = [d](int i) { return static_cast<int32_t>(d->cxform.add[i]) & 255; };
-        return Value::Number(channel(0) << 16 | channel(1) << 8 | channel(2));
-    });
-    static const char* const kFields[8] = {"ra", "ga", "ba", "aa", "rb", "gb", "bb", "ab"};
-    Define(*m_colorProto, "setTransform", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        DisplayObject* d = s_targetOf(self);
-        const Value t = Arg(args, 0);
-        if (!d || !t.IsObject())
-            return Value{};
-        // Only the object's own fields count: one it inherits leaves the channel as it is.
-        for (int i = 0; i < 8; ++i) {
-            if (!t.o->Find(vm.Key(kFields[i])))
-                continue;
-            const double n = vm.ToNumber(vm.Get(t, kFields[i]));
-            const int32_t v = std::isfinite(n) ? static_cast<int32_t>(std::clamp(n, -32768.0, 32767.0) * (i < 4 ? 2.56 : 1))
-                                               : 0;
-            (i < 4 ? d->cxform.mul[i] : d->cxform.add[i - 4]) = v;
-        }
-        vm.GetPlayer().m_bChanged = true;
-        return Value{};
-    }, 1);
-    Define(*m_colorProto, "getTransform", [](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
-        DisplayObject* d = s_targetOf(self);
-        if (!d)
-            return Value{};
-        Object& r = vm.NewObject();
-        for (int i = 0; i < 8; ++i)
-            vm.SetOwn(r, kFields[i],
-                      Value::Number(i < 4 ? d->cxform.mul[i] * 100.0 / 256 : d->cxform.add[i - 4]));
-        return Value::Obj(&r);
-    });
-
-    // MovieClipLoader: loads image files into clips and tells its listeners, itself the first,
-    // through its broadcastMessage (which a script may replace).
-    Object& loaderCtor = NewNative([](Vm& vm, Object&, const Value& self, const std::vector<Value>&) {
-        if (self.IsObject())
-            vm.SetOwn(*self.o, "_listeners", Value::Obj(&vm.NewArray({self})), kDontEnum);
-        return Value{};
-    });
-    Object& loaderProto = NewObject();
-    LinkClass(loaderCtor, loaderProto);
-    SetOwn(*m_global, "MovieClipLoader", Value::Obj(&loaderCtor), kDontEnum);
-    Define(loaderProto, "addListener", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        vm.CallMethod(vm.Get(self, "_listeners"), "push", {Arg(args, 0)});
-        return Value::Bool(true);
-    }, 1);
-    Define(loaderProto, "broadcastMessage", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        const Value listeners = vm.Get(self, "_listeners");
-        if (args.empty() || !listeners.IsObject() || listeners.o->kind != Kind::kArray)
-            return Value{};
-        const std::string event = vm.ToString(args[0]);
-        const std::vector<Value> rest(args.begin() + 1, args.end());
-        for (const Value& listener : std::vector<Value>(listeners.o->elements))
-            vm.CallMethod(listener, event, rest);
-        return Value{};
-    }, 1);
-    Define(loaderProto, "loadClip", [](Vm& vm, Object&, const Value& self, const std::vector<Value>& args) {
-        const Value t = Arg(args, 1);
-        Object* target = t.IsObject() ? (t.o->kind == Kind::kClip ? t.o : nullptr)
-                                      : vm.ResolveTarget(vm.ToString(t), vm.CurrentTarget());
-        if (!target)
-            return Value::Bool(false);
-        const Value clip = Value::Obj(target);
-        auto broadcast = [&](const char* event, std::vector<Value> more) {
-            more.insert(more.begin(), {vm.Str(event), clip});
-            vm.CallMethod(self, "broadcastMessage", more);
-        };
-        if (vm.LoadInto(*target, vm.ToString(Arg(args, 0)))) {
-            broadcast("onLoadStart", {});
-            broadcast("onLoadComplete", {});
-            broadcast("onLoadInit", {});
-        } else {
-            broadcast("onLoadError", {vm.Str("URLNotFound")});
-        }
-        return Value::Bool(true);
-    }, 2);
+void InstallMovieClipLoader(Vm& vm)
+{
+    const NativeClass loader = NewClass(vm, LoaderConstructor, 0);
+    vm.SetOwn(*vm.m_global, "MovieClipLoader", Value::Obj(&loader.ctor), kDontEnum);
+    DefineMethods(vm, loader.proto, kLoaderMethods);
 }
 
 Value Vm::GetScrollRect(DisplayObject& d)

@@ -24,6 +24,11 @@ Object& NewBuiltin(Vm& vm, Builtin fn, int length)
 
 }  // namespace
 
+Object& NewFunction(Vm& vm, Builtin fn, int length)
+{
+    return NewBuiltin(vm, fn, length);
+}
+
 void DefineMethods(Vm& vm, Object& o, std::span<const NativeMethod> methods)
 {
     for (const NativeMethod& m : methods)
@@ -76,6 +81,18 @@ std::size_t ClampIndex(Vm& vm, const Value& v, std::size_t size, std::size_t fal
     return static_cast<std::size_t>(std::clamp(n, 0.0, static_cast<double>(size)));
 }
 
+Object* ClipOrTarget(NativeCall& call)
+{
+    const Value& self = call.self;
+    return self.IsObject() && self.o->kind == Kind::kClip && self.o->display ? self.o : call.vm.CurrentTarget();
+}
+
+Object* ThisClip(NativeCall& call)
+{
+    Object* o = ClipOrTarget(call);
+    return o && o->display ? o : nullptr;
+}
+
 void Vm::InstallBuiltins()
 {
     m_objectProto = &New(Kind::kObject, nullptr);
@@ -91,6 +108,11 @@ void Vm::InstallBuiltins()
     InstallNumberAndBoolean(*this);
     InstallMath(*this);
     InstallGlobals(*this);
+    InstallMovieClip(*this);
+    InstallColor(*this);
+    InstallMovieClipLoader(*this);
+    InstallDrawing(*this);
+    InstallBitmapData(*this);
 }
 
 }  // namespace swf::avm1

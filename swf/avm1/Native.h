@@ -43,6 +43,7 @@ struct NativeClass {
     Object& proto;
 };
 NativeClass NewClass(Vm& vm, Builtin ctor, int length, Object* proto = nullptr);
+Object& NewFunction(Vm& vm, Builtin fn, int length);
 
 // Helpers the families share.
 Value Nothing(NativeCall& call);  // a method that does nothing
@@ -55,6 +56,14 @@ Object* ArrayOf(const Value& v);  // the array `v` refers to, or null
 // An index argument of slice, splice and indexOf: negative counts from the end; `fallback`
 // when undefined.
 std::size_t ClampIndex(Vm& vm, const Value& v, std::size_t size, std::size_t fallback);
+// `this` when it is a clip on the stage, else the timeline the script acts on (which may have
+// left the stage).
+Object* ClipOrTarget(NativeCall& call);
+// The same, null when it left the stage: the clip a MovieClip method works on.
+Object* ThisClip(NativeCall& call);
+
+// A MovieClip method of the TextField family.
+Value MovieClipCreateTextField(NativeCall& call);
 
 // The families, each installed by its own file.
 void InstallObject(Vm& vm);  // Object and Function
@@ -63,5 +72,11 @@ void InstallString(Vm& vm);
 void InstallNumberAndBoolean(Vm& vm);
 void InstallMath(Vm& vm);
 void InstallGlobals(Vm& vm);  // global functions, intervals, inert objects, flash.geom
+void InstallMovieClip(Vm& vm);  // MovieClip, with the TextField class
+void InstallTextField(Vm& vm);
+void InstallColor(Vm& vm);
+void InstallMovieClipLoader(Vm& vm);
+void InstallDrawing(Vm& vm);  // MovieClip's drawing methods and flash.geom.Matrix
+void InstallBitmapData(Vm& vm);  // with ColorTransform and ColorMatrixFilter
 
 }  // namespace swf::avm1
