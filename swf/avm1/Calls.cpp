@@ -1,6 +1,7 @@
 // Calls: natives and script functions, constructors, event handlers, blocks and intervals.
 #include "swf/avm1/VmInternal.h"
 
+#include "swf/avm1/Native.h"
 #include "swf/player/Player.h"
 
 #include <algorithm>
@@ -14,15 +15,21 @@ Value Vm::Call(const Value& fn, const Value& self, const std::vector<Value>& arg
 {
     if (!fn.IsObject() || !fn.o->IsFunction())
         return {};
-    Charge(1);
     Object& f = *fn.o;
-    if (f.native) {
-        DepthGuard depth(m_nDepth);
-        return f.native(*this, f, self, args);
-    }
+    if (f.native)
+        return CallNative(f, self, args, false);
+    Charge(1);
     if (f.script)
         return RunFunction(f, self, args);
     return {};
+}
+
+Value Vm::CallNative(Object& fn, const Value& self, const std::vector<Value>& args, bool constructing)
+{
+    Charge(1);
+    DepthGuard depth(m_nDepth);
+    NativeCall call{*this, fn, self, args, constructing};
+    return fn.native(call);
 }
 
 Value Vm::CallMethod(const Value& object, const std::string& name, const std::vector<Value>& args)
@@ -39,16 +46,7 @@ Value Vm::Construct(const Value& ctor, const std::vector<Value>& args)
     SetOwn(o, "constructor", ctor, kDontEnum);
     SetOwn(o, "__constructor__", ctor, kDontEnum);
     if (ctor.o->native) {
-        const bool saved = m_bConstructing;
-        m_bConstructing = true;
-        Value r;
-        try {
-            r = Call(ctor, Value::Obj(&o), args);
-        } catch (...) {
-            m_bConstructing = saved;
-            throw;
-        }
-        m_bConstructing = saved;
+        const Value r = CallNative(*ctor.o, Value::Obj(&o), args, true);
         return r.IsObject() ? r : Value::Obj(&o);
     }
     Call(ctor, Value::Obj(&o), args);

@@ -98,7 +98,7 @@ const NativeMethod kColorMethods[] = {
 
 void InstallColor(Vm& vm)
 {
-    Object& ctor = NewFunction(vm, ColorConstructor, 1);
+    Object& ctor = vm.NewNative(ColorConstructor, 1);
     vm.m_colorProto = &vm.NewObject();
     vm.SetOwn(ctor, "prototype", Value::Obj(vm.m_colorProto), kDontEnum);
     vm.SetOwn(*vm.m_global, "Color", Value::Obj(&ctor), kDontEnum);

@@ -150,7 +150,6 @@ public:
     Object* m_buttonProto = nullptr;
     Object* m_bitmapDataProto = nullptr;
     Object* m_textFieldProto = nullptr;
-    bool m_bConstructing = false;  // a native constructor called by new
 
 private:
     struct Frame;
@@ -186,6 +185,8 @@ private:
     void RunGuarded(Run&& run);
     void ReportAbandoned(int action, const char* reason);
     Value RunFunction(Object& fn, const Value& self, const std::vector<Value>& args);
+    // `constructing`: called by new, `self` being the new object.
+    Value CallNative(Object& fn, const Value& self, const std::vector<Value>& args, bool constructing);
     Value GetVariable(Frame& f, const std::string& name);
     void SetVariable(Frame& f, const std::string& name, const Value& v);
     bool FindInScope(Frame& f, const std::string& name, Value& out);

@@ -6,38 +6,15 @@
 #include <cmath>
 
 namespace swf::avm1 {
-namespace {
-
-// Hands a call of a table's built-in its call.
-Value CallBuiltin(Vm& vm, Object& callee, const Value& self, const std::vector<Value>& args)
-{
-    NativeCall call{vm, callee, self, args, vm.m_bConstructing};
-    return callee.builtin(call);
-}
-
-Object& NewBuiltin(Vm& vm, Builtin fn, int length)
-{
-    Object& f = vm.NewNative(CallBuiltin, length);
-    f.builtin = fn;
-    return f;
-}
-
-}  // namespace
-
-Object& NewFunction(Vm& vm, Builtin fn, int length)
-{
-    return NewBuiltin(vm, fn, length);
-}
-
 void DefineMethods(Vm& vm, Object& o, std::span<const NativeMethod> methods)
 {
     for (const NativeMethod& m : methods)
-        vm.SetOwn(o, m.name, Value::Obj(&NewBuiltin(vm, m.fn, m.length)), kDontEnum);
+        vm.Define(o, m.name, m.fn, m.length);
 }
 
-NativeClass NewClass(Vm& vm, Builtin ctor, int length, Object* proto)
+NativeClass NewClass(Vm& vm, NativeFn ctor, int length, Object* proto)
 {
-    Object& c = NewBuiltin(vm, ctor, length);
+    Object& c = vm.NewNative(ctor, length);
     Object& p = proto ? *proto : vm.NewObject();
     vm.LinkClass(c, p);
     return {c, p};

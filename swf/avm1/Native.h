@@ -23,13 +23,10 @@ struct NativeCall {
     Value Arg(std::size_t i) const { return i < args.size() ? args[i] : Value{}; }
 };
 
-// A built-in function.
-using Builtin = Value (*)(NativeCall& call);
-
 // A row of a family's table: the method `fn` under `name`, taking `length` arguments.
 struct NativeMethod {
     const char* name;
-    Builtin fn;
+    NativeFn fn;
     int length;
 };
 
@@ -42,8 +39,7 @@ struct NativeClass {
     Object& ctor;
     Object& proto;
 };
-NativeClass NewClass(Vm& vm, Builtin ctor, int length, Object* proto = nullptr);
-Object& NewFunction(Vm& vm, Builtin fn, int length);
+NativeClass NewClass(Vm& vm, NativeFn ctor, int length, Object* proto = nullptr);
 
 // Helpers the families share.
 Value Nothing(NativeCall& call);  // a method that does nothing

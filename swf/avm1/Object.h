@@ -22,8 +22,8 @@ class Vm;
 struct Scope;
 struct NativeCall;
 
-// A built-in function. `self` is the object it is called on (undefined for a plain call).
-using NativeFn = Value (*)(Vm& vm, Object& callee, const Value& self, const std::vector<Value>& args);
+// A built-in function: given its call (Native.h), what it returns.
+using NativeFn = Value (*)(NativeCall& call);
 
 // A function compiled by DefineFunction or DefineFunction2: the code stays in the movie.
 struct ScriptFunction {
@@ -66,7 +66,6 @@ public:
     std::unordered_map<std::string, Property> props;
 
     NativeFn native = nullptr;             // kFunction: built-in
-    Value (*builtin)(NativeCall&) = nullptr; // kFunction: a built-in of the tables, which `native` calls
     std::unique_ptr<ScriptFunction> script; // kFunction: compiled
     std::vector<Value> elements;           // kArray
     Value primitive;                       // kString, kNumber, kBoolean

@@ -223,3 +223,22 @@ TEST(Avm1Interval, IntervalsAndTimeoutsFireAsMovieTimePasses)
         EXPECT_EQ(c.timed, RunMovie(tags, c.frames).Timed()) << c.script;
     }
 }
+
+// Only the call that new makes is a construction: a String, Number, Boolean or Object called
+// while another constructor runs (here from a valueOf that Number's conversion calls) gives
+// its primitive or a new object, as any plain call does.
+TEST(Avm1Constructors, OnlyTheCallThatNewMakesConstructs)
+{
+    ExpectTraces({
+        {"s = new String('ab'); trace(typeof s); trace(s.length); trace(typeof String('ab'))", "object\n2\nstring"},
+        {"o = {}; o.S = String; trace(typeof o.S(1)); o.N = Number; trace(typeof o.N(1)); trace(typeof o)",
+         "string\nnumber\nobject"},
+        {"v = {valueOf: function () { o = {}; o.S = String; o.B = Boolean; trace(typeof o.S(1)); "
+         "trace(typeof o.B(1)); return 2 }}; n = new Number(v); trace(n + 1)",
+         "string\nboolean\n3"},
+        {"v = {valueOf: function () { o = {k: 1}; o.O = Object; r = o.O(); trace(r == o); return 2 }}; "
+         "n = new Number(v); trace(n * 2)",
+         "false\n4"},
+        {"o = new Object(); o.k = 1; trace(o.k); trace(typeof Object())", "1\nobject"},
+    });
+}
