@@ -94,6 +94,26 @@ TEST(Avm1Clip, GotoMethodsMoveTheTimeline)
     EXPECT_EQ(2, run.At(2).clip->CurrentFrame()) << "played on from the second frame to the third";
 }
 
+TEST(Avm1Clip, PlayAndStopSwitchTheTimeline)
+{
+    const struct {
+        const char* script;
+        bool playing;
+        int frame;  // 0-based, after the second frame of the root
+    } cases[] = {
+        {"anim.stop()", false, 0},
+        {"anim.stop(); anim.play()", true, 1},
+        {"anim.gotoAndStop(2); anim.play()", true, 2},
+        {"anim.play(); anim.stop()", false, 0},
+        {"stop(); anim.play()", true, 1},
+    };
+    for (const auto& c : cases) {
+        ScriptRun run = RunMovie(Stage() + DoAction(Script(c.script)) + ShowFrame() + ShowFrame(), 2);
+        EXPECT_EQ(c.playing, run.At(2).clip->IsPlaying()) << c.script;
+        EXPECT_EQ(c.frame, run.At(2).clip->CurrentFrame()) << c.script;
+    }
+}
+
 TEST(Avm1Drawing, MethodsPaintWhatTheyDescribe)
 {
     const std::string canvas = "c = _root.createEmptyMovieClip('c', 1); ";
