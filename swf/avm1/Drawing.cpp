@@ -47,8 +47,7 @@ using Access = Vm::StageAccess;
 // A coordinate argument in twips.
 double Twips(NativeCall& c, std::size_t i)
 {
-    const double n = c.vm.ToNumber(c.Arg(i));
-    return std::isfinite(n) ? std::clamp(n, -1e6, 1e6) * 20 : 0.0;
+    return PixelsToTwips(c.vm.ToNumber(c.Arg(i)));
 }
 
 // The clip a drawing method draws on; null when there is none.

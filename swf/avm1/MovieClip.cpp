@@ -1,6 +1,5 @@
 // MovieClip for scripts: the display properties (_x .. _visible), timeline control, clips made,
 // copied and removed by script, depths, bounds; and MovieClipLoader, which loads images into clips.
-#include "swf/avm1/Interpreter.h"
 #include "swf/avm1/StageAccess.h"
 #include "swf/player/Player.h"
 
@@ -619,7 +618,7 @@ void Vm::SetScrollRect(DisplayObject& d, const Value& rect)
         return;
     auto twips = [&](const char* name) {
         const double v = ToNumber(Get(rect, name));
-        return static_cast<int32_t>(std::isfinite(v) ? std::clamp(v, -1e6, 1e6) * 20 : 0);
+        return static_cast<int32_t>(PixelsToTwips(v));
     };
     const int32_t x = twips("x"), y = twips("y");
     d.scrollRect = {x, x + std::max(0, twips("width")), y, y + std::max(0, twips("height"))};

@@ -6,6 +6,7 @@
 #include <cmath>
 
 namespace swf::avm1 {
+
 void DefineMethods(Vm& vm, Object& o, std::span<const NativeMethod> methods)
 {
     for (const NativeMethod& m : methods)
@@ -56,6 +57,11 @@ std::size_t ClampIndex(Vm& vm, const Value& v, std::size_t size, std::size_t fal
     if (n < 0)
         n += static_cast<double>(size);
     return static_cast<std::size_t>(std::clamp(n, 0.0, static_cast<double>(size)));
+}
+
+double PixelsToTwips(double pixels)
+{
+    return std::isfinite(pixels) ? std::clamp(pixels, -1e6, 1e6) * 20 : 0.0;
 }
 
 Object* ClipOrTarget(NativeCall& call)

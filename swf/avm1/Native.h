@@ -14,10 +14,10 @@ namespace swf::avm1 {
 // One call of a built-in.
 struct NativeCall {
     Vm& vm;
-    Object& callee;  // the function object called
-    const Value& self;  // `this`: undefined for a plain call
+    Object& callee;                 // the function object called
+    const Value& self;              // `this`: undefined for a plain call
     const std::vector<Value>& args;
-    bool constructing = false;  // called by new: `self` is the object being made
+    bool constructing = false;      // called by new: `self` is the object being made
 
     // The argument at `i`; undefined past the last.
     Value Arg(std::size_t i) const { return i < args.size() ? args[i] : Value{}; }
@@ -52,6 +52,8 @@ Object* ArrayOf(const Value& v);  // the array `v` refers to, or null
 // An index argument of slice, splice and indexOf: negative counts from the end; `fallback`
 // when undefined.
 std::size_t ClampIndex(Vm& vm, const Value& v, std::size_t size, std::size_t fallback);
+// A script's pixels as twips, within a million pixels either way; 0 for NaN.
+double PixelsToTwips(double pixels);
 // `this` when it is a clip on the stage, else the timeline the script acts on (which may have
 // left the stage).
 Object* ClipOrTarget(NativeCall& call);

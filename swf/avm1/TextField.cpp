@@ -16,10 +16,7 @@ Value MovieClipCreateTextField(NativeCall& c)
     DisplayObject* d = parent ? vm.PlaceEmpty(*parent, vm.ToString(c.Arg(0)), vm.ToNumber(c.Arg(1))) : nullptr;
     if (!d)
         return Value{};
-    auto twips = [&](std::size_t i) {
-        const double v = vm.ToNumber(c.Arg(i));
-        return std::isfinite(v) ? std::clamp(v, -1e6, 1e6) * 20 : 0.0;
-    };
+    auto twips = [&](std::size_t i) { return PixelsToTwips(vm.ToNumber(c.Arg(i))); };
     d->matrix = Matrix::Translate(twips(2), twips(3));
     Field field;
     field.box = {0, static_cast<int32_t>(std::max(0.0, twips(4))), 0, static_cast<int32_t>(std::max(0.0, twips(5)))};
