@@ -5,7 +5,6 @@
 #include "customization/CustomizationApply.h"
 #include "customization/CustomizationExport.h"
 #include "customization/CustomizationFolder.h"
-#include "customization/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
 #include "framework/WinHandles.h"
 

@@ -325,3 +325,13 @@ ApplyStatus ApplyCustomizationFolder(const std::string& base, const std::string&
     report("applied: " + Counts(plan) + " changed");
     return ApplyStatus::Applied;
 }
+
+ApplyStatus RestoreFactorySnapshot(const std::string& base, bool bCheck, const ApplyReporter& report)
+{
+    if (!HasFactorySnapshot(base)) {
+        report("refused: there is nothing to restore: the tool has changed nothing of this installation (" +
+               FactorySnapshotPath(base) + " does not exist)");
+        return ApplyStatus::Refused;
+    }
+    return ApplyCustomizationFolder(base, base + kFactoryFolder, bCheck, report);
+}

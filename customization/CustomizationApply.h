@@ -16,3 +16,7 @@ using ApplyReporter = std::function<void(const std::string& line)>;
 // A failure part-way puts back everything already changed. Every line goes to report.
 ApplyStatus ApplyCustomizationFolder(const std::string& base, const std::string& folder, bool bCheck,
                                      const ApplyReporter& report);
+
+// Applies the installation's factory snapshot (its Customization\Backup\Original folder) with
+// the rules of /apply; refused when there is none.
+ApplyStatus RestoreFactorySnapshot(const std::string& base, bool bCheck, const ApplyReporter& report);

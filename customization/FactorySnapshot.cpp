@@ -53,13 +53,3 @@ std::string KeepFactorySnapshot(const std::string& base)
         return std::string();
     return "cannot write the factory snapshot " + FactorySnapshotPath(base) + ": " + SystemReason(error);
 }
-
-ApplyStatus RestoreFactorySnapshot(const std::string& base, bool bCheck, const ApplyReporter& report)
-{
-    if (!HasFactorySnapshot(base)) {
-        report("refused: there is nothing to restore: the tool has changed nothing of this installation (" +
-               FactorySnapshotPath(base) + " does not exist)");
-        return ApplyStatus::Refused;
-    }
-    return ApplyCustomizationFolder(base, base + kFactoryFolder, bCheck, report);
-}

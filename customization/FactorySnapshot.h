@@ -4,8 +4,6 @@
 // customization folder that puts the installation back as it was shipped.
 #pragma once
 
-#include "customization/CustomizationApply.h"
-
 #include <string>
 
 // The snapshot's folder below the base directory.
@@ -26,6 +24,3 @@ std::string KeepFactorySnapshot(const std::string& base);
 // the registry holds it now; the administrator's own welcome switches, and a value that cannot
 // be read, are written as the export writes them (the switches "TRUE", any other value empty).
 std::string BuildFactorySnapshot();
-
-// Applies the snapshot's folder with the rules of /apply; refused when there is none.
-ApplyStatus RestoreFactorySnapshot(const std::string& base, bool bCheck, const ApplyReporter& report);
