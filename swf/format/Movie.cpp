@@ -4,6 +4,7 @@
 #include "swf/image/PngGif.h"
 #include "swf/image/Jpeg.h"
 #include "swf/format/Reader.h"
+#include "swf/format/TagIds.h"
 #include "swf/format/Text.h"
 
 #include <algorithm>
@@ -11,43 +12,6 @@
 
 namespace swf {
 namespace {
-
-enum Tag : uint16_t {
-    kEnd = 0,
-    kShowFrame = 1,
-    kDefineShape = 2,
-    kPlaceObject = 4,
-    kRemoveObject = 5,
-    kDefineBits = 6,
-    kDefineButton = 7,
-    kJpegTables = 8,
-    kSetBackgroundColor = 9,
-    kDefineFont = 10,
-    kDefineText = 11,
-    kDoAction = 12,
-    kDefineBitsLossless = 20,
-    kDefineBitsJpeg2 = 21,
-    kDefineShape2 = 22,
-    kPlaceObject2 = 26,
-    kRemoveObject2 = 28,
-    kDefineShape3 = 32,
-    kDefineText2 = 33,
-    kDefineButton2 = 34,
-    kDefineBitsJpeg3 = 35,
-    kDefineBitsLossless2 = 36,
-    kDefineEditText = 37,
-    kDefineSprite = 39,
-    kFrameLabel = 43,
-    kExportAssets = 56,
-    kDoInitAction = 59,
-    kDefineMorphShape = 46,
-    kDefineFont2 = 48,
-    kPlaceObject3 = 70,
-    kDefineFont3 = 75,
-    kDefineBitsJpeg4 = 90,
-    kDefineShape4 = 83,
-    kDefineMorphShape2 = 84,
-};
 
 // Parsing state shared by the root and its sprites.
 class Loader {
@@ -105,36 +69,36 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
         Reader body = r.Sub(length);
         ++m_movie.tagCount;
         switch (code) {
-        case kEnd:
+        case tag::kEnd:
             return;
-        case kShowFrame:
+        case tag::kShowFrame:
             if (timeline.frames.size() >= static_cast<std::size_t>(kMaxFrames))
                 throw FormatError("a timeline has too many frames");
             m_bytes.Push(timeline.frames, std::move(frame));
             frame.clear();
             break;
-        case kPlaceObject:
-        case kPlaceObject2:
-        case kPlaceObject3: {
+        case tag::kPlaceObject:
+        case tag::kPlaceObject2:
+        case tag::kPlaceObject3: {
             Command c{Command::kPlace, ReadPlace(code, body), {}};
             m_bytes.Push(frame, std::move(c));
             break;
         }
-        case kRemoveObject:
-        case kRemoveObject2: {
+        case tag::kRemoveObject:
+        case tag::kRemoveObject2: {
             Command c{Command::kRemove, {}, {}};
-            if (code == kRemoveObject)
+            if (code == tag::kRemoveObject)
                 body.U16();
             c.place.depth = body.U16();
             m_bytes.Push(frame, std::move(c));
             break;
         }
-        case kDoAction: {
+        case tag::kDoAction: {
             Command c{Command::kActions, {}, ReadCode(body)};
             m_bytes.Push(frame, std::move(c));
             break;
         }
-        case kDoInitAction: {
+        case tag::kDoInitAction: {
             // Init actions belong to the root's frames, whichever timeline holds them.
             Command c{Command::kInitActions, {}, {}};
             c.place.characterId = body.U16();
@@ -142,7 +106,7 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
             m_bytes.Push(frame, std::move(c));
             break;
         }
-        case kExportAssets:
+        case tag::kExportAssets:
             for (int n = body.U16(); n > 0; --n) {
                 const uint16_t id = body.U16();
                 std::string name = body.ReadString();
@@ -150,13 +114,13 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
                 m_movie.exports[std::move(name)] = id;
             }
             break;
-        case kFrameLabel: {
+        case tag::kFrameLabel: {
             std::string label = body.ReadString();
             m_bytes.Spend(1, kNodeBytes + label.size());
             timeline.labels.emplace(std::move(label), static_cast<int>(timeline.frames.size()));
             break;
         }
-        case kSetBackgroundColor:
+        case tag::kSetBackgroundColor:
             if (!inSprite)
                 m_movie.background = body.ReadRgb();
             break;
@@ -172,51 +136,54 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
 void Loader::ReadDefinition(uint16_t code, Reader& body)
 {
     switch (code) {
-    case kDefineShape:
-    case kDefineShape2:
-    case kDefineShape3:
-    case kDefineShape4: {
+    case tag::kDefineShape:
+    case tag::kDefineShape2:
+    case tag::kDefineShape3:
+    case tag::kDefineShape4: {
         const uint16_t id = body.U16();
-        const int version = code == kDefineShape ? 1 : code == kDefineShape2 ? 2 : code == kDefineShape3 ? 3 : 4;
+        const int version = code == tag::kDefineShape    ? 1
+                            : code == tag::kDefineShape2 ? 2
+                            : code == tag::kDefineShape3 ? 3
+                                                         : 4;
         Define(id, CharacterKind::kShape, sizeof(Shape));
         m_movie.shapes[id] = ReadShape(body, version, m_bytes);
         break;
     }
-    case kDefineMorphShape:
-    case kDefineMorphShape2: {
+    case tag::kDefineMorphShape:
+    case tag::kDefineMorphShape2: {
         const uint16_t id = body.U16();
         Define(id, CharacterKind::kMorph, sizeof(MorphShape));
-        m_movie.morphs[id] = ReadMorphShape(body, code == kDefineMorphShape ? 1 : 2, m_bytes);
+        m_movie.morphs[id] = ReadMorphShape(body, code == tag::kDefineMorphShape ? 1 : 2, m_bytes);
         break;
     }
-    case kDefineBitsLossless:
-    case kDefineBitsLossless2:
-        ReadLossless(body, code == kDefineBitsLossless2);
+    case tag::kDefineBitsLossless:
+    case tag::kDefineBitsLossless2:
+        ReadLossless(body, code == tag::kDefineBitsLossless2);
         break;
-    case kJpegTables:
+    case tag::kJpegTables:
         m_bytes.Spend(body.Remaining());
         m_jpegTables.assign(body.Here(), body.Here() + body.Remaining());
         break;
-    case kDefineBits:
-    case kDefineBitsJpeg2:
-    case kDefineBitsJpeg3:
-    case kDefineBitsJpeg4:
+    case tag::kDefineBits:
+    case tag::kDefineBitsJpeg2:
+    case tag::kDefineBitsJpeg3:
+    case tag::kDefineBitsJpeg4:
         ReadJpeg(code, body);
         break;
-    case kDefineFont:
-    case kDefineFont2:
-    case kDefineFont3:
+    case tag::kDefineFont:
+    case tag::kDefineFont2:
+    case tag::kDefineFont3:
         ReadFont(code, body);
         break;
-    case kDefineText:
-    case kDefineText2:
-        ReadText(body, code == kDefineText2);
+    case tag::kDefineText:
+    case tag::kDefineText2:
+        ReadText(body, code == tag::kDefineText2);
         break;
-    case kDefineButton:
-    case kDefineButton2:
-        ReadButton(body, code == kDefineButton2);
+    case tag::kDefineButton:
+    case tag::kDefineButton2:
+        ReadButton(body, code == tag::kDefineButton2);
         break;
-    case kDefineEditText: {
+    case tag::kDefineEditText: {
         const uint16_t id = body.U16();
         Field field = ReadEditText(body);
         Define(id, CharacterKind::kText, sizeof(Text) + kNodeBytes + sizeof(Field) + field.face.size() + field.text.size());
@@ -224,7 +191,7 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
         m_movie.fields[id] = std::move(field);
         break;
     }
-    case kDefineSprite: {
+    case tag::kDefineSprite: {
         const uint16_t id = body.U16();
         body.U16();  // frame count: the ShowFrame tags count
         Define(id, CharacterKind::kSprite, sizeof(Sprite));
@@ -241,7 +208,7 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
 PlaceCommand Loader::ReadPlace(uint16_t code, Reader& body)
 {
     PlaceCommand p;
-    if (code == kPlaceObject) {
+    if (code == tag::kPlaceObject) {
         p.hasCharacter = true;
         p.characterId = body.U16();
         p.depth = body.U16();
@@ -254,7 +221,7 @@ PlaceCommand Loader::ReadPlace(uint16_t code, Reader& body)
         return p;
     }
     const uint8_t flags = body.U8();
-    const uint8_t flags2 = code == kPlaceObject3 ? body.U8() : 0;
+    const uint8_t flags2 = code == tag::kPlaceObject3 ? body.U8() : 0;
     p.depth = body.U16();
     if ((flags2 & 0x08) || ((flags2 & 0x10) && (flags & 0x02)))
         body.ReadString();  // class name
@@ -273,7 +240,7 @@ PlaceCommand Loader::ReadPlace(uint16_t code, Reader& body)
     }
     if ((p.hasClipDepth = flags & 0x40))
         p.clipDepth = body.U16();
-    if (code == kPlaceObject3) {
+    if (code == tag::kPlaceObject3) {
         if (flags2 & 0x01)
             return p;  // filters are not read, so neither is what follows them
         if (flags2 & 0x02)
@@ -381,15 +348,15 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
 {
     const uint16_t id = body.U16();
     std::size_t imageBytes = body.Remaining();
-    if (code == kDefineBitsJpeg3 || code == kDefineBitsJpeg4) {
+    if (code == tag::kDefineBitsJpeg3 || code == tag::kDefineBitsJpeg4) {
         imageBytes = body.U32();
-        if (code == kDefineBitsJpeg4)
+        if (code == tag::kDefineBitsJpeg4)
             body.U16();  // deblocking filter strength: not applied
         if (imageBytes > body.Remaining())
             throw FormatError("a JPEG bitmap's alpha lies outside it");
     }
     Reader image = body.Sub(imageBytes);
-    if (code != kDefineBits && (IsPng(image.Here(), imageBytes) || IsGif(image.Here(), imageBytes))) {
+    if (code != tag::kDefineBits && (IsPng(image.Here(), imageBytes) || IsGif(image.Here(), imageBytes))) {
         // PNG and GIF payloads carry their own transparency and are decoded here. Their
         // working buffers (the inflated rows, up to 8 bytes a pixel) and the pixels must fit.
         Bitmap bmp;
@@ -407,7 +374,7 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
     const std::size_t streamBytes = image.Remaining() + m_jpegTables.size();
     m_bytes.Spend(streamBytes);
     std::vector<uint8_t> stream;
-    if (code == kDefineBits && m_jpegTables.size() >= 2) {
+    if (code == tag::kDefineBits && m_jpegTables.size() >= 2) {
         // The shared tables without their end marker, then the image without its start marker.
         AppendJpeg(stream, m_jpegTables.data(), m_jpegTables.size());
         if (stream.size() >= 2 && stream[stream.size() - 2] == 0xFF && stream.back() == 0xD9)
@@ -433,7 +400,7 @@ void Loader::ReadJpeg(uint16_t code, Reader& body)
     if (decoded && bmp.width > 0 && bmp.height > 0 &&
         bmp.pixels.size() == static_cast<std::size_t>(bmp.width) * bmp.height) {
         CountPixels(bmp.width, bmp.height);
-        if (code != kDefineBits && code != kDefineBitsJpeg2 && body.Remaining() > 0) {
+        if (code != tag::kDefineBits && code != tag::kDefineBitsJpeg2 && body.Remaining() > 0) {
             m_bytes.Spend(bmp.pixels.size());
             const std::vector<uint8_t> alpha = Inflate(body.Here(), body.Remaining(), bmp.pixels.size());
             m_bytes.Refund(bmp.pixels.size());
@@ -458,7 +425,7 @@ void Loader::ReadFont(uint16_t code, Reader& body)
     std::size_t count = 0;
     bool wide = false;
     uint8_t flags = 0;
-    if (code != kDefineFont) {
+    if (code != tag::kDefineFont) {
         flags = body.U8();
         wide = flags & 0x08;
         body.U8();  // language
@@ -468,14 +435,14 @@ void Loader::ReadFont(uint16_t code, Reader& body)
         font.name.assign(reinterpret_cast<const char*>(name.Here()), nameBytes);
         font.name.erase(std::find(font.name.begin(), font.name.end(), '\0'), font.name.end());
         count = body.U16();
-        if (code == kDefineFont3)
+        if (code == tag::kDefineFont3)
             font.emSquare = 1024 * 20;
     }
     // Glyph offsets count from the start of the offset table.
     const uint8_t* table = body.Here();
     const std::size_t tableSize = body.Remaining();
     std::vector<std::size_t> offsets;
-    if (code == kDefineFont) {
+    if (code == tag::kDefineFont) {
         if (tableSize >= 2)
             count = (table[0] | table[1] << 8) / 2;
     }
@@ -492,7 +459,7 @@ void Loader::ReadFont(uint16_t code, Reader& body)
         m_bytes.Push(font.glyphs, ReadGlyph(glyph, m_bytes));
     }
     m_bytes.Refund(count * sizeof(std::size_t));
-    if (code != kDefineFont)
+    if (code != tag::kDefineFont)
         ReadFontTables(body, table, tableSize, flags, font, m_bytes);
     m_movie.fonts[id] = std::move(font);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "swf/avm1/Actions.h"
+#include "swf/format/TagIds.h"
 
 #include <zlib.h>
 
@@ -90,7 +91,7 @@ inline Bytes Tag(int code, const Bytes& body)
         return U16(code << 6 | static_cast<int>(body.size())) + body;
     return U16(code << 6 | 63) + U32(static_cast<uint32_t>(body.size())) + body;
 }
-inline Bytes ShowFrame() { return Tag(1, {}); }
+inline Bytes ShowFrame() { return Tag(swf::tag::kShowFrame, {}); }
 
 // Shape records; style indices are 1-based, 0 clears, -1 leaves unchanged.
 class Edges {
@@ -157,7 +158,7 @@ inline Bytes Shape(unsigned id, std::initializer_list<Bytes> fills, const Bytes&
     b.push_back(static_cast<uint8_t>(lines.size()));
     for (const auto& [width, color] : lines)
         b = b + U16(width) + (version == 4 ? Bytes{0, 0} : Bytes{}) + color;
-    return Tag(version == 4 ? 83 : 32, b + records);
+    return Tag(version == 4 ? swf::tag::kDefineShape4 : swf::tag::kDefineShape3, b + records);
 }
 
 struct Place {
@@ -191,11 +192,11 @@ inline Bytes PlaceObject2(const Place& p)
         b = b + Str(p.name);
     if (p.clipDepth > 0)
         b = b + U16(p.clipDepth);
-    return Tag(26, b);
+    return Tag(swf::tag::kPlaceObject2, b);
 }
-inline Bytes Remove(int depth) { return Tag(28, U16(depth)); }
-inline Bytes DoAction(const Bytes& actions) { return Tag(12, actions + Bytes{0}); }
-inline Bytes Label(const std::string& name) { return Tag(43, Str(name)); }
+inline Bytes Remove(int depth) { return Tag(swf::tag::kRemoveObject2, U16(depth)); }
+inline Bytes DoAction(const Bytes& actions) { return Tag(swf::tag::kDoAction, actions + Bytes{0}); }
+inline Bytes Label(const std::string& name) { return Tag(swf::tag::kFrameLabel, Str(name)); }
 
 inline Bytes Zlib(const Bytes& data)
 {
@@ -209,7 +210,7 @@ inline Bytes Zlib(const Bytes& data)
 // A whole movie of w x h pixels at 12 frames per second.
 inline Bytes Movie(const Bytes& tags, int w = 100, int h = 100, char signature = 'F')
 {
-    const Bytes body = Rect(0, w * 20, 0, h * 20) + U16(12 << 8) + U16(1) + tags + Tag(0, {});
+    const Bytes body = Rect(0, w * 20, 0, h * 20) + U16(12 << 8) + U16(1) + tags + Tag(swf::tag::kEnd, {});
     Bytes out = {static_cast<uint8_t>(signature), 'W', 'S', 8};
     out = out + U32(static_cast<uint32_t>(8 + body.size()));
     if (signature != 'C')
@@ -348,7 +349,7 @@ inline Bytes Try(const Bytes& body, const std::string& name, const Bytes& handle
 // A sprite definition from its tags (the frames' ShowFrame included).
 inline Bytes Sprite(unsigned id, int frames, const Bytes& tags)
 {
-    return Tag(39, U16(id) + U16(frames) + tags + Tag(0, {}));
+    return Tag(swf::tag::kDefineSprite, U16(id) + U16(frames) + tags + Tag(swf::tag::kEnd, {}));
 }
 
 }  // namespace swftest
