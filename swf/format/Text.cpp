@@ -401,6 +401,208 @@ struct Placed {
     bool space;
 };
 
+// Lays a field's characters out: the glyphs of each paragraph, broken into lines that fit the
+// box when the field wraps, each finished line going into the text as glyph runs.
+class FieldLayout {
+public:
+    FieldLayout(const Field& field, const std::map<uint16_t, Font>& fonts, Content& content, Text& text,
+                ByteBudget& bytes)
+        : m_field(field), m_fonts(fonts), m_content(content), m_text(text), m_bytes(bytes),
+          m_left(text.box.xMin + kGutter + field.leftMargin),
+          m_width(std::max(0.0, static_cast<double>(text.box.xMax - text.box.xMin) - 2 * kGutter - field.leftMargin -
+                                    field.rightMargin)),
+          m_top(text.box.yMin + kGutter)
+    {
+    }
+
+    void Add(const Char& c);
+    // Ends the last line and gives back the line's buffer.
+    void Finish()
+    {
+        EmitLine(m_line.size(), true);
+        m_bytes.Refund(m_line.capacity() * sizeof(Placed));
+    }
+
+private:
+    // Moves the pen back by the font's kerning between the last character and `code`.
+    void Kern(const Style& s, const Font* font, uint32_t code);
+    // Ends the line before its last word, which goes on to the next line.
+    void Wrap();
+    // The first `end` glyphs of the line as a line of the text; `last`: it ends its paragraph.
+    void EmitLine(std::size_t end, bool last);
+    // The width of the first `end` glyphs: lines ending in spaces are aligned without them.
+    double LineWidth(std::size_t end) const;
+    // How far the line's glyphs reach above and below its baseline.
+    void LineExtent(std::size_t end, double& ascent, double& descent);
+    // The baseline of the next line, below the last.
+    double NextBaseline(double ascent, double descent);
+    // Where a line of this width starts, by its paragraph's alignment.
+    double LineStart(double lineWidth) const;
+    void AddRuns(std::size_t end, double baseline, double shift);
+
+    const Field& m_field;
+    const std::map<uint16_t, Font>& m_fonts;
+    Content& m_content;
+    Text& m_text;
+    ByteBudget& m_bytes;
+    const double m_left;
+    const double m_width;
+    double m_top;
+    std::size_t m_nParagraph = 0;
+    std::vector<Placed> m_line;
+    bool m_bFirstOfParagraph = true;
+    bool m_bFirstLine = true;
+    double m_lastDescent = 0;
+    double m_x = 0;  // the pen, from the line's start
+    const Font* m_pPreviousFont = nullptr;
+    uint32_t m_nPreviousCode = 0;
+};
+
+void FieldLayout::Add(const Char& c)
+{
+    if (c.code == '\n') {
+        if (!m_field.multiline)
+            return;
+        EmitLine(m_line.size(), true);
+        ++m_nParagraph;
+        m_x = 0;
+        m_pPreviousFont = nullptr;
+        return;
+    }
+    Style& s = m_content.m_styles[c.style];
+    const Font* font = PickFont(m_fonts, s, m_field.outlines);
+    const uint32_t code = m_field.password ? '*' : c.code;
+    const int glyph = GlyphIndex(*font, code);
+    const double advance = glyph >= 0 ? Advance(*font, glyph) * s.size / font->emSquare + s.letterSpacing : 0;
+    Kern(s, font, code);
+    m_pPreviousFont = font;
+    m_nPreviousCode = code & 0xFFFF;
+    const bool space = code == ' ' || code == '\t';
+    const double lineStart = m_bFirstOfParagraph ? m_field.indent : 0;
+    if (m_field.wordWrap && m_field.multiline && !space && !m_line.empty() && lineStart + m_x + advance > m_width)
+        Wrap();
+    m_bytes.Push(m_line, Placed{c.style, glyph, m_x, advance, space});
+    m_x += advance;
+}
+
+void FieldLayout::Kern(const Style& s, const Font* font, uint32_t code)
+{
+    if (!s.kerning || font != m_pPreviousFont || m_line.empty())
+        return;
+    const auto pair = font->kerning.find(m_nPreviousCode << 16 | (code & 0xFFFF));
+    if (pair != font->kerning.end()) {
+        const double k = pair->second * s.size / font->emSquare;
+        m_line.back().advance += k;
+        m_x += k;
+    }
+}
+
+void FieldLayout::Wrap()
+{
+    // Break after the last space of the line; a word longer than a line breaks anywhere.
+    std::size_t cut = m_line.size();
+    while (cut > 0 && !m_line[cut - 1].space)
+        --cut;
+    if (cut == 0)
+        cut = m_line.size();
+    EmitLine(cut, false);
+    m_x = m_line.empty() ? 0 : m_line.back().x + m_line.back().advance;
+}
+
+void FieldLayout::EmitLine(std::size_t end, bool last)
+{
+    const double lineWidth = LineWidth(end);
+    double ascent = 0, descent = 0;
+    LineExtent(end, ascent, descent);
+    const double baseline = NextBaseline(ascent, descent);
+    AddRuns(end, baseline, LineStart(lineWidth));
+    m_line.erase(m_line.begin(), m_line.begin() + static_cast<std::ptrdiff_t>(end));
+    // What moves to the next line starts at its left.
+    const double offset = m_line.empty() ? 0 : m_line.front().x;
+    for (Placed& p : m_line)
+        p.x -= offset;
+    m_bFirstOfParagraph = last;
+}
+
+double FieldLayout::LineWidth(std::size_t end) const
+{
+    double lineWidth = 0;
+    for (std::size_t i = 0; i < end; ++i)
+        if (!m_line[i].space)
+            lineWidth = m_line[i].x + m_line[i].advance;
+    return lineWidth;
+}
+
+void FieldLayout::LineExtent(std::size_t end, double& ascent, double& descent)
+{
+    for (std::size_t i = 0; i < std::max<std::size_t>(end, 1) && i < m_line.size(); ++i) {
+        Style& s = m_content.m_styles[m_line[i].style];
+        const Font* font = PickFont(m_fonts, s, m_field.outlines);
+        if (font->hasLayout) {
+            ascent = std::max(ascent, font->ascent * s.size / font->emSquare);
+            descent = std::max(descent, font->descent * s.size / font->emSquare);
+        } else {
+            ascent = std::max(ascent, s.size * 0.8);
+            descent = std::max(descent, s.size * 0.2);
+        }
+    }
+    if (m_line.empty()) {
+        ascent = m_field.size * 0.8;
+        descent = m_field.size * 0.2;
+    }
+}
+
+double FieldLayout::NextBaseline(double ascent, double descent)
+{
+    if (!m_bFirstLine)
+        m_top += m_lastDescent + m_field.leading;
+    const double baseline = m_top + ascent;
+    m_top = baseline;
+    m_lastDescent = descent;
+    m_bFirstLine = false;
+    return baseline;
+}
+
+double FieldLayout::LineStart(double lineWidth) const
+{
+    const auto& paragraphs = m_content.m_paragraphs;
+    const uint8_t a = paragraphs[std::min(m_nParagraph, paragraphs.size() - 1)].align;
+    const double start = m_bFirstOfParagraph ? m_field.indent : 0;
+    double shift = m_left + start;
+    if (a == kRight)
+        shift += m_width - start - lineWidth;
+    else if (a == kCenter)
+        shift += (m_width - start - lineWidth) / 2;
+    return shift;
+}
+
+void FieldLayout::AddRuns(std::size_t end, double baseline, double shift)
+{
+    TextRun run;
+    int runStyle = -1;
+    for (std::size_t i = 0; i < end; ++i) {
+        const Placed& p = m_line[i];
+        if (p.glyph < 0)
+            continue;
+        if (p.style != runStyle) {
+            if (!run.glyphs.empty())
+                m_bytes.Push(m_text.runs, run);
+            Style& s = m_content.m_styles[p.style];
+            const Font* font = PickFont(m_fonts, s, m_field.outlines);
+            run = TextRun{};
+            run.fontId = s.fontId;
+            run.fallback = font == &FallbackFont();
+            run.color = Tint(s.color);
+            run.height = s.size;
+            run.y = baseline;
+            runStyle = p.style;
+        }
+        m_bytes.Push(run.glyphs, TextGlyph{p.glyph, shift + p.x});
+    }
+    if (!run.glyphs.empty())
+        m_bytes.Push(m_text.runs, run);
+}
+
 }  // namespace
 
 const Font& FallbackFont()
@@ -488,10 +690,6 @@ Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, Byte
     text.background = field.background;
     text.borderColor = field.borderColor;
     text.backgroundColor = field.backgroundColor;
-    const bool wordWrap = field.wordWrap, multiline = field.multiline, password = field.password;
-    const bool outlines = field.outlines;
-    const double leftMargin = field.leftMargin, rightMargin = field.rightMargin, indent = field.indent;
-    const double leading = field.leading;
     Style base;
     base.fontId = field.fontId;
     base.face = field.face;
@@ -505,127 +703,10 @@ Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, Byte
         content.AddHtml(field.text);
     else
         content.AddPlain(field.text);
-
-    // The glyphs of each paragraph, broken into lines that fit the box when the field wraps.
-    const double left = text.box.xMin + kGutter + leftMargin;
-    const double width = std::max(0.0, static_cast<double>(text.box.xMax - text.box.xMin) - 2 * kGutter - leftMargin - rightMargin);
-    double top = text.box.yMin + kGutter;
-    std::size_t paragraph = 0;
-    std::vector<Placed> line;
-    bool firstOfParagraph = true;
-    bool firstLine = true;
-    double lastDescent = 0;
-
-    auto emit = [&](std::size_t end, bool last) {
-        // Lines ending in spaces are aligned without them.
-        double lineWidth = 0, ascent = 0, descent = 0;
-        for (std::size_t i = 0; i < end; ++i)
-            if (!line[i].space)
-                lineWidth = line[i].x + line[i].advance;
-        for (std::size_t i = 0; i < std::max<std::size_t>(end, 1) && i < line.size(); ++i) {
-            Style& s = content.m_styles[line[i].style];
-            const Font* font = PickFont(fonts, s, outlines);
-            if (font->hasLayout) {
-                ascent = std::max(ascent, font->ascent * s.size / font->emSquare);
-                descent = std::max(descent, font->descent * s.size / font->emSquare);
-            } else {
-                ascent = std::max(ascent, s.size * 0.8);
-                descent = std::max(descent, s.size * 0.2);
-            }
-        }
-        if (line.empty()) {
-            ascent = base.size * 0.8;
-            descent = base.size * 0.2;
-        }
-        if (!firstLine)
-            top += lastDescent + leading;
-        const double baseline = top + ascent;
-        top = baseline;
-        lastDescent = descent;
-        firstLine = false;
-        const uint8_t a = content.m_paragraphs[std::min(paragraph, content.m_paragraphs.size() - 1)].align;
-        const double start = firstOfParagraph ? indent : 0;
-        double shift = left + start;
-        if (a == kRight)
-            shift += width - start - lineWidth;
-        else if (a == kCenter)
-            shift += (width - start - lineWidth) / 2;
-        TextRun run;
-        int runStyle = -1;
-        for (std::size_t i = 0; i < end; ++i) {
-            const Placed& p = line[i];
-            if (p.glyph < 0)
-                continue;
-            if (p.style != runStyle) {
-                if (!run.glyphs.empty())
-                    bytes.Push(text.runs, run);
-                Style& s = content.m_styles[p.style];
-                const Font* font = PickFont(fonts, s, outlines);
-                run = TextRun{};
-                run.fontId = s.fontId;
-                run.fallback = font == &FallbackFont();
-                run.color = Tint(s.color);
-                run.height = s.size;
-                run.y = baseline;
-                runStyle = p.style;
-            }
-            bytes.Push(run.glyphs, TextGlyph{p.glyph, shift + p.x});
-        }
-        if (!run.glyphs.empty())
-            bytes.Push(text.runs, run);
-        line.erase(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(end));
-        // What moves to the next line starts at its left.
-        const double offset = line.empty() ? 0 : line.front().x;
-        for (Placed& p : line)
-            p.x -= offset;
-        firstOfParagraph = last;
-    };
-
-    double x = 0;
-    const Font* previousFont = nullptr;
-    uint32_t previousCode = 0;
-    for (const Char& c : content.m_chars) {
-        if (c.code == '\n') {
-            if (!multiline)
-                continue;
-            emit(line.size(), true);
-            ++paragraph;
-            x = 0;
-            previousFont = nullptr;
-            continue;
-        }
-        Style& s = content.m_styles[c.style];
-        const Font* font = PickFont(fonts, s, outlines);
-        const uint32_t code = password ? '*' : c.code;
-        const int glyph = GlyphIndex(*font, code);
-        const double advance = glyph >= 0 ? Advance(*font, glyph) * s.size / font->emSquare + s.letterSpacing : 0;
-        if (s.kerning && font == previousFont && !line.empty()) {
-            const auto pair = font->kerning.find(previousCode << 16 | (code & 0xFFFF));
-            if (pair != font->kerning.end()) {
-                const double k = pair->second * s.size / font->emSquare;
-                line.back().advance += k;
-                x += k;
-            }
-        }
-        previousFont = font;
-        previousCode = code & 0xFFFF;
-        const bool space = code == ' ' || code == '\t';
-        const double lineStart = firstOfParagraph ? indent : 0;
-        if (wordWrap && multiline && !space && !line.empty() && lineStart + x + advance > width) {
-            // Break after the last space of the line; a word longer than a line breaks anywhere.
-            std::size_t cut = line.size();
-            while (cut > 0 && !line[cut - 1].space)
-                --cut;
-            if (cut == 0)
-                cut = line.size();
-            emit(cut, false);
-            x = line.empty() ? 0 : line.back().x + line.back().advance;
-        }
-        bytes.Push(line, Placed{c.style, glyph, x, advance, space});
-        x += advance;
-    }
-    emit(line.size(), true);
-    bytes.Refund(line.capacity() * sizeof(Placed));
+    FieldLayout layout(field, fonts, content, text, bytes);
+    for (const Char& c : content.m_chars)
+        layout.Add(c);
+    layout.Finish();
     return text;
 }
 

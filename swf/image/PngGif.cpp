@@ -39,6 +39,130 @@ void Unfilter(uint8_t type, uint8_t* row, const uint8_t* prior, std::size_t byte
     }
 }
 
+// A GIF's colour table of 2 << (flags & 7) entries at `pos` into `table`; false when cut short.
+bool ReadGifColors(const uint8_t* data, std::size_t size, std::size_t& pos, uint8_t flags, std::vector<uint32_t>& table)
+{
+    const std::size_t n = std::size_t{2} << (flags & 7);
+    if (pos + 3 * n > size)
+        return false;
+    for (std::size_t i = 0; i < n; ++i)
+        table[i] = Pixel(data[pos + 3 * i], data[pos + 3 * i + 1], data[pos + 3 * i + 2], 255);
+    pos += 3 * n;
+    return true;
+}
+
+// An extension after its introducer; the graphic control one names the transparent index.
+bool SkipGifExtension(const uint8_t* data, std::size_t size, std::size_t& pos, int& transparent)
+{
+    if (pos + 1 > size)
+        return false;
+    const uint8_t label = data[pos++];
+    while (pos < size && data[pos] != 0) {
+        const std::size_t n = data[pos];
+        if (pos + 1 + n > size)
+            return false;
+        if (label == 0xF9 && n >= 4 && (data[pos + 1] & 1))
+            transparent = data[pos + 4];
+        pos += 1 + n;
+    }
+    ++pos;
+    return true;
+}
+
+// The bytes of an image's sub-blocks, joined.
+bool ReadGifSubBlocks(const uint8_t* data, std::size_t size, std::size_t& pos, std::vector<uint8_t>& out)
+{
+    while (pos < size && data[pos] != 0) {
+        const std::size_t n = data[pos];
+        if (pos + 1 + n > size)
+            return false;
+        out.insert(out.end(), data + pos + 1, data + pos + 1 + n);
+        pos += 1 + n;
+    }
+    return true;
+}
+
+// LZW codes of `minCode` bits and up to at most `count` palette indices; false for a code
+// that names no string yet.
+bool DecodeGifLzw(const std::vector<uint8_t>& lzw, int minCode, std::size_t count, std::vector<uint8_t>& indices)
+{
+    indices.reserve(count);
+    const int clear = 1 << minCode, end = clear + 1;
+    std::vector<uint16_t> prefix(4096);
+    std::vector<uint8_t> suffix(4096), stack;
+    int codeSize = minCode + 1, next = end + 1, previous = -1;
+    uint8_t first = 0;
+    uint32_t bits = 0;
+    int nBits = 0;
+    for (std::size_t i = 0; i < lzw.size() && indices.size() < count;) {
+        while (nBits < codeSize && i < lzw.size()) {
+            bits |= static_cast<uint32_t>(lzw[i++]) << nBits;
+            nBits += 8;
+        }
+        if (nBits < codeSize)
+            break;
+        const int code = static_cast<int>(bits & ((1u << codeSize) - 1));
+        bits >>= codeSize;
+        nBits -= codeSize;
+        if (code == clear) {
+            codeSize = minCode + 1;
+            next = end + 1;
+            previous = -1;
+            continue;
+        }
+        if (code == end)
+            break;
+        int c = code;
+        stack.clear();
+        if (previous < 0) {
+            if (code >= clear)
+                return false;
+            first = static_cast<uint8_t>(code);
+            indices.push_back(first);
+            previous = code;
+            continue;
+        }
+        if (c >= next) {
+            if (c > next)
+                return false;
+            stack.push_back(first);
+            c = previous;
+        }
+        while (c >= clear) {
+            stack.push_back(suffix[c]);
+            c = prefix[c];
+        }
+        first = static_cast<uint8_t>(c);
+        stack.push_back(first);
+        for (auto it = stack.rbegin(); it != stack.rend() && indices.size() < count; ++it)
+            indices.push_back(*it);
+        if (next < 4096) {
+            prefix[next] = static_cast<uint16_t>(previous);
+            suffix[next] = first;
+            if (++next == 1 << codeSize && codeSize < 12)
+                ++codeSize;
+        }
+        previous = code;
+    }
+    return true;
+}
+
+// The image's rows in the order it stores them: interlaced images store rows 0, 8, ... then
+// 4, 12, ... then 2, 6, ... then 1, 3, ...
+std::vector<std::size_t> GifRowOrder(std::size_t rowCount, bool interlaced)
+{
+    std::vector<std::size_t> rows;
+    if (interlaced) {
+        for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+            for (std::size_t r = start; r < rowCount; r += step)
+                rows.push_back(r);
+    } else {
+        for (std::size_t r = 0; r < rowCount; ++r)
+            rows.push_back(r);
+    }
+    return rows;
+}
+
 }  // namespace
 
 bool IsPng(const uint8_t* data, std::size_t size)
@@ -165,33 +289,14 @@ bool DecodeGif(const uint8_t* data, std::size_t size, std::size_t maxPixels, Bit
         return false;
     std::size_t pos = 13;
     std::vector<uint32_t> global(256, Pixel(0, 0, 0, 255));
-    auto readTable = [&](std::vector<uint32_t>& table, uint8_t flags) {
-        const std::size_t n = std::size_t{2} << (flags & 7);
-        if (pos + 3 * n > size)
-            return false;
-        for (std::size_t i = 0; i < n; ++i)
-            table[i] = Pixel(data[pos + 3 * i], data[pos + 3 * i + 1], data[pos + 3 * i + 2], 255);
-        pos += 3 * n;
-        return true;
-    };
-    if ((data[10] & 0x80) && !readTable(global, data[10]))
+    if ((data[10] & 0x80) && !ReadGifColors(data, size, pos, data[10], global))
         return false;
     int transparent = -1;
     while (pos < size) {
         const uint8_t block = data[pos++];
-        if (block == 0x21) {  // extension: the graphic control one names the transparent index
-            if (pos + 1 > size)
+        if (block == 0x21) {
+            if (!SkipGifExtension(data, size, pos, transparent))
                 return false;
-            const uint8_t label = data[pos++];
-            while (pos < size && data[pos] != 0) {
-                const std::size_t n = data[pos];
-                if (pos + 1 + n > size)
-                    return false;
-                if (label == 0xF9 && n >= 4 && (data[pos + 1] & 1))
-                    transparent = data[pos + 4];
-                pos += 1 + n;
-            }
-            ++pos;
             continue;
         }
         if (block != 0x2C || pos + 9 > size)
@@ -201,94 +306,20 @@ bool DecodeGif(const uint8_t* data, std::size_t size, std::size_t maxPixels, Bit
         const uint8_t flags = data[pos + 8];
         pos += 9;
         std::vector<uint32_t> table = global;
-        if ((flags & 0x80) && !readTable(table, flags))
+        if ((flags & 0x80) && !ReadGifColors(data, size, pos, flags, table))
             return false;
         if (pos >= size)
             return false;
         const int minCode = data[pos++];
         if (minCode < 2 || minCode > 11)
             return false;
-        // The image's sub-blocks, then LZW codes to palette indices.
-        std::vector<uint8_t> lzw;
-        while (pos < size && data[pos] != 0) {
-            const std::size_t n = data[pos];
-            if (pos + 1 + n > size)
-                return false;
-            lzw.insert(lzw.end(), data + pos + 1, data + pos + 1 + n);
-            pos += 1 + n;
-        }
-        std::vector<uint8_t> indices;
-        indices.reserve(iw * ih);
-        const int clear = 1 << minCode, end = clear + 1;
-        std::vector<uint16_t> prefix(4096);
-        std::vector<uint8_t> suffix(4096), stack;
-        int codeSize = minCode + 1, next = end + 1, previous = -1;
-        uint8_t first = 0;
-        uint32_t bits = 0;
-        int nBits = 0;
-        for (std::size_t i = 0; i < lzw.size() && indices.size() < iw * ih;) {
-            while (nBits < codeSize && i < lzw.size()) {
-                bits |= static_cast<uint32_t>(lzw[i++]) << nBits;
-                nBits += 8;
-            }
-            if (nBits < codeSize)
-                break;
-            const int code = static_cast<int>(bits & ((1u << codeSize) - 1));
-            bits >>= codeSize;
-            nBits -= codeSize;
-            if (code == clear) {
-                codeSize = minCode + 1;
-                next = end + 1;
-                previous = -1;
-                continue;
-            }
-            if (code == end)
-                break;
-            int c = code;
-            stack.clear();
-            if (previous < 0) {
-                if (code >= clear)
-                    return false;
-                first = static_cast<uint8_t>(code);
-                indices.push_back(first);
-                previous = code;
-                continue;
-            }
-            if (c >= next) {
-                if (c > next)
-                    return false;
-                stack.push_back(first);
-                c = previous;
-            }
-            while (c >= clear) {
-                stack.push_back(suffix[c]);
-                c = prefix[c];
-            }
-            first = static_cast<uint8_t>(c);
-            stack.push_back(first);
-            for (auto it = stack.rbegin(); it != stack.rend() && indices.size() < iw * ih; ++it)
-                indices.push_back(*it);
-            if (next < 4096) {
-                prefix[next] = static_cast<uint16_t>(previous);
-                suffix[next] = first;
-                if (++next == 1 << codeSize && codeSize < 12)
-                    ++codeSize;
-            }
-            previous = code;
-        }
+        std::vector<uint8_t> lzw, indices;
+        if (!ReadGifSubBlocks(data, size, pos, lzw) || !DecodeGifLzw(lzw, minCode, iw * ih, indices))
+            return false;
         out.width = static_cast<int>(w);
         out.height = static_cast<int>(h);
         out.pixels.assign(w * h, 0);
-        // Interlaced images store rows 0, 8, ... then 4, 12, ... then 2, 6, ... then 1, 3, ...
-        std::vector<std::size_t> rows;
-        if (flags & 0x40) {
-            for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
-                for (std::size_t r = start; r < ih; r += step)
-                    rows.push_back(r);
-        } else {
-            for (std::size_t r = 0; r < ih; ++r)
-                rows.push_back(r);
-        }
+        const std::vector<std::size_t> rows = GifRowOrder(ih, flags & 0x40);
         for (std::size_t k = 0; k < indices.size(); ++k) {
             const std::size_t x = left + k % iw, y = top + rows[k / iw];
             if (x < w && y < h && indices[k] != transparent)
