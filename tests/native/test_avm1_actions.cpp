@@ -1,5 +1,5 @@
-// The table of actions by code and name, and the line the player gives for each script that an
-// error or a limit abandons: the action where it stopped and why.
+// The table of actions by code and name, the line the player gives for each script that an
+// error or a limit abandons (the action where it stopped and why), and the collector's roots.
 #include "swf/avm1/Actions.h"
 #include "swf/player/Player.h"
 #include "tests/native/SwfTestWriter.h"
@@ -128,4 +128,27 @@ TEST(Avm1Diagnostics, AnAbandonedScriptIsNamedByTheActionWhereItStoppedAndWhy)
         EXPECT_EQ("start\nframe2", heard.trace) << "case " << i;
         EXPECT_EQ(cases[i].diagnostics, heard.diagnostics) << "case " << i;
     }
+}
+
+TEST(Avm1Collector, APrototypeThePlayerHandsOutOutlivesItsDeletedClass)
+{
+    // A text field placed after TextField was deleted and the heap collected still gets the
+    // prototype the script had given a property.
+    const Bytes field = Tag(37, U16(3) + Rect(0, 1200, 0, 1200) + Bytes{0x85, 0x08} + U16(0) + U16(800) +
+                                    Rgba(0, 0, 255) + Str("") + Str(""));
+    const Bytes frame1 = Asm("push 'TextField'; getvar; push 'prototype'; get; push 'mark', 'kept'; set; "
+                             "push '_global'; getvar; push 'TextField'; delete; pop; push 'i', 0; setvar; "
+                             "loop: push 0; array; pop; push 'i', 'i'; getvar; inc; setvar; "
+                             "push 'i'; getvar; push 20000; less2; if loop");
+    const Bytes frame2 = Asm("push 't'; getvar; push 'mark'; get; trace");
+    Place named(1, 3);
+    named.name = "t";
+    const Bytes file = Movie(field + DoAction(frame1) + ShowFrame() + PlaceObject2(named) + DoAction(frame2) + ShowFrame());
+    auto movie = swf::Movie::Load(file.data(), file.size(), nullptr, swf::kMaxMovieBytes);
+    swf::Player player(*movie, false);
+    std::string trace;
+    player.SetTraceOutput([&trace](const std::string& line) { trace += line; });
+    player.Advance();
+    player.Advance();
+    EXPECT_EQ("kept", trace);
 }
