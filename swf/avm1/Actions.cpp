@@ -434,7 +434,7 @@ void Vm::Extend(const Value& sub, const Value& super)
     if (!sub.IsObject() || !super.IsObject())
         return;
     const Value proto = Get(super, "prototype");
-    Object& p = New(Kind::kObject, proto.IsObject() ? proto.o : m_objectProto);
+    Object& p = New(Kind::kObject, proto.IsObject() ? proto.o : Proto(Builtin::kObject));
     SetOwn(p, "constructor", super, kDontEnum);
     SetOwn(p, "__constructor__", super, kDontEnum);
     Set(sub, "prototype", Value::Obj(&p));

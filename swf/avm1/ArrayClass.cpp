@@ -210,7 +210,7 @@ const NativeMethod kArrayMethods[] = {
 
 void InstallArray(Vm& vm)
 {
-    const NativeClass array = NewClass(vm, ArrayConstructor, 0, vm.m_arrayProto);
+    const NativeClass array = NewClass(vm, ArrayConstructor, 0, vm.Proto(Builtin::kArray));
     vm.SetOwn(*vm.m_global, "Array", Value::Obj(&array.ctor), kDontEnum);
     const std::pair<const char*, double> flags[] = {{"CASEINSENSITIVE", 1}, {"DESCENDING", 2}, {"UNIQUESORT", 4},
                                                     {"RETURNINDEXEDARRAY", 8}, {"NUMERIC", 16}};

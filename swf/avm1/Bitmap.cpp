@@ -286,7 +286,7 @@ const NativeMethod kBitmapClipMethods[] = {
 
 Object& Vm::NewBitmapData(Bitmap bitmap, bool transparent)
 {
-    Object& o = New(Kind::kObject, m_bitmapDataProto);
+    Object& o = New(Kind::kObject, Proto(Builtin::kBitmapData));
     const double w = bitmap.width, h = bitmap.height;
     o.bitmap = std::make_shared<Bitmap>(std::move(bitmap));
     SetOwn(o, "width", Value::Number(w));
@@ -299,15 +299,15 @@ Object& Vm::NewBitmapData(Bitmap bitmap, bool transparent)
 
 void InstallBitmapData(Vm& vm)
 {
-    vm.m_bitmapDataProto = &vm.NewObject();
-    const NativeClass bitmapData = NewClass(vm, BitmapDataConstructor, 4, vm.m_bitmapDataProto);
+    vm.Proto(Builtin::kBitmapData) = &vm.NewObject();
+    const NativeClass bitmapData = NewClass(vm, BitmapDataConstructor, 4, vm.Proto(Builtin::kBitmapData));
     Object& flash = *vm.Get(Value::Obj(vm.m_global), "flash").o;
     Object& display = vm.NewObject();
     vm.SetOwn(flash, "display", Value::Obj(&display));
     vm.SetOwn(display, "BitmapData", Value::Obj(&bitmapData.ctor));
     DefineMethods(vm, bitmapData.ctor, kBitmapDataStatics);
     DefineMethods(vm, bitmapData.proto, kBitmapDataMethods);
-    DefineMethods(vm, *vm.m_clipProto, kBitmapClipMethods);
+    DefineMethods(vm, *vm.Proto(Builtin::kClip), kBitmapClipMethods);
 
     const NativeClass colorTransform = NewClass(vm, ColorTransformConstructor, 8);
     Object& filters = vm.NewObject();

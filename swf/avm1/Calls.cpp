@@ -42,7 +42,7 @@ Value Vm::Construct(const Value& ctor, const std::vector<Value>& args)
     if (!ctor.IsObject() || !ctor.o->IsFunction())
         return {};
     const Value proto = Get(ctor, "prototype");
-    Object& o = New(Kind::kObject, proto.IsObject() ? proto.o : m_objectProto);
+    Object& o = New(Kind::kObject, proto.IsObject() ? proto.o : Proto(Builtin::kObject));
     SetOwn(o, "constructor", ctor, kDontEnum);
     SetOwn(o, "__constructor__", ctor, kDontEnum);
     if (ctor.o->native) {

@@ -28,8 +28,7 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
     };
     mark(m_global);
     // Every prototype the player hands out stays, even when scripts deleted or replaced its class.
-    for (Object* o : {m_objectProto, m_functionProto, m_arrayProto, m_stringProto, m_numberProto, m_booleanProto,
-                      m_clipProto, m_colorProto, m_buttonProto, m_bitmapDataProto, m_textFieldProto})
+    for (Object* o : m_protos)
         mark(o);
     for (Object* o : extraRoots)
         mark(o);

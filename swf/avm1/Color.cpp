@@ -99,10 +99,10 @@ const NativeMethod kColorMethods[] = {
 void InstallColor(Vm& vm)
 {
     Object& ctor = vm.NewNative(ColorConstructor, 1);
-    vm.m_colorProto = &vm.NewObject();
-    vm.SetOwn(ctor, "prototype", Value::Obj(vm.m_colorProto), kDontEnum);
+    vm.Proto(Builtin::kColor) = &vm.NewObject();
+    vm.SetOwn(ctor, "prototype", Value::Obj(vm.Proto(Builtin::kColor)), kDontEnum);
     vm.SetOwn(*vm.m_global, "Color", Value::Obj(&ctor), kDontEnum);
-    DefineMethods(vm, *vm.m_colorProto, kColorMethods);
+    DefineMethods(vm, *vm.Proto(Builtin::kColor), kColorMethods);
 }
 
 }  // namespace swf::avm1

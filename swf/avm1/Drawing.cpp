@@ -280,7 +280,7 @@ const NativeMethod kMatrixMethods[] = {
 
 void InstallDrawing(Vm& vm)
 {
-    DefineMethods(vm, *vm.m_clipProto, kDrawingMethods);
+    DefineMethods(vm, *vm.Proto(Builtin::kClip), kDrawingMethods);
     const NativeClass matrix = NewClass(vm, MatrixConstructor, 0);
     DefineMethods(vm, matrix.proto, kMatrixMethods);
     const Value geom = vm.Get(vm.Get(Value::Obj(vm.m_global), "flash"), "geom");

@@ -272,7 +272,7 @@ void Vm::DefineFunction(Frame& f, Action action, Operands& d, Cursor& at)
     s->scope = f.scope;
     s->pool = f.pool;
     s->target = f.origTarget;
-    Object& fn = New(Kind::kFunction, m_functionProto);
+    Object& fn = New(Kind::kFunction, Proto(Builtin::kFunction));
     fn.script = std::move(s);
     Object& proto = NewObject();
     SetOwn(proto, "constructor", Value::Obj(&fn), kDontEnum);

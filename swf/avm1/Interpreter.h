@@ -9,6 +9,7 @@
 #include "swf/base/Budget.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <string>
@@ -24,6 +25,11 @@ struct Field;
 namespace swf::avm1 {
 
 enum class Action : uint8_t;
+
+// The built-in classes whose prototypes the player gives the objects it makes.
+enum class Builtin : uint8_t {
+    kObject, kFunction, kArray, kString, kNumber, kBoolean, kClip, kColor, kButton, kBitmapData, kTextField, kCount
+};
 
 // A value thrown by a script (the throw action) on its way to a catch block.
 struct ScriptThrow {
@@ -75,7 +81,7 @@ public:
 
     // Objects.
     Object& New(Kind kind, Object* proto);
-    Object& NewObject() { return New(Kind::kObject, m_objectProto); }
+    Object& NewObject() { return New(Kind::kObject, Proto(Builtin::kObject)); }
     Object& NewArray(std::vector<Value> elements);
     Object& NewNative(NativeFn fn, int length = 0);
     Object* ToObject(const Value& v);  // wrappers for primitives; null for undefined and null
@@ -139,19 +145,12 @@ public:
     void Trace(const std::string& text);
 
     Object* m_global = nullptr;
-    Object* m_objectProto = nullptr;
-    Object* m_functionProto = nullptr;
-    Object* m_arrayProto = nullptr;
-    Object* m_stringProto = nullptr;
-    Object* m_numberProto = nullptr;
-    Object* m_booleanProto = nullptr;
-    Object* m_clipProto = nullptr;
-    Object* m_colorProto = nullptr;
-    Object* m_buttonProto = nullptr;
-    Object* m_bitmapDataProto = nullptr;
-    Object* m_textFieldProto = nullptr;
+    // The prototype of a built-in class that the player hands out; the collector keeps every one.
+    Object*& Proto(Builtin b) { return m_protos[static_cast<std::size_t>(b)]; }
 
 private:
+    std::array<Object*, static_cast<std::size_t>(Builtin::kCount)> m_protos{};
+
     struct Frame;
     struct Outcome;
     struct Cursor;

@@ -586,9 +586,9 @@ const NativeMethod kLoaderMethods[] = {
 void InstallMovieClip(Vm& vm)
 {
     const NativeClass clip = NewClass(vm, Nothing, 0);
-    vm.m_clipProto = &clip.proto;
+    vm.Proto(Builtin::kClip) = &clip.proto;
     vm.SetOwn(*vm.m_global, "MovieClip", Value::Obj(&clip.ctor), kDontEnum);
-    vm.m_buttonProto = &vm.NewObject();
+    vm.Proto(Builtin::kButton) = &vm.NewObject();
     InstallTextField(vm);
     DefineMethods(vm, clip.proto, kMovieClipMethods);
 }

@@ -78,13 +78,13 @@ Object* ThisClip(NativeCall& call)
 
 void Vm::InstallBuiltins()
 {
-    m_objectProto = &New(Kind::kObject, nullptr);
-    m_functionProto = &New(Kind::kObject, m_objectProto);
+    Proto(Builtin::kObject) = &New(Kind::kObject, nullptr);
+    Proto(Builtin::kFunction) = &New(Kind::kObject, Proto(Builtin::kObject));
     m_global = &NewObject();
-    m_arrayProto = &NewObject();
-    m_stringProto = &NewObject();
-    m_numberProto = &NewObject();
-    m_booleanProto = &NewObject();
+    Proto(Builtin::kArray) = &NewObject();
+    Proto(Builtin::kString) = &NewObject();
+    Proto(Builtin::kNumber) = &NewObject();
+    Proto(Builtin::kBoolean) = &NewObject();
     InstallObject(*this);
     InstallArray(*this);
     InstallString(*this);

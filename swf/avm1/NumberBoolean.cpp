@@ -64,7 +64,7 @@ const NativeMethod kBooleanMethods[] = {
 
 void InstallNumberAndBoolean(Vm& vm)
 {
-    const NativeClass number = NewClass(vm, NumberConstructor, 1, vm.m_numberProto);
+    const NativeClass number = NewClass(vm, NumberConstructor, 1, vm.Proto(Builtin::kNumber));
     vm.SetOwn(*vm.m_global, "Number", Value::Obj(&number.ctor), kDontEnum);
     const std::pair<const char*, double> constants[] = {{"MAX_VALUE", 1.79769313486231e+308},
                                                         {"MIN_VALUE", 4.94065645841247e-324},
@@ -75,7 +75,7 @@ void InstallNumberAndBoolean(Vm& vm)
         vm.SetOwn(number.ctor, name, Value::Number(value), kDontEnum | kReadOnly);
     DefineMethods(vm, number.proto, kNumberMethods);
 
-    const NativeClass boolean = NewClass(vm, BooleanConstructor, 1, vm.m_booleanProto);
+    const NativeClass boolean = NewClass(vm, BooleanConstructor, 1, vm.Proto(Builtin::kBoolean));
     vm.SetOwn(*vm.m_global, "Boolean", Value::Obj(&boolean.ctor), kDontEnum);
     DefineMethods(vm, boolean.proto, kBooleanMethods);
 }

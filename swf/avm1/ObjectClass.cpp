@@ -118,12 +118,12 @@ const NativeMethod kFunctionMethods[] = {
 
 void InstallObject(Vm& vm)
 {
-    const NativeClass object = NewClass(vm, ObjectConstructor, 1, vm.m_objectProto);
+    const NativeClass object = NewClass(vm, ObjectConstructor, 1, vm.Proto(Builtin::kObject));
     vm.SetOwn(*vm.m_global, "Object", Value::Obj(&object.ctor), kDontEnum);
     DefineMethods(vm, object.proto, kObjectMethods);
     DefineMethods(vm, object.ctor, kObjectStatics);
 
-    const NativeClass function = NewClass(vm, Nothing, 0, vm.m_functionProto);
+    const NativeClass function = NewClass(vm, Nothing, 0, vm.Proto(Builtin::kFunction));
     vm.SetOwn(*vm.m_global, "Function", Value::Obj(&function.ctor), kDontEnum);
     DefineMethods(vm, function.proto, kFunctionMethods);
 }

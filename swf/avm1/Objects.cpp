@@ -28,14 +28,14 @@ Object& Vm::NewArray(std::vector<Value> elements)
     if (elements.size() > kMaxArrayLength)
         throw ScriptAbort{"an array grew too long"};
     Hold(elements.size() * sizeof(Value));
-    Object& a = New(Kind::kArray, m_arrayProto);
+    Object& a = New(Kind::kArray, Proto(Builtin::kArray));
     a.elements = std::move(elements);
     return a;
 }
 
 Object& Vm::NewNative(NativeFn fn, int length)
 {
-    Object& f = New(Kind::kFunction, m_functionProto);
+    Object& f = New(Kind::kFunction, Proto(Builtin::kFunction));
     f.native = fn;
     SetOwn(f, "length", Value::Number(length), kDontEnum);
     return f;
@@ -54,8 +54,8 @@ Object* Vm::ToObject(const Value& v)
     case Value::kString:
     case Value::kNumber:
     case Value::kBool: {
-        Object& w = New(v.IsString() ? Kind::kString : v.IsNumber() ? Kind::kNumber : Kind::kBoolean,
-                        v.IsString() ? m_stringProto : v.IsNumber() ? m_numberProto : m_booleanProto);
+        const Builtin wrapper = v.IsString() ? Builtin::kString : v.IsNumber() ? Builtin::kNumber : Builtin::kBoolean;
+        Object& w = New(v.IsString() ? Kind::kString : v.IsNumber() ? Kind::kNumber : Kind::kBoolean, Proto(wrapper));
         w.primitive = v;
         return &w;
     }
@@ -121,13 +121,13 @@ Value Vm::Get(const Value& v, const std::string& name)
     case Value::kString:
         if (name == "length")
             return Value::Number(static_cast<double>(v.Str().size()));
-        o = m_stringProto;
+        o = Proto(Builtin::kString);
         break;
     case Value::kNumber:
-        o = m_numberProto;
+        o = Proto(Builtin::kNumber);
         break;
     case Value::kBool:
-        o = m_booleanProto;
+        o = Proto(Builtin::kBoolean);
         break;
     case Value::kObject:
         o = v.o;

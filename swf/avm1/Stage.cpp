@@ -23,7 +23,7 @@ Object& Vm::ObjectOf(DisplayObject& display)
 {
     if (display.script)
         return *display.script;
-    Object* proto = display.clip ? m_clipProto : FieldOf(display) ? m_textFieldProto : m_buttonProto;
+    Object* proto = Proto(display.clip ? Builtin::kClip : FieldOf(display) ? Builtin::kTextField : Builtin::kButton);
     if (Object* cls = ClassOf(display.characterId)) {
         const Value p = Get(Value::Obj(cls), "prototype");
         if (p.IsObject())

@@ -191,7 +191,7 @@ const NativeMethod kStringMethods[] = {
 
 void InstallString(Vm& vm)
 {
-    const NativeClass string = NewClass(vm, StringConstructor, 1, vm.m_stringProto);
+    const NativeClass string = NewClass(vm, StringConstructor, 1, vm.Proto(Builtin::kString));
     vm.SetOwn(*vm.m_global, "String", Value::Obj(&string.ctor), kDontEnum);
     DefineMethods(vm, string.ctor, kStringStatics);
     DefineMethods(vm, string.proto, kStringMethods);

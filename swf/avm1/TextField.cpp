@@ -27,7 +27,7 @@ Value MovieClipCreateTextField(NativeCall& c)
 void InstallTextField(Vm& vm)
 {
     const NativeClass field = NewClass(vm, Nothing, 0, &vm.NewObject());
-    vm.m_textFieldProto = &field.proto;
+    vm.Proto(Builtin::kTextField) = &field.proto;
     vm.SetOwn(*vm.m_global, "TextField", Value::Obj(&field.ctor), kDontEnum);
 }
 
