@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -46,34 +49,39 @@ CCommandLine ReadCommandArguments(const std::vector<std::string>& args)
         return command;
     CCommandLine invalid;
     invalid.kind = CommandKind::Invalid;
+    const std::pair<const char*, bool CCommandLine::*> flags[] = {
+        {"/check", &CCommandLine::bCheck}, {"/verify", &CCommandLine::bVerify}, {"/installed", &CCommandLine::bInstalled}};
+    const std::pair<const char*, CommandKind> kinds[] = {{"/export", CommandKind::Export},
+                                                         {"/apply", CommandKind::Apply},
+                                                         {"/restore", CommandKind::Restore},
+                                                         {"/package", CommandKind::Package},
+                                                         {"/?", CommandKind::Usage}};
     for (size_t i = 0; i < args.size(); ++i) {
-        CommandKind kind = CommandKind::Invalid;
-        if (nb::EqualNoCase(args[i], "/check")) {
-            if (command.bCheck)
+        const auto flag = std::find_if(std::begin(flags), std::end(flags),
+                                       [&](const auto& entry) { return nb::EqualNoCase(args[i], entry.first); });
+        if (flag != std::end(flags)) {
+            if (command.*(flag->second))
                 return invalid;
-            command.bCheck = true;
+            command.*(flag->second) = true;
             continue;
         }
-        if (nb::EqualNoCase(args[i], "/export"))
-            kind = CommandKind::Export;
-        else if (nb::EqualNoCase(args[i], "/apply"))
-            kind = CommandKind::Apply;
-        else if (nb::EqualNoCase(args[i], "/restore"))
-            kind = CommandKind::Restore;
-        else if (nb::EqualNoCase(args[i], "/?"))
-            kind = CommandKind::Usage;
-        if (kind == CommandKind::Invalid || command.kind != CommandKind::None)
+        const auto kind = std::find_if(std::begin(kinds), std::end(kinds),
+                                       [&](const auto& entry) { return nb::EqualNoCase(args[i], entry.first); });
+        if (kind == std::end(kinds) || command.kind != CommandKind::None)
             return invalid;
-        command.kind = kind;
-        if (kind == CommandKind::Apply) {
+        command.kind = kind->second;
+        // /apply and /package name a folder.
+        if (command.kind == CommandKind::Apply || command.kind == CommandKind::Package) {
             if (i + 1 >= args.size() || args[i + 1].empty() || args[i + 1][0] == '/')
                 return invalid;
             command.strFolder = args[++i];
         }
     }
-    // Only /apply and /restore can merely check.
-    if (command.kind == CommandKind::None ||
-        (command.bCheck && command.kind != CommandKind::Apply && command.kind != CommandKind::Restore))
+    // Only /apply and /restore can merely check or work on the registered installation; only
+    // /apply verifies, and it cannot both check and verify.
+    const bool bApplyOrRestore = command.kind == CommandKind::Apply || command.kind == CommandKind::Restore;
+    if (command.kind == CommandKind::None || ((command.bCheck || command.bInstalled) && !bApplyOrRestore) ||
+        (command.bVerify && (command.kind != CommandKind::Apply || command.bCheck)))
         return invalid;
     return command;
 }

@@ -1,49 +1,116 @@
 #include "app/ConsoleCommands.h"
 
+#include "app/ApplyLog.h"
 #include "app/ConsoleOutput.h"
+#include "app/InstallationChecks.h"
 #include "app/InstanceMutex.h"
 #include "customization/CustomizationApply.h"
 #include "customization/CustomizationExport.h"
 #include "customization/CustomizationFolder.h"
+#include "customization/CustomizationPackage.h"
+#include "customization/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
-#include "framework/WinHandles.h"
 
-#include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace {
 
 constexpr const char* kUsage[] = {
     "usage: NbCustomize.exe [/export | /apply FOLDER [/check] | /restore [/check] | /?]",
+    "       NbCustomize.exe [/apply FOLDER [/check | /verify] | /restore [/check]] /installed",
+    "       NbCustomize.exe /package OUTDIR",
     "  (nothing)      run the customization tool",
     "  /export        write Customization\\HLXCM.REG from the registry",
     "  /apply FOLDER  apply a customization folder (its HLXCM.REG and images)",
     "  /restore       put back the values and images as they were before the first change",
     "  /check         with /apply or /restore: validate and list the changes, change nothing",
+    "  /verify        with /apply: list what differs, change nothing; exit 3 when anything does",
+    "  /installed     with /apply or /restore: work on the installation that the registry names",
+    "                 (the folder of INI_PATH) instead of the current folder",
+    "  /package OUTDIR  write a package for software distribution into the new folder OUTDIR:",
+    "                 the program, Customization\\ (the export and its images), install.cmd,",
+    "                 uninstall.cmd, detect.cmd and README.txt",
     "  /?             show this text",
     "Run it with the assistant's installation folder as the current folder.",
-    "Exit status: 0 done, 1 refused (nothing changed), 2 failed part-way (everything put back).",
+    "Exit status: 0 done, 1 refused (nothing changed), 2 failed part-way (everything put back),",
+    "3 (/verify) something is not as the folder has it.",
 };
 
-// Appends the lines to Customization\apply.log of the installation, after a line that says
-// when and with what.
-void AppendApplyLog(const std::string& base, const std::string& heading, const std::vector<std::string>& lines)
+// The program's own file, which a package carries.
+std::string ProgramFile()
 {
-    ::CreateDirectoryA((base + "\\Customization").c_str(), nullptr);
-    CHandle log(::CreateFileA((base + "\\Customization\\" + kApplyLogName).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!log)
-        return;
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    char stamp[32] = {};
-    std::snprintf(stamp, sizeof(stamp), "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
-                  now.wMinute, now.wSecond);
-    std::string text = std::string(stamp) + " " + heading + "\r\n";
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    DWORD written = 0;
-    ::WriteFile(log.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    std::vector<char> buffer(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return std::string();
+        if (length < buffer.size())
+            return std::string(buffer.data(), length);
+        buffer.assign(buffer.size() * 2, '\0');
+    }
+}
+
+// The word for the command in the log's summary line, and its heading.
+std::string LogCommandName(const CCommandLine& command)
+{
+    const std::string mode = command.bCheck ? "check" : command.bVerify ? "verify" : "";
+    if (command.kind == CommandKind::Restore)
+        return mode.empty() ? "restore" : "restore-" + mode;
+    return mode.empty() ? "apply" : mode;
+}
+
+std::string LogHeading(const CCommandLine& command)
+{
+    std::string heading = command.kind == CommandKind::Restore ? "/restore" : "/apply " + command.strFolder;
+    if (command.bCheck)
+        heading += " /check";
+    if (command.bVerify)
+        heading += " /verify";
+    if (command.bInstalled)
+        heading += " /installed";
+    return heading;
+}
+
+// /apply and /restore: on the installation in the current directory, or with /installed on
+// the one the registry names; logged in its Customization folder.
+int RunApplyCommand(const CCommandLine& command, CConsoleOutput& console)
+{
+    std::string base = GetCurrentDirectoryString();
+    if (command.bInstalled) {
+        std::string failure;
+        base = FindAssistantInstallation(failure);
+        if (base.empty()) {
+            console.WriteLine("refused: " + failure);
+            console.WriteLine("refused: nothing was changed");
+            return static_cast<int>(ApplyStatus::Refused);
+        }
+        console.WriteLine("installation: " + base);
+    }
+    std::vector<std::string> lines;
+    auto report = [&](const std::string& line) {
+        console.WriteLine(line);
+        lines.push_back(line);
+    };
+    const ApplyMode mode = command.bCheck ? ApplyMode::Check : command.bVerify ? ApplyMode::Verify : ApplyMode::Apply;
+    ApplyOutcome outcome = ApplyOutcome::Refused;
+    // The tool's window must not change the same values meanwhile; holding the mutex also
+    // keeps the tool from starting until the deployment is done. Verifying reads only, and
+    // a detection rule may run it at any time, so it neither needs nor takes the mutex.
+    std::optional<CInstanceMutex> mutex;
+    if (mode != ApplyMode::Verify)
+        mutex.emplace();
+    if (mutex && !mutex->IsFirstInstance()) {
+        report("refused: the customization tool is running on this machine; close it first");
+        report("refused: nothing was changed");
+    } else if (command.kind == CommandKind::Restore) {
+        outcome = RestoreFactorySnapshot(base, mode, report);
+    } else {
+        outcome = ApplyCustomizationFolder(base, command.strFolder, mode, report);
+    }
+    const std::string folder = command.kind == CommandKind::Restore ? base + kFactoryFolder : command.strFolder;
+    AppendApplyLog(base, LogHeading(command), lines, ApplyLogSummary(LogCommandName(command), folder, outcome));
+    return static_cast<int>(StatusOf(outcome));
 }
 
 }  // namespace
@@ -62,26 +129,10 @@ int RunConsoleCommand(const CCommandLine& command)
         console.WriteLine(failure.empty() ? "exported: " + path : failure);
         return failure.empty() ? 0 : 1;
     }
-
-    const std::string base = GetCurrentDirectoryString();
-    std::vector<std::string> lines;
-    auto report = [&](const std::string& line) {
-        console.WriteLine(line);
-        lines.push_back(line);
-    };
-    ApplyStatus status = ApplyStatus::Refused;
-    // The tool's window must not change the same values meanwhile; holding the mutex also
-    // keeps the tool from starting until the deployment is done.
-    const CInstanceMutex mutex;
-    if (!mutex.IsFirstInstance()) {
-        report("refused: the customization tool is running on this machine; close it first");
-        report("refused: nothing was changed");
-    } else if (command.kind == CommandKind::Restore) {
-        status = RestoreFactorySnapshot(base, command.bCheck, report);
-    } else {
-        status = ApplyCustomizationFolder(base, command.strFolder, command.bCheck, report);
+    if (command.kind == CommandKind::Package) {
+        const bool bWritten = WriteCustomizationPackage(GetCurrentDirectoryString(), command.strFolder, ProgramFile(),
+                                                        [&](const std::string& line) { console.WriteLine(line); });
+        return bWritten ? 0 : 1;
     }
-    const std::string heading = command.kind == CommandKind::Restore ? "/restore" : "/apply " + command.strFolder;
-    AppendApplyLog(base, heading + (command.bCheck ? " /check" : ""), lines);
-    return static_cast<int>(status);
+    return RunApplyCommand(command, console);
 }

@@ -2,6 +2,7 @@
 
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
+#include "customization/CustomizationFolder.h"
 #include "formats/TextCase.h"
 
 #include <string>
@@ -79,6 +80,35 @@ LONG QueryAssistantIniPath()
         return result;
     std::string iniPath;
     return ReadRegistryString(key.Get(), RegValues::IniPath, 256, iniPath);
+}
+
+std::string FindAssistantInstallation(std::string& failure)
+{
+    const std::string notInstalled = "Access Nimbook II is not installed on this machine: ";
+    const std::string where = std::string("HKEY_LOCAL_MACHINE\\") + RegKeys::Assistant;
+    CRegKey key;
+    std::string iniPath;
+    LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::Assistant, kRegRead, key);
+    if (result == ERROR_SUCCESS)
+        result = ReadWholeRegistryString(key.Get(), RegValues::IniPath, iniPath);
+    if (result != ERROR_SUCCESS) {
+        failure = notInstalled + "cannot read INI_PATH of " + where + " (" + SystemReason(result) + ")";
+        return std::string();
+    }
+    std::string folder = iniPath;
+    const DWORD attributes = ::GetFileAttributesA(iniPath.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        const size_t slash = iniPath.find_last_of("\\/");
+        folder = slash == std::string::npos ? std::string() : iniPath.substr(0, slash);
+    }
+    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
+    const DWORD folderAttributes = folder.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesA(folder.c_str());
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        failure = notInstalled + "INI_PATH of " + where + " is \"" + iniPath + "\", and its folder does not exist";
+        return std::string();
+    }
+    return folder;
 }
 
 bool IsBrowserInstalled()

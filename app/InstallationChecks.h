@@ -24,4 +24,7 @@ bool OpenHotkeyButton(CRegKey& key);
 // assistant; a command line that cannot be read launches nothing.
 bool IsHotkeyButtonReassigned(const CRegKey& key);
 LONG QueryAssistantIniPath();
+// The assistant's installation folder as its registry key names it: the folder of INI_PATH
+// (INI_PATH itself when it names a folder). Empty when it cannot be found, with why in failure.
+std::string FindAssistantInstallation(std::string& failure);
 bool IsBrowserInstalled();

@@ -2,7 +2,6 @@
 
 #include "config/RegistryAccess.h"
 #include "config/RegistrySchema.h"
-#include "controls/BitmapFile.h"
 #include "customization/CustomizationFolder.h"
 #include "customization/FactorySnapshot.h"
 #include "customization/FileSnapshot.h"
@@ -97,7 +96,7 @@ public:
 
 private:
     std::string ValidateValues(const std::vector<nb::reg::CustomizationValue>& values, ApplyPlan& plan);
-    std::string ValidateImages(ApplyPlan& plan);
+    std::string ValidateImages(const std::vector<std::string>& names, ApplyPlan& plan);
     void WarnAboutMissingFile(const nb::reg::CustomizationValue& value);
     bool ApplyValue(const ValueChange& change);
     bool ApplyImage(const ImageChange& change);
@@ -117,9 +116,10 @@ private:
 std::string CApplyRun::Validate(ApplyPlan& plan)
 {
     std::vector<nb::reg::CustomizationValue> values;
-    std::string failure = ReadCustomizationRegFile(m_strFolder, values);
+    std::vector<std::string> images;
+    std::string failure = ValidateCustomizationFolder(m_strFolder, values, images);
     if (failure.empty())
-        failure = ValidateImages(plan);
+        failure = ValidateImages(images, plan);
     if (failure.empty())
         failure = ValidateValues(values, plan);
     return failure;
@@ -164,18 +164,11 @@ void CApplyRun::WarnAboutMissingFile(const nb::reg::CustomizationValue& value)
         m_report("warning: " + value.name + " names " + path + ", which does not exist on this machine");
 }
 
-std::string CApplyRun::ValidateImages(ApplyPlan& plan)
+std::string CApplyRun::ValidateImages(const std::vector<std::string>& names, ApplyPlan& plan)
 {
-    std::vector<std::string> names;
-    const std::string failure = ListCustomizationImages(m_strFolder, names);
-    if (!failure.empty())
-        return failure;
     for (const std::string& name : names) {
         const std::string lower = LowerCase(name);
         const std::string source = m_strFolder + "\\" + name;
-        const std::string problem = BitmapFileProblem(source);
-        if (!problem.empty())
-            return "not a valid bitmap: " + name + " (" + problem + ")";
         std::string newBytes, oldBytes;
         if (!ReadWholeFile(source, newBytes))
             return "cannot read " + source;
@@ -284,54 +277,91 @@ std::string Counts(const ApplyPlan& plan)
     return std::to_string(plan.values.size()) + " value(s) and " + std::to_string(plan.images.size()) + " image(s)";
 }
 
+// The changes as /check and /verify list them.
+void ReportPlan(const ApplyPlan& plan, const ApplyReporter& report)
+{
+    for (const ValueChange& change : plan.values)
+        report("would set [" + change.pSection->header + "] \"" + change.name + "\": " + ShownBefore(change.before) +
+               " -> " + Shown(change.text));
+    for (const ImageChange& change : plan.images)
+        report("would replace images\\" + change.name + " (" + std::to_string(change.oldSize) + " -> " +
+               std::to_string(change.newSize) + " bytes)");
+}
+
+ApplyOutcome Refuse(const std::string& failure, const ApplyReporter& report)
+{
+    report("refused: " + failure);
+    report("refused: nothing was changed");
+    return ApplyOutcome::Refused;
+}
+
 }  // namespace
 
-ApplyStatus ApplyCustomizationFolder(const std::string& base, const std::string& folder, bool bCheck,
-                                     const ApplyReporter& report)
+ApplyStatus StatusOf(ApplyOutcome outcome)
+{
+    return outcome == ApplyOutcome::Refused      ? ApplyStatus::Refused
+           : outcome == ApplyOutcome::RolledBack ? ApplyStatus::RolledBack
+           : outcome == ApplyOutcome::Differs    ? ApplyStatus::Differs
+                                                 : ApplyStatus::Applied;
+}
+
+const char* OutcomeName(ApplyOutcome outcome)
+{
+    // In the order of the enumeration.
+    constexpr const char* kNames[] = {"applied", "unchanged", "valid", "in-place", "differs", "refused", "rolled-back"};
+    return kNames[static_cast<int>(outcome)];
+}
+
+ApplyOutcome ApplyCustomizationFolder(const std::string& base, const std::string& folder, ApplyMode mode,
+                                      const ApplyReporter& report)
 {
     CApplyRun run(base, folder, report);
     ApplyPlan plan;
     const std::string failure = run.Validate(plan);
-    if (!failure.empty()) {
-        report("refused: " + failure);
-        report("refused: nothing was changed");
-        return ApplyStatus::Refused;
-    }
-    if (bCheck) {
-        for (const ValueChange& change : plan.values)
-            report("would set [" + change.pSection->header + "] \"" + change.name + "\": " + ShownBefore(change.before) +
-                   " -> " + Shown(change.text));
-        for (const ImageChange& change : plan.images)
-            report("would replace images\\" + change.name + " (" + std::to_string(change.oldSize) + " -> " +
-                   std::to_string(change.newSize) + " bytes)");
+    if (!failure.empty())
+        return Refuse(failure, report);
+    const bool bNothing = plan.values.empty() && plan.images.empty();
+    if (mode == ApplyMode::Check) {
+        ReportPlan(plan, report);
         report("valid: " + Counts(plan) + " would change");
-        return ApplyStatus::Applied;
+        return ApplyOutcome::Valid;
+    }
+    if (mode == ApplyMode::Verify) {
+        ReportPlan(plan, report);
+        if (bNothing) {
+            report("in place: every value and image of the folder is already on this machine");
+            return ApplyOutcome::InPlace;
+        }
+        report("differs: " + Counts(plan) + " are not as the folder has them");
+        return ApplyOutcome::Differs;
+    }
+    if (bNothing) {
+        // Nothing is written, not even a backup: they keep what the machine had before.
+        report("nothing needed changing: every value and image of the folder is already in place");
+        report("applied: " + Counts(plan) + " changed");
+        return ApplyOutcome::Unchanged;
     }
     // The installation's first change keeps its factory state first; a run that is rolled
     // back leaves no trace, not even that snapshot.
     const bool bHadSnapshot = HasFactorySnapshot(base);
-    const std::string snapshotFailure =
-        plan.values.empty() && plan.images.empty() ? std::string() : KeepFactorySnapshot(base);
-    if (!snapshotFailure.empty()) {
-        report("refused: " + snapshotFailure);
-        report("refused: nothing was changed");
-        return ApplyStatus::Refused;
-    }
+    const std::string snapshotFailure = KeepFactorySnapshot(base);
+    if (!snapshotFailure.empty())
+        return Refuse(snapshotFailure, report);
     if (!run.Apply(plan)) {
         if (!bHadSnapshot)
             ::DeleteFileA(FactorySnapshotPath(base).c_str());
-        return ApplyStatus::RolledBack;
+        return ApplyOutcome::RolledBack;
     }
     report("applied: " + Counts(plan) + " changed");
-    return ApplyStatus::Applied;
+    return ApplyOutcome::Applied;
 }
 
-ApplyStatus RestoreFactorySnapshot(const std::string& base, bool bCheck, const ApplyReporter& report)
+ApplyOutcome RestoreFactorySnapshot(const std::string& base, ApplyMode mode, const ApplyReporter& report)
 {
     if (!HasFactorySnapshot(base)) {
         report("refused: there is nothing to restore: the tool has changed nothing of this installation (" +
                FactorySnapshotPath(base) + " does not exist)");
-        return ApplyStatus::Refused;
+        return ApplyOutcome::Refused;
     }
-    return ApplyCustomizationFolder(base, base + kFactoryFolder, bCheck, report);
+    return ApplyCustomizationFolder(base, base + kFactoryFolder, mode, report);
 }

@@ -2,6 +2,7 @@
 
 #include "config/ArtworkNames.h"
 #include "config/RegistryAccess.h"
+#include "controls/BitmapFile.h"
 #include "formats/TextCase.h"
 #include "framework/WinHandles.h"
 
@@ -59,7 +60,7 @@ std::string ListCustomizationImages(const std::string& folder, std::vector<std::
                 return "a folder other than Backup: " + name;
             continue;
         }
-        if (lower == LowerCase(kExportFileName) || lower == kApplyLogName)
+        if (lower == LowerCase(kExportFileName) || lower == kApplyLogName || lower == kApplyLogRotatedName)
             continue;
         if (std::find(artwork.begin(), artwork.end(), lower) == artwork.end())
             return "not one of the assistant's images: " + name;
@@ -106,4 +107,18 @@ std::string ReadCustomizationRegFile(const std::string& folder, std::vector<nb::
         error = reader.Error();
     }
     return std::string(kExportFileName) + " line " + std::to_string(error.line) + ": " + error.reason;
+}
+
+std::string ValidateCustomizationFolder(const std::string& folder, std::vector<nb::reg::CustomizationValue>& values,
+                                        std::vector<std::string>& images)
+{
+    std::string failure = ReadCustomizationRegFile(folder, values);
+    if (failure.empty())
+        failure = ListCustomizationImages(folder, images);
+    for (size_t i = 0; failure.empty() && i < images.size(); ++i) {
+        const std::string problem = BitmapFileProblem(folder + "\\" + images[i]);
+        if (!problem.empty())
+            failure = "not a valid bitmap: " + images[i] + " (" + problem + ")";
+    }
+    return failure;
 }

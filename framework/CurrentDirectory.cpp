@@ -17,6 +17,16 @@ std::string GetCurrentDirectoryString()
     }
 }
 
+std::string GetFullPathString(const std::string& path)
+{
+    const DWORD size = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    std::vector<char> buffer(size + 1, '\0');
+    const DWORD length = size == 0 ? 0 : ::GetFullPathNameA(path.c_str(), size + 1, buffer.data(), nullptr);
+    if (length == 0 || length > size)
+        return path;
+    return std::string(buffer.data(), length);
+}
+
 CCurrentDirectoryKeeper::CCurrentDirectoryKeeper() : m_strDirectory(GetCurrentDirectoryString()) {}
 
 CCurrentDirectoryKeeper::~CCurrentDirectoryKeeper()

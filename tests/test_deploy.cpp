@@ -5,6 +5,7 @@
 #include "customization/CustomizationFolder.h"
 #include "formats/ExportLayout.h"
 #include "framework/WinHandles.h"
+#include "tests/support/DeploymentRun.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestRegistry.h"
 
@@ -17,80 +18,6 @@
 namespace {
 
 const std::string kMainTexts = RegKeys::MainTexts;
-
-struct CommandResult {
-    DWORD exitCode;
-    std::string output;  // what the program wrote on its standard output
-};
-
-// Runs the program with arguments in directory; its standard output goes to a file.
-CommandResult RunProgram(const std::string& arguments, const std::string& directory)
-{
-    // A name of its own for each run: a file just deleted may not be created again at once.
-    static int runs = 0;
-    const std::string outputFile =
-        directory + "\\..\\" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++runs) + ".out";
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE output = ::CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::string line = "\"" + ProgramPath() + "\" " + arguments;
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = output;
-    si.hStdError = output;
-    PROCESS_INFORMATION pi{};
-    CommandResult result{static_cast<DWORD>(-1), std::string()};
-    if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, directory.c_str(), &si, &pi)) {
-        if (::WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0)
-            ::TerminateProcess(pi.hProcess, 99);
-        ::GetExitCodeProcess(pi.hProcess, &result.exitCode);
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-    }
-    ::CloseHandle(output);
-    result.output = ReadFileBytes(outputFile);
-    ::DeleteFileA(outputFile.c_str());
-    return result;
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to)
-{
-    return text.replace(text.find(from), from.size(), to);
-}
-
-// The sample installation's export with three values changed.
-std::string CustomizedExport()
-{
-    std::string file = ReadFileBytes(TestDataFile("sample-export.reg"));
-    file = Replaced(file, "\"TopLevelIndent\"=\"2\"", "\"TopLevelIndent\"=\"3\"");
-    file = Replaced(file, "\"Button1\"=\"Top Ten\"", "\"Button1\"=\"Our \\\"Top\\\" C:\\\\Ten\"");
-    return Replaced(file, "\"URL4\"=\"Software Updates\"", "\"URL4\"=hex(1):41,0d,0a,42,00");
-}
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-// Everything that applying can change: every exported value of the registry (the program's
-// view) and every file below the installation's images and Customization folders.
-std::map<std::string, std::string> Snapshot(const std::string& base)
-{
-    std::map<std::string, std::string> state;
-    for (const auto& section : nb::layout::ExportSections()) {
-        HKEY root = section.root == nb::layout::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-        for (const std::string& name : section.names)
-            for (RegistryView view : {RegistryView::Program32, RegistryView::Native64})
-                state[section.header + "\\" + name + (view == RegistryView::Native64 ? " (64)" : "")] =
-                    ValueOf(root, section.subkey, name, view);
-    }
-    for (const char* folder : {"images", "Customization"})
-        for (const std::string& file : FilesIn(base + "\\" + folder, true))
-            if (file != "apply.log")
-                state[base + "\\" + folder + "\\" + file] = ReadFileBytes(base + "\\" + folder + "\\" + file);
-    return state;
-}
 
 class DeployTest : public ::testing::Test {
 protected:
@@ -142,10 +69,10 @@ TEST_F(DeployTest, AppliedReferenceGivesTheSameValuesAndImages)
     const std::string reference = ReadFileBytes(m_folder + "\\HLXCM.REG");
 
     InstallSampleRegistry();  // the target machine, as installed
-    const auto before = Snapshot(m_target.Path());
+    const auto before = DeploymentState(m_target.Path());
     CommandResult check = RunProgram("/apply \"" + m_folder + "\" /check", m_target.Path());
     EXPECT_EQ(0u, check.exitCode);
-    EXPECT_EQ(before, Snapshot(m_target.Path())) << "a check changes nothing";
+    EXPECT_EQ("", StateChanges(before, DeploymentState(m_target.Path()))) << "a check changes nothing";
     EXPECT_TRUE(Contains(check.output, "would set [HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II\\Text\\"
                                        "MainDlg] \"Button3\": \"How Do I?\" -> \"Ask \"us\"\"\r\n"))
         << check.output;
@@ -251,7 +178,7 @@ TEST_F(DeployTest, RefusalsChangeNothing)
         {"over-long folder path", [](const std::string&) {}, "refused: cannot read " + longFolder + "\\HLXCM.REG: ", longFolder},
         {"tool running", [](const std::string&) {}, "refused: the customization tool is running on this machine"},
     };
-    const auto before = Snapshot(m_target.Path());
+    const auto before = DeploymentState(m_target.Path());
     for (const Refusal& refusal : cases) {
         CScratchDirectory reference;
         std::string folder = reference.Path() + "\\Customization";
@@ -271,7 +198,7 @@ TEST_F(DeployTest, RefusalsChangeNothing)
             EXPECT_TRUE(Contains(result.output, "\r\nrefused: nothing was changed\r\n")) << refusal.what;
             EXPECT_NE(refusal.line.size(), result.output.find("\r\n")) << refusal.what << ": a reason is given";
         }
-        EXPECT_EQ(before, Snapshot(m_target.Path())) << refusal.what;
+        EXPECT_EQ("", StateChanges(before, DeploymentState(m_target.Path()))) << refusal.what;
     }
 }
 
@@ -294,23 +221,29 @@ TEST_F(DeployTest, SwitchesInAnyOrderAndTheUsageForAnythingElse)
     EXPECT_EQ(0u, usage.output.find("usage: NbCustomize.exe [/export | /apply FOLDER [/check] | /restore [/check] | /?]\r\n"))
         << usage.output;
     EXPECT_TRUE(Contains(usage.output, "\r\n  /restore       put back")) << usage.output;
-    const auto before = Snapshot(m_target.Path());
+    for (const char* line : {"\r\n       NbCustomize.exe [/apply FOLDER [/check | /verify] | /restore [/check]] /installed\r\n",
+                             "\r\n       NbCustomize.exe /package OUTDIR\r\n", "\r\n  /verify        with /apply: ",
+                             "\r\n  /installed     with /apply or /restore: ", "\r\n3 (/verify) something is not"})
+        EXPECT_TRUE(Contains(usage.output, line)) << line;
+    const auto before = DeploymentState(m_target.Path());
     EXPECT_EQ(0u, RunProgram("/check /apply " + folder, m_target.Path()).exitCode);
     const std::string lines[] = {"/apply", "/check", "/apply " + folder + " /check /check", "/export /check",
                                  "/restore " + folder, folder, "/frobnicate", "/export /export", "/apply /check " + folder,
-                                 "-?"};
+                                 "-?", "/package", "/package " + folder + " /check", "/apply " + folder + " /check /verify",
+                                 "/restore /verify", "/export /installed", "/package " + folder + " /installed",
+                                 "/verify", "/installed", "/apply " + folder + " /installed /installed"};
     for (const std::string& line : lines) {
         CommandResult result = RunProgram(line, m_target.Path());
         EXPECT_EQ(1u, result.exitCode) << line;
         EXPECT_EQ(usage.output, result.output) << line;
     }
-    EXPECT_EQ(before, Snapshot(m_target.Path()));
+    EXPECT_EQ("", StateChanges(before, DeploymentState(m_target.Path())));
 }
 
 TEST_F(DeployTest, AFailurePartWayPutsEverythingBack)
 {
     ::CopyFileA((m_folder + "\\ICON1.BMP").c_str(), (m_folder + "\\image3.bmp").c_str(), FALSE);
-    const auto before = Snapshot(m_target.Path());
+    const auto before = DeploymentState(m_target.Path());
 
     // The second copy of the last image cannot be made (a folder holds its place): the
     // values and both images are put back.
@@ -322,7 +255,7 @@ TEST_F(DeployTest, AFailurePartWayPutsEverythingBack)
     EXPECT_TRUE(Contains(blocked.output, "replaced images\\icon1.bmp")) << blocked.output;
     EXPECT_TRUE(Contains(blocked.output, "failed: cannot replace images\\image3.bmp\r\n")) << blocked.output;
     EXPECT_TRUE(Contains(blocked.output, "rolled back: every value and image is as it was before\r\n"));
-    EXPECT_EQ(before, Snapshot(m_target.Path()));
+    EXPECT_EQ("", StateChanges(before, DeploymentState(m_target.Path())));
     ::RemoveDirectoryA(blocker.c_str());
 
     // The main texts refuse writing: the value set before them is put back.
@@ -334,7 +267,7 @@ TEST_F(DeployTest, AFailurePartWayPutsEverythingBack)
                                                "Control] \"TopLevelIndent\": \"2\"\r\n"))
             << deniedKey.output;
     }
-    EXPECT_EQ(before, Snapshot(m_target.Path()));
+    EXPECT_EQ("", StateChanges(before, DeploymentState(m_target.Path())));
 }
 
 TEST_F(DeployTest, RestorePutsBackWhatTheFirstChangeFound)
@@ -351,7 +284,7 @@ TEST_F(DeployTest, RestorePutsBackWhatTheFirstChangeFound)
     ASSERT_EQ(0u, RunProgram("/export", base).exitCode);
     const std::string exportBefore = ReadFileBytes(m_target.ExportFile());
     auto shipped = [&] {
-        auto state = Snapshot(base);
+        auto state = DeploymentState(base);
         std::erase_if(state, [&](const auto& entry) { return entry.first.starts_with(base + "\\Customization"); });
         return state;
     };
@@ -364,7 +297,7 @@ TEST_F(DeployTest, RestorePutsBackWhatTheFirstChangeFound)
     ASSERT_EQ(0u, RunProgram("/apply \"" + m_folder + "\"", base).exitCode);
     EXPECT_EQ(ReadFileBytes(TestDataFile("sample-export.reg")), ReadFileBytes(snapshot)) << "kept once";
 
-    const auto customized = Snapshot(base);
+    const auto customized = DeploymentState(base);
     CommandResult check = RunProgram("/restore /check", base);
     EXPECT_EQ(0u, check.exitCode);
     EXPECT_TRUE(Contains(check.output, "would set [HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II\\Text\\"
@@ -382,12 +315,12 @@ TEST_F(DeployTest, RestorePutsBackWhatTheFirstChangeFound)
         CHandle mutex(::CreateMutexA(nullptr, TRUE, "Mutex_Access_Nimbook"));
         EXPECT_EQ(1u, RunProgram("/restore", base).exitCode);
     }
-    EXPECT_EQ(customized, Snapshot(base)) << "checked, rolled back or refused: nothing changed";
+    EXPECT_EQ("", StateChanges(customized, DeploymentState(base))) << "checked, rolled back or refused: nothing changed";
 
     CommandResult restored = RunProgram("/restore", base);
     EXPECT_EQ(0u, restored.exitCode) << restored.output;
     EXPECT_TRUE(Contains(restored.output, "applied: 4 value(s) and 1 image(s) changed\r\n")) << restored.output;
-    EXPECT_EQ(before, shipped());
+    EXPECT_EQ("", StateChanges(before, shipped()));
     ASSERT_EQ(0u, RunProgram("/export", base).exitCode);
     EXPECT_EQ(exportBefore, ReadFileBytes(m_target.ExportFile()));
     EXPECT_TRUE(Contains(ReadFileBytes(base + "\\Customization\\apply.log"), " /restore\r\n" + restored.output));
