@@ -5,7 +5,8 @@
 # With $DISPLAY set, the program runs on that display for you to use. Without one, it
 # runs under Xvfb, driven by the walkthrough driver (tools/walkthrough), which saves a
 # screenshot of every window and accepts what each shows. At the end the export file
-# is printed.
+# is printed, and a package for software distribution is written from it (NbCustomize.exe
+# /package) into build/x86_64/walkthrough-package, whose tree is printed.
 #
 # NB_RUN_PROGRAM names another NbCustomize.exe to run (the i686 release build, for
 # example); NB_RUN_NO_BUILD=1 skips the build (tools/walkthrough-test).
@@ -20,6 +21,7 @@ install_dir="$prefix/drive_c/Program Files/Corvane/Access Nimbook II"
 program=${NB_RUN_PROGRAM:-$NB_BUILD64/NbCustomize.exe}
 shots=$NB_BUILD64/walkthrough
 export_file="$install_dir/Customization/HLXCM.REG"
+package_dir=$NB_BUILD64/walkthrough-package
 
 # Windows path of a Unix path, through Wine's Z: drive.
 winpath() {
@@ -109,6 +111,19 @@ if [ -f "$export_file" ]; then
   cat "$export_file"
 else
   echo "(not written)"
+  [ "$status" -ne 0 ] || status=1
+fi
+
+echo
+echo "Package: NbCustomize.exe /package $(winpath "$package_dir")"
+rm -rf "$package_dir"
+package_status=0
+(cd "$install_dir" && WINEPREFIX=$prefix DISPLAY=$display wine "$program" /package "$(winpath "$package_dir")" \
+  </dev/null 2>/dev/null | cat; exit "${PIPESTATUS[0]}") || package_status=$?
+if [ "$package_status" -eq 0 ] && [ -d "$package_dir" ]; then
+  (cd "$package_dir" && find . -mindepth 1 | LC_ALL=C sort | sed 's|^\./|    |')
+else
+  echo "(not written: exit status $package_status)"
   [ "$status" -ne 0 ] || status=1
 fi
 exit "$status"
