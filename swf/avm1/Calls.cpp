@@ -64,8 +64,11 @@ void Vm::CallHandler(Object& object, const char* name)
 
 Value Vm::RunFunction(Object& fn, const Value& self, const std::vector<Value>& args)
 {
-    DepthGuard depth(m_nDepth);
     const ScriptFunction& s = *fn.script;
+    // Closures made inside closures would lengthen the chain without end, and its release
+    // recurses once per link.
+    if (s.scope && s.scope->length >= kMaxScopeChain)
+        throw ScriptAbort{"scripts are nested too deeply"};
     Object& locals = New(Kind::kObject, nullptr);
     Frame f;
     f.code = s.code;
@@ -141,7 +144,6 @@ void Vm::RunBlock(const uint8_t* code, std::size_t size, Object& clip)
     m_pTarget = &clip;
     RunGuarded([&] { Execute(f, 0, size); });
     m_pTarget = nullptr;
-    m_nDepth = 0;
 }
 
 void Vm::RunIntervals()
@@ -167,7 +169,6 @@ void Vm::RunIntervals()
                 else
                     CallMethod(call.fn, call.method, call.args);
             });
-            m_nDepth = 0;
         }
     }
 }

@@ -51,6 +51,8 @@ void Vm::ReportAbandoned(int action, const char* reason)
 
 Vm::Outcome Vm::Execute(Frame& f, std::size_t begin, std::size_t end)
 {
+    // Every nesting of the loop (a function, a with or try block, a called frame) counts.
+    DepthGuard depth(m_nDepth);
     Cursor at{begin, end, begin};
     uint8_t code = 0;  // the running action, named when the script is abandoned
     try {

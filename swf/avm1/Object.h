@@ -55,6 +55,7 @@ struct Property {
 struct Scope {
     std::shared_ptr<const Scope> outer;
     Object* object = nullptr;
+    std::size_t length = outer ? outer->length + 1 : 1;  // the objects of the chain ending here
 };
 
 class Object {

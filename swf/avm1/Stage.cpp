@@ -252,7 +252,6 @@ void Vm::CallFrame(Frame& f, const Value& frame)
     }
     if (index < 0 || index >= c->FrameCount())
         return;
-    DepthGuard depth(m_nDepth);
     for (const Command& cmd : c->m_timeline->frames[index]) {
         if (cmd.kind != Command::kActions)
             continue;

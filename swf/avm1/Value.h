@@ -12,7 +12,11 @@ namespace swf::avm1 {
 // Limits. A script that reaches one is abandoned; the movie keeps playing. Besides these, the
 // scripts' actions are paid from the frame's work budget and their strings, objects,
 // properties and elements from what the movie's byte budget left.
-inline constexpr int kMaxCallDepth = 96;                  // nested function calls
+// Nested runs of the interpreter and built-in calls together: functions, with and try
+// blocks, frames called, conversions, getters and compare functions. Each level takes a few
+// kilobytes of the stack in an unoptimised build; 64 stay far inside the smallest thread's.
+inline constexpr int kMaxCallDepth = 64;
+inline constexpr std::size_t kMaxScopeChain = 256;        // objects a function's scope chain holds
 inline constexpr std::size_t kMaxStack = 50000;           // values on one script's stack
 inline constexpr std::size_t kMaxStringLength = 1u << 20; // characters of one string
 inline constexpr std::size_t kMaxArrayLength = 1u << 16;  // elements of one array

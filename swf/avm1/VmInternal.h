@@ -126,7 +126,7 @@ public:
     {
         if (++m_depth > kMaxCallDepth) {
             --m_depth;
-            throw ScriptAbort{"functions are nested too deeply"};
+            throw ScriptAbort{"scripts are nested too deeply"};
         }
     }
     ~DepthGuard() { --m_depth; }

@@ -96,6 +96,21 @@ TEST(Avm1ActionTable, NamesCodesAndGroupsAsTheLoopAndTheAssemblerUseThem)
 TEST(Avm1Diagnostics, AnAbandonedScriptIsNamedByTheActionWhereItStoppedAndWhy)
 {
     const Bytes deep = Fn("r", {}, Asm("push 0, 'r'; call; return"));
+    // Blocks nested 5000 deep, far beyond what the stack of one interpreter per level holds.
+    Bytes withs = Asm("push 1; pop"), tries = withs;
+    for (int i = 0; i < 5000; ++i) {
+        withs = Asm("push 0") + With(withs);
+        tries = Try(tries, "e", {});
+    }
+    withs = Asm("push 'start'; trace") + withs;
+    tries = Asm("push 'start'; trace") + tries;
+    // A toString that converts its own object again, and a sort whose compare sorts again.
+    const Bytes reentry = Fn("s", {}, Asm("push '', 'this'; getvar; add2; return")) +
+                          Asm("push 'o', 0; object; setvar; push 'o'; getvar; push 'toString', 's'; getvar; set; "
+                              "push 'start'; trace; push 'o'; getvar; tostring; pop");
+    const Bytes sorts = Fn("c", {}, Asm("push 'c'; getvar; push 1, 'a'; getvar; push 'sort'; callmethod; return")) +
+                        Asm("push 'a', 2, 1, 2; array; setvar; push 'start'; trace; "
+                            "push 'c'; getvar; push 1, 'a'; getvar; push 'sort'; callmethod; pop");
     struct Case {
         Bytes code;
         const char* diagnostics;
@@ -110,7 +125,11 @@ TEST(Avm1Diagnostics, AnAbandonedScriptIsNamedByTheActionWhereItStoppedAndWhy)
         {Asm("push 'start'; trace; loop: jump loop"),
          "script abandoned at ActionJump: the frame's scripts ran too long"},
         {deep + Asm("push 'start'; trace; push 0, 'r'; call; push 'after'; trace"),
-         "script abandoned at ActionCallFunction: functions are nested too deeply"},
+         "script abandoned at ActionCallFunction: scripts are nested too deeply"},
+        {withs, "script abandoned at ActionWith: scripts are nested too deeply"},
+        {tries, "script abandoned at ActionTry: scripts are nested too deeply"},
+        {reentry, "script abandoned at ActionAdd2: scripts are nested too deeply"},
+        {sorts, "script abandoned at ActionCallMethod: scripts are nested too deeply"},
         {Asm("push 'start'; trace") + Bytes{0x96, 0x10, 0x00, 0x00},
          "script abandoned at ActionPush: an action is truncated"},
         {Asm("push 'start'; trace") + Bytes{0xFE, 0x10, 0x00},
