@@ -70,7 +70,7 @@ Value Vm::RunFunction(Object& fn, const Value& self, const std::vector<Value>& a
     if (s.scope && s.scope->length >= kMaxScopeChain)
         throw ScriptAbort{"scripts are nested too deeply"};
     Object& locals = New(Kind::kObject, nullptr);
-    Frame f;
+    Frame f(*m_pBytes);
     f.code = s.code;
     f.size = s.size;
     f.pool = s.pool;
@@ -133,7 +133,7 @@ Value Vm::RunFunction(Object& fn, const Value& self, const std::vector<Value>& a
 
 void Vm::RunBlock(const uint8_t* code, std::size_t size, Object& clip)
 {
-    Frame f;
+    Frame f(*m_pBytes);
     f.code = code;
     f.size = size;
     f.origTarget = f.target = &clip;

@@ -9,6 +9,12 @@
 
 namespace swf::avm1 {
 
+namespace {
+// The shared count and deleter of a string's reference, with its allocation header.
+constexpr std::size_t kAllocatorHeader = 16;
+constexpr std::size_t kStringCountBytes = 48 + kAllocatorHeader;
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -17,7 +23,11 @@ Value Vm::Str(std::string s)
     if (s.size() > kMaxStringLength)
         throw ScriptAbort{"a string grew too long"};
     Charge(s.size() / 64);
-    const std::size_t n = sizeof(std::string) + s.size();
+    // What a string really takes: its object and the shared count beside it, and unless it
+    // is short enough to sit inside the object, its heap block (rounded as the allocator does).
+    std::size_t n = sizeof(std::string) + kStringCountBytes;
+    if (s.capacity() > std::string().capacity())
+        n += (s.capacity() + 1 + kAllocatorHeader + 15) / 16 * 16;
     Reserve(n);
     auto bytes = m_pBytes;
     return Value::String(StringRef(new std::string(std::move(s)), [bytes, n](const std::string* p) {

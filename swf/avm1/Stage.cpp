@@ -255,7 +255,7 @@ void Vm::CallFrame(Frame& f, const Value& frame)
     for (const Command& cmd : c->m_timeline->frames[index]) {
         if (cmd.kind != Command::kActions)
             continue;
-        Frame inner;
+        Frame inner(*m_pBytes);
         inner.code = cmd.code.data();
         inner.size = cmd.code.size();
         inner.origTarget = inner.target = clip;

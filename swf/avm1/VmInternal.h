@@ -14,6 +14,12 @@
 namespace swf::avm1 {
 
 struct Vm::Frame {
+    explicit Frame(ByteBudget& budget) : bytes(budget) {}
+    ~Frame() { bytes.Refund(stack.capacity() * sizeof(Value)); }
+    Frame(const Frame&) = delete;
+    Frame& operator=(const Frame&) = delete;
+
+    ByteBudget& bytes;  // the movie's, which pays for the stack's buffer while the frame runs
     const uint8_t* code = nullptr;
     std::size_t size = 0;
     std::shared_ptr<const Scope> scope;
@@ -37,6 +43,15 @@ struct Vm::Frame {
     {
         if (stack.size() >= kMaxStack)
             throw ScriptAbort{"the stack is full"};
+        if (stack.size() == stack.capacity()) {
+            // The larger buffer is paid while the old one still lives, then the old one refunded.
+            const std::size_t old = stack.capacity(), grown = std::min(std::max<std::size_t>(16, old * 2), kMaxStack);
+            if (grown * sizeof(Value) > bytes.Left())
+                throw ScriptAbort{"the scripts take too much memory"};
+            bytes.Spend(grown, sizeof(Value));
+            stack.reserve(grown);
+            bytes.Refund(old * sizeof(Value));
+        }
         stack.push_back(std::move(v));
     }
 };
