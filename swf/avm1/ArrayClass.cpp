@@ -159,6 +159,31 @@ Value ArraySplice(NativeCall& c)
     return Value::Obj(&c.vm.NewArray(std::move(removed)));
 }
 
+// A stable bottom-up merge sort of positions: a comparison that contradicts itself cannot
+// break it. Each comparison is paid as it is made, each pass's moves after it.
+template <typename Less>
+void MergeSort(Vm& vm, std::vector<std::size_t>& order, Less less)
+{
+    const std::size_t n = order.size();
+    std::vector<std::size_t> merged(n);
+    for (std::size_t width = 1; width < n; width *= 2) {
+        for (std::size_t lo = 0; lo < n; lo += 2 * width) {
+            const std::size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
+            std::size_t i = lo, j = mid, k = lo;
+            while (i < mid && j < hi) {
+                vm.Charge(1);
+                merged[k++] = less(order[j], order[i]) ? order[j++] : order[i++];
+            }
+            while (i < mid)
+                merged[k++] = order[i++];
+            while (j < hi)
+                merged[k++] = order[j++];
+        }
+        vm.Charge(n / 8);
+        order.swap(merged);
+    }
+}
+
 // sort(compare, flags) with either argument left out; flags: 1 case-insensitive, 2
 // descending, 16 numeric.
 Value ArraySort(NativeCall& c)
@@ -175,24 +200,39 @@ Value ArraySort(NativeCall& c)
         else if (v.IsNumber())
             flags = static_cast<int>(v.n);
     }
-    std::vector<Value> items = a->elements;
-    vm.Charge(items.size() * 8);
-    auto less = [&](const Value& x, const Value& y) {
-        if (compare.IsObject())
-            return vm.ToNumber(vm.Call(compare, {}, {x, y})) < 0;
-        if (flags & 16)
-            return vm.ToNumber(x) < vm.ToNumber(y);
-        std::string sx = vm.ToString(x), sy = vm.ToString(y);
-        if (flags & 1) {
-            std::transform(sx.begin(), sx.end(), sx.begin(), ::tolower);
-            std::transform(sy.begin(), sy.end(), sy.begin(), ::tolower);
+    const std::vector<Value> elements = a->elements;
+    std::vector<std::size_t> order(elements.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    vm.Charge(order.size());
+    if (compare.IsObject()) {
+        MergeSort(vm, order, [&](std::size_t x, std::size_t y) {
+            return vm.ToNumber(vm.Call(compare, {}, {elements[x], elements[y]})) < 0;
+        });
+    } else if (flags & 16) {
+        std::vector<double> keys;
+        for (const Value& v : elements)
+            keys.push_back(vm.ToNumber(v));
+        MergeSort(vm, order, [&](std::size_t x, std::size_t y) { return keys[x] < keys[y]; });
+    } else {
+        // Each element converted once; a comparison pays for the characters it may read.
+        std::vector<std::string> keys;
+        for (const Value& v : elements) {
+            keys.push_back(vm.ToString(v));
+            if (flags & 1)
+                for (char& ch : keys.back())
+                    ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            vm.Charge(keys.back().size() / 32);
         }
-        return sx < sy;
-    };
-    // A stable insertion sort: a comparison that contradicts itself cannot break it.
-    for (std::size_t i = 1; i < items.size(); ++i)
-        for (std::size_t j = i; j > 0 && less(items[j], items[j - 1]); --j)
-            std::swap(items[j], items[j - 1]);
+        MergeSort(vm, order, [&](std::size_t x, std::size_t y) {
+            vm.Charge(std::min(keys[x].size(), keys[y].size()) / 32);
+            return keys[x] < keys[y];
+        });
+    }
+    std::vector<Value> items;
+    items.reserve(order.size());
+    for (std::size_t i : order)
+        items.push_back(elements[i]);
     if (flags & 2)
         std::reverse(items.begin(), items.end());
     a->elements = std::move(items);

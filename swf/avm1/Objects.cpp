@@ -5,6 +5,8 @@
 #include "swf/player/Player.h"
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 namespace swf::avm1 {
 
@@ -267,14 +269,14 @@ bool Vm::HasProperty(Object& o, const std::string& name)
 std::vector<std::string> Vm::Enumerate(Object& o)
 {
     std::vector<std::pair<uint32_t, std::string>> named;
-    std::vector<std::string> seen;
+    std::unordered_set<std::string_view> seen;  // keys the properties' own strings hold
     int guard = 0;
-    for (Object* p = &o; p && guard < 64; p = p->proto, ++guard)
+    for (Object* p = &o; p && guard < 64; p = p->proto, ++guard) {
+        Charge(1 + p->props.size());
         for (const auto& [key, prop] : p->props)
-            if (!(prop.flags & kDontEnum) && std::find(seen.begin(), seen.end(), key) == seen.end()) {
-                seen.push_back(key);
+            if (!(prop.flags & kDontEnum) && seen.insert(key).second)
                 named.push_back({prop.order, prop.name});
-            }
+    }
     // Newest first, as the reference player lists them.
     std::sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<std::string> out;
