@@ -149,6 +149,23 @@ TEST(Avm1Diagnostics, AnAbandonedScriptIsNamedByTheActionWhereItStoppedAndWhy)
     }
 }
 
+TEST(Avm1Work, SortComparesAboutNLogNTimesAndTheMovieGoesOn)
+{
+    // 1000 numbers in falling order, sorted by a compare function that counts its calls: a
+    // merge needs fewer than 1000 * log2(1000) comparisons, an insertion sort half a million.
+    const Bytes compare = Fn("c", {"x", "y"}, Asm("push 'n', 'n'; getvar; inc; setvar; "
+                                                  "push 'x'; getvar; push 'y'; getvar; subtract; return"));
+    const Bytes code = compare + Asm("push 'n', 0; setvar; push 'a', 0; array; setvar; push 'i', 1000; setvar; "
+                                     "fill: push 'i'; getvar; push 1, 'a'; getvar; push 'push'; callmethod; pop; "
+                                     "push 'i', 'i'; getvar; dec; setvar; push 'i'; getvar; if fill; "
+                                     "push 'c'; getvar; push 1, 'a'; getvar; push 'sort'; callmethod; pop; "
+                                     "push 'start'; trace; push 'n'; getvar; push 10000; less2; trace; "
+                                     "push 'a'; getvar; push 0; get; trace; push 'a'; getvar; push 999; get; trace");
+    const Heard heard = PlayTwoFrames(code);
+    EXPECT_EQ("start\ntrue\n1\n1000\nframe2", heard.trace);
+    EXPECT_EQ("", heard.diagnostics);
+}
+
 TEST(Avm1Collector, APrototypeThePlayerHandsOutOutlivesItsDeletedClass)
 {
     // A text field placed after TextField was deleted and the heap collected still gets the
