@@ -166,6 +166,26 @@ TEST(Avm1Work, SortComparesAboutNLogNTimesAndTheMovieGoesOn)
     EXPECT_EQ("", heard.diagnostics);
 }
 
+TEST(Avm1Memory, AStacksBufferIsPaidWhileItsFrameRunsAndGivenBackAfter)
+{
+    // 40,000 values a frame take over a megabyte of buffer: forty frames would use up the
+    // movie's bytes if a frame's buffer were not given back when it ends.
+    const Bytes code = Asm("push 'i', 5000; setvar; "
+                           "fill: push 1, 2, 3, 4, 5, 6, 7, 8, 'i', 'i'; getvar; dec; setvar; push 'i'; getvar; if fill; "
+                           "push 'done'; trace");
+    const Bytes file = Movie(DoAction(code) + ShowFrame() + ShowFrame());
+    auto movie = swf::Movie::Load(file.data(), file.size(), nullptr, swf::kMaxMovieBytes);
+    swf::Player player(*movie, true);
+    int done = 0;
+    std::string diagnostics;
+    player.SetTraceOutput([&done](const std::string& line) { done += line == "done"; });
+    player.SetDiagnosticOutput([&diagnostics](const std::string& line) { diagnostics += line; });
+    for (int i = 0; i < 80; ++i)
+        player.Advance();
+    EXPECT_EQ(40, done);
+    EXPECT_EQ("", diagnostics);
+}
+
 TEST(Avm1Collector, APrototypeThePlayerHandsOutOutlivesItsDeletedClass)
 {
     // A text field placed after TextField was deleted and the heap collected still gets the
