@@ -37,6 +37,7 @@ set(NB_SWF_SOURCES_avm1
     swf/avm1/NumberBoolean.cpp
     swf/avm1/ObjectClass.cpp
     swf/avm1/Objects.cpp
+    swf/avm1/Scripts.cpp
     swf/avm1/Stage.cpp
     swf/avm1/StringClass.cpp
     swf/avm1/TextField.cpp

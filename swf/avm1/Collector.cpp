@@ -46,8 +46,8 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
     while (!displays.empty()) {
         DisplayObject* d = displays.back();
         displays.pop_back();
-        mark(d->script);
-        mark(d->mask);
+        mark(AsObject(d->script));
+        mark(AsObject(d->mask));
         if (d->field)
             heldBytes += FieldBytes(d->field->field, d->field->text);
         if (!d->clip)

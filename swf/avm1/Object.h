@@ -4,6 +4,7 @@
 #pragma once
 
 #include "swf/avm1/Value.h"
+#include "swf/player/Scripts.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,7 +14,6 @@
 
 namespace swf {
 struct Bitmap;
-struct DisplayObject;
 }
 
 namespace swf::avm1 {
@@ -58,7 +58,9 @@ struct Scope {
     std::size_t length = outer ? outer->length + 1 : 1;  // the objects of the chain ending here
 };
 
-class Object {
+// A kClip object is the script object of the display object it names (`display`, null once
+// that object left the stage).
+class Object : public ScriptObject {
 public:
     explicit Object(Kind k) : kind(k) {}
 
@@ -70,7 +72,6 @@ public:
     std::unique_ptr<ScriptFunction> script; // kFunction: compiled
     std::vector<Value> elements;           // kArray
     Value primitive;                       // kString, kNumber, kBoolean
-    DisplayObject* display = nullptr;      // kClip: null once the object left the stage
     Object* target = nullptr;              // kColor: the clip it colours
     std::shared_ptr<Bitmap> bitmap;        // a BitmapData's pixels, shared with the clips that show them
     bool marked = false;                   // collector
@@ -82,5 +83,8 @@ public:
     }
     bool IsFunction() const { return kind == Kind::kFunction; }
 };
+
+// The object behind a display object's script object (every one is made by this room).
+inline Object* AsObject(ScriptObject* object) { return static_cast<Object*>(object); }
 
 }  // namespace swf::avm1

@@ -22,7 +22,7 @@ Object* Vm::ClassOf(uint16_t characterId) const
 Object& Vm::ObjectOf(DisplayObject& display)
 {
     if (display.script)
-        return *display.script;
+        return *AsObject(display.script);
     Object* proto = Proto(display.clip ? Builtin::kClip : FieldOf(display) ? Builtin::kTextField : Builtin::kButton);
     if (Object* cls = ClassOf(display.characterId)) {
         const Value p = Get(Value::Obj(cls), "prototype");

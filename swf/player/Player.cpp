@@ -1,7 +1,5 @@
 #include "swf/player/Player.h"
 
-#include "swf/avm1/Interpreter.h"
-
 namespace swf {
 
 DisplayObject::~DisplayObject()
@@ -10,9 +8,8 @@ DisplayObject::~DisplayObject()
         script->display = nullptr;
 }
 
-Player::Player(const Movie& movie, bool loop, std::size_t frameUnits)
-    : m_movie(movie), m_bLoop(loop), m_work(frameUnits),
-      m_vm(std::make_unique<avm1::Vm>(*this, movie.version, movie.scriptBytes))
+Player::Player(const Movie& movie, ScriptsFactory makeScripts, bool loop, std::size_t frameUnits)
+    : m_movie(movie), m_bLoop(loop), m_work(frameUnits), m_scripts(makeScripts(*this))
 {
     m_rootObject.clip = std::make_unique<Clip>(movie.root, m_rootObject);
     RootClip().m_bFresh = false;
@@ -22,12 +19,12 @@ Player::~Player() = default;
 
 void Player::SetTraceOutput(std::function<void(const std::string&)> output)
 {
-    m_vm->onTrace = std::move(output);
+    m_scripts->SetTraceOutput(std::move(output));
 }
 
 void Player::SetDiagnosticOutput(std::function<void(const std::string&)> output)
 {
-    m_vm->onDiagnostic = std::move(output);
+    m_scripts->SetDiagnosticOutput(std::move(output));
 }
 
 bool Player::Advance()
@@ -36,22 +33,20 @@ bool Player::Advance()
     ++m_nFramesPlayed;
     m_work.Reset();
     // Clips already shown hear enterFrame before the timelines move.
-    std::vector<avm1::Object*> handlers;
+    std::vector<ScriptObject*> handlers;
     CollectEnterFrame(m_rootObject, handlers);
     m_bHandlers = !handlers.empty();
-    for (avm1::Object* o : handlers) {
+    for (ScriptObject* o : handlers) {
         if (o->display && o->display->clipActions)
             for (const ClipAction& a : *o->display->clipActions)
                 if ((a.events & kEventEnterFrame) && o->display)
-                    m_vm->RunBlock(a.code.data(), a.code.size(), *o);
+                    m_scripts->RunBlock(a.code.data(), a.code.size(), *o);
         if (o->display)
-            m_vm->CallHandler(*o, "onEnterFrame");
+            m_scripts->CallHandler(*o, "onEnterFrame");
         m_bChanged = true;
     }
-    if (!m_vm->m_intervals.empty()) {
-        m_vm->RunIntervals();
+    if (m_scripts->RunIntervals())
         m_bHandlers = m_bChanged = true;
-    }
     Clip& root = RootClip();
     if (root.m_bPlaying && root.FrameCount() > 0) {
         if (root.m_nFrame + 1 < root.FrameCount())
@@ -63,23 +58,23 @@ bool Player::Advance()
     }
     StepChildren(root, 0);
     RunQueue();
-    if (m_vm->HeapSize() > 2 * m_nHeapAfterCollect + 4096) {
-        m_vm->Collect({});
-        m_nHeapAfterCollect = m_vm->HeapSize();
+    if (m_scripts->HeapSize() > 2 * m_nHeapAfterCollect + 4096) {
+        m_scripts->Collect();
+        m_nHeapAfterCollect = m_scripts->HeapSize();
     }
     return m_bChanged;
 }
 
-void Player::CollectEnterFrame(DisplayObject& o, std::vector<avm1::Object*>& out)
+void Player::CollectEnterFrame(DisplayObject& o, std::vector<ScriptObject*>& out)
 {
     if (!o.clip)
         return;
-    bool listens = o.script && m_vm->HasProperty(*o.script, "onEnterFrame");
+    bool listens = o.script && m_scripts->HasHandler(*o.script, "onEnterFrame");
     if (o.clipActions)
         for (const ClipAction& a : *o.clipActions)
             listens = listens || (a.events & kEventEnterFrame);
     if (listens)
-        out.push_back(&m_vm->ObjectOf(o));
+        out.push_back(&m_scripts->ObjectOf(o));
     for (auto& [depth, child] : o.clip->m_list)
         CollectEnterFrame(child, out);
 }
@@ -98,9 +93,9 @@ void Player::RunQueue()
         if (!q.clip->display)
             continue;  // the clip left the stage before its turn
         if (q.code)
-            m_vm->RunBlock(q.code, q.size, *q.clip);
+            m_scripts->RunBlock(q.code, q.size, *q.clip);
         else
-            m_vm->ConstructClip(*q.clip);
+            m_scripts->ConstructClip(*q.clip);
         m_bChanged = true;
     }
 }
@@ -143,11 +138,11 @@ void Player::EnterFrame(Clip& clip, int frame, bool runActions, int nesting)
         case Command::kActions:
             // Actions run once the frame's display list is complete, in the order they came.
             if (runActions)
-                m_queue.push_back({&m_vm->ObjectOf(*clip.m_pHolder), c.code.data(), c.code.size()});
+                m_queue.push_back({&m_scripts->ObjectOf(*clip.m_pHolder), c.code.data(), c.code.size()});
             break;
         case Command::kInitActions:
             if (m_initDone.insert(c.place.characterId).second)
-                m_initQueue.push_back({&m_vm->ObjectOf(*clip.m_pHolder), c.code.data(), c.code.size()});
+                m_initQueue.push_back({&m_scripts->ObjectOf(*clip.m_pHolder), c.code.data(), c.code.size()});
             break;
         }
     }
@@ -261,14 +256,73 @@ void Player::StartClip(DisplayObject& o, int nesting)
         if (o.clipActions)
             for (const ClipAction& a : *o.clipActions)
                 if (a.events & event)
-                    m_queue.push_back({&m_vm->ObjectOf(o), a.code.data(), a.code.size()});
+                    m_queue.push_back({&m_scripts->ObjectOf(o), a.code.data(), a.code.size()});
     };
     queueEvents(kEventInitialize);
-    if (m_vm->ClassOf(o.characterId) && !m_bScriptPlacing)
-        m_queue.push_back({&m_vm->ObjectOf(o), nullptr, 0});
+    if (m_scripts->HasClass(o.characterId) && !m_bScriptPlacing)
+        m_queue.push_back({&m_scripts->ObjectOf(o), nullptr, 0});
     queueEvents(kEventLoad);
     if (o.clip->FrameCount() > 0)
         EnterFrame(*o.clip, 0, true, nesting + 1);
+}
+
+DisplayObject* Player::PlaceEmpty(Clip& clip, int depth, const std::string& name)
+{
+    if (m_nObjects >= kMaxDisplayObjects || Nesting(clip) >= kMaxSpriteNesting)
+        return nullptr;
+    ++m_nObjects;
+    DisplayObject& o = clip.m_list.emplace(depth, DisplayObject{}).first->second;
+    o.depth = depth;
+    o.name = name;
+    o.parent = &clip;
+    o.placedByScript = true;
+    m_bChanged = true;
+    return &o;
+}
+
+DisplayObject* Player::PlaceCharacter(Clip& clip, int depth, uint16_t characterId, const std::string& name)
+{
+    PlaceCommand p;
+    p.depth = depth;
+    p.hasCharacter = true;
+    p.characterId = characterId;
+    p.name = name;
+    // The script runs the clip's registered constructor itself, once it gave the clip its
+    // initial properties.
+    m_bScriptPlacing = true;
+    DisplayObject* o = Place(clip, p, Nesting(clip));
+    m_bScriptPlacing = false;
+    if (o)
+        o->placedByScript = true;
+    return o;
+}
+
+void Player::StartEmptyClip(DisplayObject& object)
+{
+    object.clip = std::make_unique<Clip>(m_emptyTimeline, object);
+}
+
+void Clip::SwapDepths(int from, int to)
+{
+    auto mine = m_list.extract(from);
+    auto theirs = m_list.extract(to);
+    mine.key() = to;
+    mine.mapped().depth = to;
+    mine.mapped().placedByScript = true;
+    m_list.insert(std::move(mine));
+    if (!theirs.empty()) {
+        theirs.key() = from;
+        theirs.mapped().depth = from;
+        theirs.mapped().placedByScript = true;
+        m_list.insert(std::move(theirs));
+    }
+}
+
+Shape& Clip::EditDrawing()
+{
+    if (!m_pDrawing)
+        m_pDrawing = std::make_unique<Shape>();
+    return *m_pDrawing;
 }
 
 const DisplayObject* Player::MaskOf(const DisplayObject& object) const

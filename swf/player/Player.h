@@ -4,6 +4,7 @@
 
 #include "swf/base/Budget.h"
 #include "swf/format/Movie.h"
+#include "swf/player/Scripts.h"
 
 #include <cstdint>
 #include <deque>
@@ -16,7 +17,6 @@
 namespace swf {
 
 namespace avm1 {
-class Object;
 class Vm;
 }  // namespace avm1
 
@@ -49,8 +49,8 @@ struct DisplayObject {
     bool placedByScript = false;                        // the timeline leaves it alone
     Clip* parent = nullptr;                             // the timeline it is on
     const std::vector<ClipAction>* clipActions = nullptr;
-    avm1::Object* script = nullptr;                     // its script object, once it has one
-    avm1::Object* mask = nullptr;                       // the clip that masks it (setMask)
+    ScriptObject* script = nullptr;                     // its script object, once it has one
+    ScriptObject* mask = nullptr;                       // the clip that masks it (setMask)
     bool isMask = false;                                // masks another: not drawn itself
     std::unique_ptr<ScriptField> field;                 // a text field's text as a script set it
     bool hasScrollRect = false;                         // shows only this part of itself (scrollRect)
@@ -71,6 +71,27 @@ public:
     // origin under the drawing; or null.
     const Bitmap* Image() const { return m_pImage.get(); }
     DisplayObject* Holder() const { return m_pHolder; }  // the display object showing it
+    const Timeline& GetTimeline() const { return *m_timeline; }
+
+    // What scripts change.
+    void SetPlaying(bool playing) { m_bPlaying = playing; }
+    // Moves the object at depth `from` to `to`, and the one at `to`, if any, to `from`; the
+    // timeline leaves both alone from then on.
+    void SwapDepths(int from, int to);
+    // Where the drawing methods' pen is (twips), where its fill began, and its styles (-1: none).
+    struct Pen {
+        double x = 0, y = 0, startX = 0, startY = 0;
+        int fill = -1, line = -1;
+        long closer = -1;  // the edge that closes the open fill back to its start, while it is the last
+    };
+    // The drawing methods' shapes, made on first use, and their pen.
+    Shape& EditDrawing();
+    Pen& DrawingPen() { return m_pen; }
+    void ClearDrawing() { m_pDrawing.reset(); }
+    void ShowImage(std::shared_ptr<Bitmap> image) { m_pImage = std::move(image); }
+    // Whether the clip is the only holder of its image (a BitmapData shares its pixels with
+    // the clips that show them).
+    bool HoldsImageAlone() const { return m_pImage.use_count() == 1; }
 
 private:
     friend class Player;
@@ -83,12 +104,7 @@ private:
     bool m_bFresh = true;  // placed during this step: it starts stepping on the next
     std::unique_ptr<Shape> m_pDrawing;
     std::shared_ptr<Bitmap> m_pImage;
-    // Where the drawing methods' pen is (twips), where its fill began, and its styles (-1: none).
-    struct Pen {
-        double x = 0, y = 0, startX = 0, startY = 0;
-        int fill = -1, line = -1;
-        long closer = -1;  // the edge that closes the open fill back to its start, while it is the last
-    } m_pen;
+    Pen m_pen;
 };
 
 // Decodes the image file at `url` (as a script names it, relative to the movie) into at most
@@ -97,9 +113,10 @@ using ImageLoader = std::function<bool(const std::string& url, std::size_t maxPi
 
 class Player {
 public:
+    // `makeScripts`: makes what runs the movie's scripts (swf/avm1/Scripts.h: ActionScript).
     // `loop`: the root starts again after its last frame instead of stopping there.
     // `frameUnits`: the work budget of each frame's timelines and scripts.
-    Player(const Movie& movie, bool loop, std::size_t frameUnits = kFrameWorkUnits);
+    Player(const Movie& movie, ScriptsFactory makeScripts, bool loop, std::size_t frameUnits = kFrameWorkUnits);
     ~Player();
 
     // Shows the next frame of every playing timeline and runs its scripts. Returns whether
@@ -132,16 +149,38 @@ public:
     // Where scripts' loadClip finds image files; without one, nothing loads.
     void SetImageLoader(ImageLoader loader) { m_loadImage = std::move(loader); }
 
+    // What scripts do to the movie.
+    DisplayObject& RootObject() { return m_rootObject; }
+    // What is shown changed: the frame is drawn again.
+    void MarkChanged() { m_bChanged = true; }
+    // Takes `count` steps of `each` units from the frame's work; false when they do not fit.
+    bool TakeWork(std::size_t count, std::size_t each) { return m_work.Take(count, each); }
+    long FramesPlayed() const { return m_nFramesPlayed; }
+    // The image file at `url` through the host's loader; false without one.
+    bool LoadImage(const std::string& url, std::size_t maxPixels, Bitmap& out) const
+    {
+        return m_loadImage && m_loadImage(url, maxPixels, out);
+    }
+    // Moves a clip's timeline to a frame (0-based), running that frame's actions.
+    void GotoFrame(Clip& clip, int frame) { GotoFrame(clip, frame, Nesting(clip)); }
+    // Removes the object at a depth of the clip, with everything in it.
+    void RemoveAt(Clip& clip, int depth);
+    // An object with nothing to show yet, or a character, placed by a script at a free depth
+    // of `clip`; the timeline leaves it alone. Null when the display list or the nesting is full.
+    DisplayObject* PlaceEmpty(Clip& clip, int depth, const std::string& name);
+    DisplayObject* PlaceCharacter(Clip& clip, int depth, uint16_t characterId, const std::string& name);
+    // Gives an object placed empty a timeline of its own, with no frames.
+    void StartEmptyClip(DisplayObject& object);
+
 private:
     friend class avm1::Vm;
     Clip& RootClip() { return *m_rootObject.clip; }
     void EnterFrame(Clip& clip, int frame, bool runActions, int nesting);
     void GotoFrame(Clip& clip, int frame, int nesting);
     DisplayObject* Place(Clip& clip, const PlaceCommand& p, int nesting);
-    void RemoveAt(Clip& clip, int depth);
     void StartClip(DisplayObject& o, int nesting);
     void StepChildren(Clip& clip, int nesting);
-    void CollectEnterFrame(DisplayObject& o, std::vector<avm1::Object*>& out);
+    void CollectEnterFrame(DisplayObject& o, std::vector<ScriptObject*>& out);
     void RunQueue();
     bool IsAnimating(const Clip& clip) const;
     int Nesting(const Clip& clip) const;
@@ -149,7 +188,7 @@ private:
     static std::size_t Tally(const DisplayObject& object);
 
     struct Queued {
-        avm1::Object* clip;
+        ScriptObject* clip;
         const uint8_t* code;  // null: construct the clip's registered class
         std::size_t size;
     };
@@ -157,7 +196,7 @@ private:
     const Movie& m_movie;
     bool m_bLoop;
     WorkBudget m_work;
-    std::unique_ptr<avm1::Vm> m_vm;  // outlives the display objects, which unlink from it
+    std::unique_ptr<Scripts> m_scripts;  // outlives the display objects, which unlink from it
     DisplayObject m_rootObject;
     std::size_t m_nObjects = 0;
     bool m_bChanged = false;

@@ -8,6 +8,7 @@
 // typeof, unary -, * /, + -, < > == !=, and |.
 #pragma once
 
+#include "swf/avm1/Scripts.h"
 #include "swf/player/Player.h"
 #include "tests/native/SwfTestWriter.h"
 
@@ -365,7 +366,7 @@ inline ScriptRun RunMovie(const Bytes& tags, int frames = 1)
     ScriptRun run;
     const Bytes file = Movie(tags);
     run.movie = swf::Movie::Load(file.data(), file.size());
-    run.player = std::make_unique<swf::Player>(*run.movie, false);
+    run.player = std::make_unique<swf::Player>(*run.movie, swf::avm1::MakeScripts, false);
     run.player->SetTraceOutput([&run](const std::string& line) { run.lines.back().push_back(line); });
     for (int i = 0; i < frames; ++i) {
         run.lines.emplace_back();

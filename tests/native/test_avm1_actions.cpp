@@ -1,6 +1,7 @@
 // The table of actions by code and name, the line the player gives for each script that an
 // error or a limit abandons (the action where it stopped and why), and the collector's roots.
 #include "swf/avm1/Actions.h"
+#include "swf/avm1/Scripts.h"
 #include "swf/player/Player.h"
 #include "tests/native/SwfTestWriter.h"
 
@@ -26,7 +27,7 @@ Heard PlayTwoFrames(const Bytes& code)
 {
     const Bytes file = Movie(DoAction(code) + ShowFrame() + DoAction(Asm("push 'frame2'; trace")) + ShowFrame());
     auto movie = swf::Movie::Load(file.data(), file.size(), nullptr, swf::kMaxMovieBytes);
-    swf::Player player(*movie, false);
+    swf::Player player(*movie, swf::avm1::MakeScripts, false);
     Heard heard;
     auto add = [](std::string& to) {
         return [&to](const std::string& line) { to += (to.empty() ? "" : "\n") + line; };
@@ -201,7 +202,7 @@ TEST(Avm1Collector, APrototypeThePlayerHandsOutOutlivesItsDeletedClass)
     named.name = "t";
     const Bytes file = Movie(field + DoAction(frame1) + ShowFrame() + PlaceObject2(named) + DoAction(frame2) + ShowFrame());
     auto movie = swf::Movie::Load(file.data(), file.size(), nullptr, swf::kMaxMovieBytes);
-    swf::Player player(*movie, false);
+    swf::Player player(*movie, swf::avm1::MakeScripts, false);
     std::string trace;
     player.SetTraceOutput([&trace](const std::string& line) { trace += line; });
     player.Advance();

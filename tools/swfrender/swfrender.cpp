@@ -9,6 +9,7 @@
 #include "formats/BitmapFileWriter.h"
 #include "swf/image/PngGif.h"
 #include "swf/image/Jpeg.h"
+#include "swf/avm1/Scripts.h"
 #include "swf/player/Player.h"
 #include "swf/render/Renderer.h"
 
@@ -83,7 +84,7 @@ int main(int argc, char** argv)
         }
         if (width < 1 || height < 1 || width > swf::kMaxCanvasSide || height > swf::kMaxCanvasSide)
             return Fail(1, "--size is out of range");
-        swf::Player player(*movie, true);
+        swf::Player player(*movie, swf::avm1::MakeScripts, true);
         // Images that scripts load are files beside the movie (swfrender runs from its folder).
         player.SetImageLoader([](const std::string& url, std::size_t maxPixels, swf::Bitmap& out) {
             std::vector<uint8_t> bytes;
