@@ -176,7 +176,7 @@ TEST(Avm1Memory, AStacksBufferIsPaidWhileItsFrameRunsAndGivenBackAfter)
                            "push 'done'; trace");
     const Bytes file = Movie(DoAction(code) + ShowFrame() + ShowFrame());
     auto movie = swf::Movie::Load(file.data(), file.size(), nullptr, swf::kMaxMovieBytes);
-    swf::Player player(*movie, true);
+    swf::Player player(*movie, swf::avm1::MakeScripts, true);
     int done = 0;
     std::string diagnostics;
     player.SetTraceOutput([&done](const std::string& line) { done += line == "done"; });
