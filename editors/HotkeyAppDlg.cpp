@@ -1,6 +1,6 @@
 #include "editors/HotkeyAppDlg.h"
 
-#include "config/RegistryAccess.h"
+#include "config/RegistryReader.h"
 #include "config/RegistrySchema.h"
 #include "customization/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
@@ -41,16 +41,8 @@ void CHotkeyAppDlg::DoDataExchange(CDataExchange* pDX)
 
 void CHotkeyAppDlg::ReadHotkeyValue(const char* name, std::string& value, CRegFieldState& state)
 {
-    CRegKey key;
-    LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton, kRegRead, key);
-    if (result != ERROR_SUCCESS) {
-        state.Record(false, value);
-        ReportRegistryError(m_hWnd, kOpeningRegistry, result, kCaptionMessage, MB_OK);
-        return;
-    }
-    result = ReadRegistryString(key.Get(), name, kOffered, value, &state);
-    if (result != ERROR_SUCCESS)
-        ReportRegistryError(m_hWnd, kQueryingRegistry, result, kCaptionMessage, MB_OK);
+    const CRegValueRead values[] = {{name, kOffered, &value, &state}};
+    CRegistryReader(m_hWnd, kQueryingRegistry).ReadKey(RegKeys::HotkeyButton, values);
 }
 
 BOOL CHotkeyAppDlg::OnInitDialog()

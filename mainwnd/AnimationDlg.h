@@ -130,7 +130,6 @@ protected:
     void ApplyIndent(int nCount);
     void ApplyTexts();
     void FillSubTopicLines(int nCategory);
-    void ReportReadFailure(const char* prefix, LONG code);
 
     // Drawing, highlighting and dragging (AnimationDlgDrawing.cpp).
     LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
