@@ -61,12 +61,6 @@ LRESULT CAnimationDlg::OnEraseBkgnd(WPARAM wParam, LPARAM)
     return TRUE;
 }
 
-LRESULT CAnimationDlg::OnCtlColorStatic(WPARAM wParam, LPARAM lParam)
-{
-    return reinterpret_cast<LRESULT>(
-        OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), CTLCOLOR_STATIC));
-}
-
 HBRUSH CAnimationDlg::OnCtlColor(HDC hdc, HWND hwndControl, UINT)
 {
     // Static texts float over the pictures behind them, each bitmap control in the colour of its
