@@ -65,13 +65,8 @@ void CHotkeyAppDlg::OnBrowse()
 {
     {
         CCurrentDirectoryKeeper keeper;
-        FileOpenRequest request;
-        request.filter = "Executable files (*.exe)|*.exe|";
-        request.defaultExt = "exe";
-        request.initialName = "*.exe";
-        request.flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
         std::string path;
-        if (ShowFileOpenBox(request, path))
+        if (ShowFileOpenBox(ExistingFileRequest("Executable files", "exe"), path))
             m_strFile = path;
     }
     UpdateData(false);
@@ -95,9 +90,4 @@ void CHotkeyAppDlg::OnOK()
         WriteRegistryString(key.Get(), RegValues::DispName, m_strDispName);
     if (m_stateFile.MayWrite(m_strFile))
         WriteRegistryString(key.Get(), RegValues::File, m_strFile);
-}
-
-void CHotkeyAppDlg::OnCancel()
-{
-    CDialog::OnCancel();
 }
