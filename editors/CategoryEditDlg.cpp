@@ -164,3 +164,8 @@ void CCategoryEditDlg::OnOK()
     if (source == kHtmlHelp || m_itemState.MayWrite(m_strLaunchableItem))
         WriteRegistryString(control.Get(), RegValues::LaunchableItem, m_strLaunchableItem);
 }
+
+void CCategoryEditDlg::OnCancel()
+{
+    CDialog::OnCancel();
+}

@@ -26,6 +26,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
+    void OnCancel() override;
 
     void OnSelchangeInformationSource();
     void OnIgnoredEditNotification() {}

@@ -19,6 +19,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
+    void OnCancel() override;
 
     LRESULT OnPaint(WPARAM, LPARAM);
     void OnMaxText() {}

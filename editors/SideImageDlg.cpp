@@ -103,3 +103,8 @@ void CSideImageDlg::OnOK()
         ReplaceImageFile(nSlot);
     CDialog::OnOK();
 }
+
+void CSideImageDlg::OnCancel()
+{
+    CDialog::OnCancel();
+}
