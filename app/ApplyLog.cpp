@@ -32,6 +32,16 @@ std::string UserName()
     return name;
 }
 
+// A date and time of the system's clock in the given printf form (year, month, day, hour,
+// minute, second).
+std::string Stamp(const SYSTEMTIME& time, const char* format)
+{
+    char stamp[32] = {};
+    std::snprintf(stamp, sizeof(stamp), format, time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
+                  time.wSecond);
+    return stamp;
+}
+
 }  // namespace
 
 const char* ProgramVersion()
@@ -43,10 +53,7 @@ std::string ApplyLogSummary(const std::string& command, const std::string& folde
 {
     SYSTEMTIME now{};
     ::GetSystemTime(&now);
-    char stamp[32] = {};
-    std::snprintf(stamp, sizeof(stamp), "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour,
-                  now.wMinute, now.wSecond);
-    return std::string(stamp) + " summary computer=" + ComputerName() + " user=\"" + UserName() +
+    return Stamp(now, "%04u-%02u-%02uT%02u:%02u:%02uZ") + " summary computer=" + ComputerName() + " user=\"" + UserName() +
            "\" version=" + ProgramVersion() + " command=" + command + " folder=\"" + GetFullPathString(folder) +
            "\" outcome=" + OutcomeName(outcome) + " exit=" + std::to_string(static_cast<int>(StatusOf(outcome)));
 }
@@ -56,10 +63,7 @@ void AppendApplyLog(const std::string& base, const std::string& heading, const s
 {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    char stamp[32] = {};
-    std::snprintf(stamp, sizeof(stamp), "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
-                  now.wMinute, now.wSecond);
-    std::string text = std::string(stamp) + " " + heading + "\r\n";
+    std::string text = Stamp(now, "%04u-%02u-%02u %02u:%02u:%02u") + " " + heading + "\r\n";
     for (const std::string& line : lines)
         text += line + "\r\n";
     text += summary + "\r\n";

@@ -8,6 +8,7 @@
 #include "customization/ImageReplacement.h"
 #include "formats/CustomizationFile.h"
 #include "formats/TextCase.h"
+#include "framework/FolderListing.h"
 
 #include <windows.h>
 
@@ -24,20 +25,15 @@ using nb::LowerCase;
 // Every file below folder, with its path.
 void ListFiles(const std::string& folder, std::vector<std::string>& files)
 {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ListFiles(folder + "\\" + name, files);
+    std::vector<WIN32_FIND_DATAA> entries;
+    ListFolder(folder, entries);
+    for (const WIN32_FIND_DATAA& entry : entries) {
+        const std::string path = folder + "\\" + entry.cFileName;
+        if (IsFolderEntry(entry))
+            ListFiles(path, files);
         else
-            files.push_back(LowerCase(folder + "\\" + name));
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
+            files.push_back(LowerCase(path));
+    }
 }
 
 HKEY RootKey(Root root)

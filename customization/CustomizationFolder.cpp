@@ -4,6 +4,7 @@
 #include "config/RegistryAccess.h"
 #include "controls/BitmapFile.h"
 #include "formats/TextCase.h"
+#include "framework/FolderListing.h"
 #include "framework/WinHandles.h"
 
 #include <windows.h>
@@ -29,17 +30,12 @@ std::string SystemReason(unsigned long code)
 
 std::string ListCustomizationImages(const std::string& folder, std::vector<std::string>& images)
 {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    std::vector<WIN32_FIND_DATAA> listed;
+    if (!ListFolder(folder, listed))
         return "cannot read the folder " + folder + ": " + SystemReason(::GetLastError());
     std::vector<std::pair<std::string, bool>> entries;  // name, is a folder
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            entries.emplace_back(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
+    for (const WIN32_FIND_DATAA& entry : listed)
+        entries.emplace_back(entry.cFileName, IsFolderEntry(entry));
     std::sort(entries.begin(), entries.end(),
               [](const auto& a, const auto& b) {
                   return std::make_pair(LowerCase(a.first), a.first) < std::make_pair(LowerCase(b.first), b.first);

@@ -6,6 +6,7 @@
 #include "customization/PackageTexts.h"
 #include "formats/TextCase.h"
 #include "framework/CurrentDirectory.h"
+#include "framework/FolderListing.h"
 
 #include <windows.h>
 
@@ -24,29 +25,13 @@ std::string FolderPath(const std::string& folder)
     return full;
 }
 
-// The names in a folder, "." and ".." left out; false when it cannot be listed.
-bool ListFolder(const std::string& folder, std::vector<WIN32_FIND_DATAA>& entries)
-{
-    WIN32_FIND_DATAA found{};
-    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            entries.push_back(found);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return true;
-}
-
 void RemoveTree(const std::string& folder)
 {
     std::vector<WIN32_FIND_DATAA> entries;
     ListFolder(folder, entries);
     for (const WIN32_FIND_DATAA& entry : entries) {
         const std::string path = folder + "\\" + entry.cFileName;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        if (IsFolderEntry(entry))
             RemoveTree(path);
         else
             ::DeleteFileA(path.c_str());

@@ -4,6 +4,7 @@
 #include "app/ApplyLog.h"
 #include "config/RegistrySchema.h"
 #include "customization/CustomizationFolder.h"
+#include "framework/FolderListing.h"
 #include "framework/WinHandles.h"
 #include "tests/support/DeploymentRun.h"
 #include "tests/support/TestEnvironment.h"
@@ -29,24 +30,19 @@ const std::string kAssistantKey = "HKEY_LOCAL_MACHINE\\Software\\Corvane\\Access
 // Every file and folder below a folder, folders marked with a closing backslash.
 std::vector<std::string> EntriesIn(const std::string& folder)
 {
+    std::vector<WIN32_FIND_DATAA> listed;
+    ListFolder(folder, listed);
     std::vector<std::string> entries;
-    WIN32_FIND_DATAA found{};
-    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return entries;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            entries.push_back(name + "\\");
-            for (const std::string& inner : EntriesIn(folder + "\\" + name))
-                entries.push_back(name + "\\" + inner);
-        } else {
+    for (const WIN32_FIND_DATAA& entry : listed) {
+        const std::string name = entry.cFileName;
+        if (!IsFolderEntry(entry)) {
             entries.push_back(name);
+            continue;
         }
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
+        entries.push_back(name + "\\");
+        for (const std::string& inner : EntriesIn(folder + "\\" + name))
+            entries.push_back(name + "\\" + inner);
+    }
     std::sort(entries.begin(), entries.end());
     return entries;
 }
