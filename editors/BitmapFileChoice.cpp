@@ -4,7 +4,6 @@
 #include "framework/CurrentDirectory.h"
 #include "framework/Seams.h"
 
-#include <commdlg.h>
 
 void ShowPreview(HWND hwndPreview, const CBitmap& bitmap)
 {
@@ -16,13 +15,8 @@ void ChooseBitmapFile(CWnd& dialog, std::string& strChosen, CBitmap& bitmap, HWN
     // The box may change the current directory, and every path of the program starts from it.
     CCurrentDirectoryKeeper keeper;
 
-    FileOpenRequest request;
-    request.filter = "Bitmap files (*.bmp)|*.bmp|";
-    request.defaultExt = "bmp";
-    request.initialName = "*.bmp";
-    request.flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
     std::string path;
-    if (ShowFileOpenBox(request, path)) {
+    if (ShowFileOpenBox(ExistingFileRequest("Bitmap files", "bmp"), path)) {
         // Only a bitmap that the assistant can show may become its artwork.
         if (IsLoadableBitmapFile(path))
             strChosen = path;

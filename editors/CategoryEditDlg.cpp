@@ -164,8 +164,3 @@ void CCategoryEditDlg::OnOK()
     if (source == kHtmlHelp || m_itemState.MayWrite(m_strLaunchableItem))
         WriteRegistryString(control.Get(), RegValues::LaunchableItem, m_strLaunchableItem);
 }
-
-void CCategoryEditDlg::OnCancel()
-{
-    CDialog::OnCancel();
-}

@@ -26,7 +26,6 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
-    void OnCancel() override;
 
     void OnSelchangeInformationSource();
     void OnIgnoredEditNotification() {}

@@ -1,6 +1,6 @@
 #include "editors/HotkeyAppDlg.h"
 
-#include "config/RegistryAccess.h"
+#include "config/RegistryReader.h"
 #include "config/RegistrySchema.h"
 #include "customization/FactorySnapshot.h"
 #include "framework/CurrentDirectory.h"
@@ -41,16 +41,8 @@ void CHotkeyAppDlg::DoDataExchange(CDataExchange* pDX)
 
 void CHotkeyAppDlg::ReadHotkeyValue(const char* name, std::string& value, CRegFieldState& state)
 {
-    CRegKey key;
-    LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::HotkeyButton, kRegRead, key);
-    if (result != ERROR_SUCCESS) {
-        state.Record(false, value);
-        ReportRegistryError(m_hWnd, kOpeningRegistry, result, kCaptionMessage, MB_OK);
-        return;
-    }
-    result = ReadRegistryString(key.Get(), name, kOffered, value, &state);
-    if (result != ERROR_SUCCESS)
-        ReportRegistryError(m_hWnd, kQueryingRegistry, result, kCaptionMessage, MB_OK);
+    const CRegValueRead values[] = {{name, kOffered, &value, &state}};
+    CRegistryReader(m_hWnd, kQueryingRegistry).ReadKey(RegKeys::HotkeyButton, values);
 }
 
 BOOL CHotkeyAppDlg::OnInitDialog()
@@ -73,13 +65,8 @@ void CHotkeyAppDlg::OnBrowse()
 {
     {
         CCurrentDirectoryKeeper keeper;
-        FileOpenRequest request;
-        request.filter = "Executable files (*.exe)|*.exe|";
-        request.defaultExt = "exe";
-        request.initialName = "*.exe";
-        request.flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
         std::string path;
-        if (ShowFileOpenBox(request, path))
+        if (ShowFileOpenBox(ExistingFileRequest("Executable files", "exe"), path))
             m_strFile = path;
     }
     UpdateData(false);
@@ -103,9 +90,4 @@ void CHotkeyAppDlg::OnOK()
         WriteRegistryString(key.Get(), RegValues::DispName, m_strDispName);
     if (m_stateFile.MayWrite(m_strFile))
         WriteRegistryString(key.Get(), RegValues::File, m_strFile);
-}
-
-void CHotkeyAppDlg::OnCancel()
-{
-    CDialog::OnCancel();
 }

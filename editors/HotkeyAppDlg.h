@@ -19,7 +19,6 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
-    void OnCancel() override;
 
     LRESULT OnPaint(WPARAM, LPARAM);
     void OnMaxText() {}

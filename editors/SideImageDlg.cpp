@@ -103,8 +103,3 @@ void CSideImageDlg::OnOK()
         ReplaceImageFile(nSlot);
     CDialog::OnOK();
 }
-
-void CSideImageDlg::OnCancel()
-{
-    CDialog::OnCancel();
-}

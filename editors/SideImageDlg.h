@@ -32,7 +32,6 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
-    void OnCancel() override;
 
     void OnClickNewImage(int nSlot);
     void OnClickExistingImage(int) {}

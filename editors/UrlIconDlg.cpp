@@ -97,8 +97,3 @@ void CUrlIconDlg::OnOK()
     ReplaceIconFiles(std::atoi(m_strIconNumber.c_str()));
     CDialog::OnOK();
 }
-
-void CUrlIconDlg::OnCancel()
-{
-    CDialog::OnCancel();
-}

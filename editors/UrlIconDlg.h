@@ -28,7 +28,6 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
-    void OnCancel() override;
 
     void OnClickNormalBitmap();
     void OnClickHighlightBitmap();

@@ -16,15 +16,8 @@ void PaintWelcomeBackground(HWND hwndDialog, HDC hdc, const CBitmap& picture);
 // The control colours of the welcome dialogs, for one CTLCOLOR_ kind: the dialog itself,
 // static controls, buttons (the check boxes) and list boxes get a transparent background,
 // white text and the hollow brush, which is returned. Edit fields, message boxes and scroll
-// bars keep the default colours: null is returned and the caller lets the default
-// processing answer.
+// bars keep the default colours: null is returned, and the default processing answers.
 HBRUSH WelcomeControlColour(HDC hdc, UINT nCtlColor);
-
-// The CTLCOLOR_ kind of a WM_CTLCOLOR... message.
-constexpr UINT CtlColorKindOf(UINT message)
-{
-    return message - WM_CTLCOLORMSGBOX;
-}
 
 // The font of the welcome replicas' texts: Arial 10 points on English systems, created into
 // font for the dialog's screen device context; the stock system font on all others.

@@ -1,7 +1,8 @@
 #include "flash/FlashBandWorker.h"
 
 #include "framework/WinHandles.h"
-#include "swf/SwfRenderer.h"
+#include "swf/avm1/Scripts.h"
+#include "swf/render/Renderer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -99,7 +100,7 @@ void CFlashBandWorker::Run()
         ::PostMessageA(m_hwndNotify, WM_FLASH_LOADED, FALSE, reinterpret_cast<LPARAM>(this));
         return;
     }
-    swf::Player player(*movie, m_options.bLoop);
+    swf::Player player(*movie, swf::avm1::MakeScripts, m_options.bLoop);
     player.CancelWith(&m_bStop);
     swf::Renderer renderer;
     renderer.CancelWith(&m_bStop);

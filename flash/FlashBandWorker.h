@@ -4,8 +4,8 @@
 // thread (within the frame's work at most) and waits for it.
 #pragma once
 
-#include "swf/SwfRaster.h"
-#include "swf/SwfStageView.h"
+#include "swf/render/Raster.h"
+#include "swf/render/StageView.h"
 
 #include <windows.h>
 

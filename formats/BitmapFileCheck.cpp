@@ -10,6 +10,10 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kV5HeaderSize = 124;
+// Offsets in the file of info header fields that a core header lacks.
+constexpr std::size_t kCompressionField = 30;
+constexpr std::size_t kDataSizeField = 34;
+constexpr std::size_t kColoursUsedField = 46;
 // Colour-space types of a V5 header whose profile lies in the file.
 constexpr std::uint32_t kProfileLinked = 0x4C494E4B;    // 'LINK'
 constexpr std::uint32_t kProfileEmbedded = 0x4D424544;  // 'MBED'
@@ -124,42 +128,40 @@ std::string WalkRle(std::span<const std::uint8_t> stream, const BitmapFileFacts&
     return "RLE stream without its end mark";
 }
 
-}  // namespace
-
-std::string CheckBitmapFile(std::span<const std::uint8_t> bytes, BitmapFileFacts* facts)
+// The signature and the size of the info header, which says what the rest of the headers hold.
+std::string CheckHeaderSize(std::span<const std::uint8_t> bytes, BitmapFileFacts& f)
 {
     if (bytes.size() < kFileHeaderSize + 4)
         return "too short for the bitmap headers";
     if (bytes[0] != 'B' || bytes[1] != 'M')
         return "no bitmap signature";
-    BitmapFileFacts f;
-    f.infoHeaderSize = ReadU32(bytes, 14);
+    f.infoHeaderSize = ReadU32(bytes, kFileHeaderSize);
     if (!IsSupportedHeaderSize(f.infoHeaderSize))
         return "unsupported info header";
     if (bytes.size() < kFileHeaderSize + f.infoHeaderSize)
         return "too short for the bitmap headers";
+    return {};
+}
 
-    const bool core = f.infoHeaderSize == kCoreHeaderSize;
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    std::uint16_t planes = 0;
-    std::uint32_t compression = 0;
-    std::uint32_t dataSize = 0;
-    std::uint32_t coloursUsed = 0;
-    if (core) {
-        width = ReadU16(bytes, 18);
-        height = ReadU16(bytes, 20);
-        planes = ReadU16(bytes, 22);
-        f.bitCount = ReadU16(bytes, 24);
-    } else {
-        width = static_cast<std::int32_t>(ReadU32(bytes, 18));
-        height = static_cast<std::int32_t>(ReadU32(bytes, 22));
-        planes = ReadU16(bytes, 26);
-        f.bitCount = ReadU16(bytes, 28);
-        compression = ReadU32(bytes, 30);
-        dataSize = ReadU32(bytes, 34);
-        coloursUsed = ReadU32(bytes, 46);
-    }
+bool IsCore(const BitmapFileFacts& f)
+{
+    return f.infoHeaderSize == kCoreHeaderSize;
+}
+
+// A field of the info header that a core header does not have (0 there).
+std::uint32_t InfoField(std::span<const std::uint8_t> bytes, const BitmapFileFacts& f, std::size_t offset)
+{
+    return IsCore(f) ? 0 : ReadU32(bytes, offset);
+}
+
+// Width, height, row order, planes and bit count.
+std::string CheckDimensions(std::span<const std::uint8_t> bytes, BitmapFileFacts& f)
+{
+    const bool core = IsCore(f);
+    const std::int64_t width = core ? ReadU16(bytes, 18) : static_cast<std::int32_t>(ReadU32(bytes, 18));
+    std::int64_t height = core ? ReadU16(bytes, 20) : static_cast<std::int32_t>(ReadU32(bytes, 22));
+    const std::uint16_t planes = ReadU16(bytes, core ? 22 : 26);
+    f.bitCount = ReadU16(bytes, core ? 24 : 28);
     if (planes != 1)
         return "not one colour plane";
     f.bottomUp = height > 0;
@@ -173,81 +175,118 @@ std::string CheckBitmapFile(std::span<const std::uint8_t> bytes, BitmapFileFacts
     f.height = static_cast<std::int32_t>(height);
     if (!IsSupportedBitCount(f.bitCount, core))
         return "unsupported bit count";
+    return {};
+}
 
-    f.compression = static_cast<Compression>(compression);
+// The compression and the bit counts it goes with.
+std::string CheckCompression(std::span<const std::uint8_t> bytes, BitmapFileFacts& f)
+{
+    f.compression = static_cast<Compression>(InfoField(bytes, f, kCompressionField));
     switch (f.compression) {
     case Compression::Rgb:
-        break;
+        return {};
     case Compression::Rle8:
     case Compression::Rle4:
         if (f.bitCount != (f.compression == Compression::Rle8 ? 8 : 4))
             return "RLE with the wrong bit count";
         if (!f.bottomUp)
             return "top-down RLE bitmap";
-        break;
+        return {};
     case Compression::BitFields:
         if (f.bitCount != 16 && f.bitCount != 32)
             return "bit fields with the wrong bit count";
-        break;
-    default:
-        return "unsupported compression";
+        return {};
     }
+    return "unsupported compression";
+}
 
-    // Masks follow an info header, or lie inside the larger headers at the same place.
-    std::size_t end = kFileHeaderSize + f.infoHeaderSize;
-    if (f.compression == Compression::BitFields) {
-        if (f.infoHeaderSize == kInfoHeaderSize)
-            end += 12;
-        if (end > bytes.size())
-            return "colour masks past the end of the file";
-        for (std::size_t i = 0; i < 3; ++i)
-            f.masks[i] = ReadU32(bytes, kFileHeaderSize + kInfoHeaderSize + 4 * i);
-        if (!AreMasksSound(f.masks, f.bitCount))
-            return "unsound colour masks";
-    }
+// The colour masks of bit fields, which follow an info header or lie inside the larger headers
+// at the same place. The palette starts after them.
+std::string CheckMasks(std::span<const std::uint8_t> bytes, BitmapFileFacts& f)
+{
+    f.paletteOffset = kFileHeaderSize + f.infoHeaderSize;
+    if (f.compression != Compression::BitFields)
+        return {};
+    if (f.infoHeaderSize == kInfoHeaderSize)
+        f.paletteOffset += 12;
+    if (f.paletteOffset > bytes.size())
+        return "colour masks past the end of the file";
+    for (std::size_t i = 0; i < 3; ++i)
+        f.masks[i] = ReadU32(bytes, kFileHeaderSize + kInfoHeaderSize + 4 * i);
+    if (!AreMasksSound(f.masks, f.bitCount))
+        return "unsound colour masks";
+    return {};
+}
 
-    f.paletteOffset = end;
-    f.paletteEntrySize = core ? 3 : 4;
-    if (f.bitCount <= 8) {
-        const std::uint32_t most = 1u << f.bitCount;
-        if (coloursUsed > most)
-            return "more palette colours than the bit count allows";
-        f.paletteCount = coloursUsed ? coloursUsed : most;
-    } else {
-        if (coloursUsed > 256)
-            return "more palette colours than the bit count allows";
-        f.paletteCount = coloursUsed;
-    }
-    end += std::size_t{f.paletteCount} * f.paletteEntrySize;
-    if (end > bytes.size())
+// Where the headers, the masks and the palette end.
+std::size_t HeadersEnd(const BitmapFileFacts& f)
+{
+    return f.paletteOffset + std::size_t{f.paletteCount} * f.paletteEntrySize;
+}
+
+std::string CheckPalette(std::span<const std::uint8_t> bytes, BitmapFileFacts& f)
+{
+    const std::uint32_t coloursUsed = InfoField(bytes, f, kColoursUsedField);
+    f.paletteEntrySize = IsCore(f) ? 3 : 4;
+    const std::uint32_t most = f.bitCount <= 8 ? 1u << f.bitCount : 256;
+    if (coloursUsed > most)
+        return "more palette colours than the bit count allows";
+    // Without a count, a palette for up to 8 bits holds every colour the bit count allows.
+    f.paletteCount = coloursUsed == 0 && f.bitCount <= 8 ? most : coloursUsed;
+    if (HeadersEnd(f) > bytes.size())
         return "palette past the end of the file";
+    return {};
+}
 
-    if (f.infoHeaderSize == kV5HeaderSize) {
-        const std::uint32_t colourSpace = ReadU32(bytes, kFileHeaderSize + 56);
-        if (colourSpace == kProfileLinked || colourSpace == kProfileEmbedded) {
-            const std::uint64_t profileEnd = kFileHeaderSize + std::uint64_t{ReadU32(bytes, kFileHeaderSize + 112)} +
-                                             ReadU32(bytes, kFileHeaderSize + 116);
-            if (profileEnd > bytes.size())
-                return "colour profile past the end of the file";
-        }
-    }
+// A V5 header's colour profile, when it lies in the file.
+std::string CheckProfile(std::span<const std::uint8_t> bytes, BitmapFileFacts& f)
+{
+    if (f.infoHeaderSize != kV5HeaderSize)
+        return {};
+    const std::uint32_t colourSpace = ReadU32(bytes, kFileHeaderSize + 56);
+    if (colourSpace != kProfileLinked && colourSpace != kProfileEmbedded)
+        return {};
+    const std::uint64_t profileEnd =
+        kFileHeaderSize + std::uint64_t{ReadU32(bytes, kFileHeaderSize + 112)} + ReadU32(bytes, kFileHeaderSize + 116);
+    if (profileEnd > bytes.size())
+        return "colour profile past the end of the file";
+    return {};
+}
 
+// The pixel data, after the headers and inside the file; an RLE stream must stay inside the
+// bitmap.
+std::string CheckPixels(std::span<const std::uint8_t> bytes, BitmapFileFacts& f)
+{
     f.pixelOffset = ReadU32(bytes, 10);
-    if (f.pixelOffset < end)
+    if (f.pixelOffset < HeadersEnd(f))
         return "pixel data overlaps the headers";
     f.stride = (static_cast<std::size_t>(f.width) * f.bitCount + 31) / 32 * 4;
     const bool rle = f.compression == Compression::Rle8 || f.compression == Compression::Rle4;
+    const std::uint32_t dataSize = InfoField(bytes, f, kDataSizeField);
     if (rle && dataSize == 0)
         return "RLE bitmap without its data size";
     f.pixelSize = rle ? dataSize : f.stride * static_cast<std::size_t>(f.height);
     if (f.pixelOffset > bytes.size() || f.pixelSize > bytes.size() - f.pixelOffset)
         return "pixel data past the end of the file";
-    if (rle) {
-        std::string reason = WalkRle(bytes.subspan(f.pixelOffset, f.pixelSize), f, {});
+    if (rle)
+        return WalkRle(bytes.subspan(f.pixelOffset, f.pixelSize), f, {});
+    return {};
+}
+
+}  // namespace
+
+std::string CheckBitmapFile(std::span<const std::uint8_t> bytes, BitmapFileFacts* facts)
+{
+    // In the order of the file; each check relies on what the ones before it found.
+    using Check = std::string (*)(std::span<const std::uint8_t>, BitmapFileFacts&);
+    constexpr Check kChecks[] = {CheckHeaderSize, CheckDimensions, CheckCompression, CheckMasks,
+                                 CheckPalette,    CheckProfile,    CheckPixels};
+    BitmapFileFacts f;
+    for (Check check : kChecks) {
+        std::string reason = check(bytes, f);
         if (!reason.empty())
             return reason;
     }
-
     if (facts)
         *facts = f;
     return {};

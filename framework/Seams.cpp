@@ -60,6 +60,16 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
     return ::MessageBoxA(owner, text.c_str(), caption.c_str(), type);
 }
 
+FileOpenRequest ExistingFileRequest(const std::string& description, const std::string& extension)
+{
+    FileOpenRequest request;
+    request.filter = description + " (*." + extension + ")|*." + extension + "|";
+    request.defaultExt = extension;
+    request.initialName = "*." + extension;
+    request.flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
+    return request;
+}
+
 FileOpenHandler SetFileOpenHandler(FileOpenHandler handler)
 {
     return std::exchange(FileOpenSlot(), std::move(handler));

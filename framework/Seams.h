@@ -27,6 +27,10 @@ struct FileOpenRequest {
     DWORD flags = 0;          // OFN_ flags
 };
 
+// The request for an existing file of one kind: the files ending in ".extension", listed as
+// "description (*.extension)", the name field starting as "*.extension".
+FileOpenRequest ExistingFileRequest(const std::string& description, const std::string& extension);
+
 using FileOpenHandler = std::function<bool(const FileOpenRequest& request, std::string& path)>;
 
 FileOpenHandler SetFileOpenHandler(FileOpenHandler handler);

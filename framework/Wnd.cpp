@@ -117,32 +117,55 @@ const MessageMap* CWnd::GetMessageMap() const
     return &map;
 }
 
+namespace {
+
+bool IsCtlColorMessage(UINT message)
+{
+    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
+}  // namespace
+
+bool CWnd::CallEntry(const MessageMapEntry& entry, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (entry.ctlColor) {
+        if (!IsCtlColorMessage(message) || (entry.message != 0 && entry.message != message))
+            return false;
+        // The messages come in the order of the CTLCOLOR_ kinds.
+        HBRUSH brush = (this->*entry.ctlColor)(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                                               message - WM_CTLCOLORMSGBOX);
+        result = brush ? reinterpret_cast<LRESULT>(brush) : Default(message, wParam, lParam);
+        return true;
+    }
+    if (entry.message != message)
+        return false;
+    if (message != WM_COMMAND) {
+        result = (this->*entry.handler)(wParam, lParam);
+        return true;
+    }
+    if (entry.code != HIWORD(wParam))
+        return false;
+    if (entry.command && entry.id == LOWORD(wParam)) {
+        (this->*entry.command)();
+        result = 0;
+        return true;
+    }
+    for (std::size_t n = 0; entry.numbered && n < entry.ids.size(); ++n) {
+        if (entry.ids[n] == LOWORD(wParam)) {
+            (this->*entry.numbered)(entry.nFirstNumber + static_cast<int>(n));
+            result = 0;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     for (const MessageMap* map = GetMessageMap(); map; map = map->base) {
         for (std::size_t i = 0; i < map->count; ++i) {
-            const MessageMapEntry& entry = map->entries[i];
-            if (entry.message != message)
-                continue;
-            if (message == WM_COMMAND) {
-                if (entry.code != HIWORD(wParam))
-                    continue;
-                if (entry.command && entry.id == LOWORD(wParam)) {
-                    (this->*entry.command)();
-                    result = 0;
-                    return true;
-                }
-                for (std::size_t n = 0; entry.numbered && n < entry.ids.size(); ++n) {
-                    if (entry.ids[n] == LOWORD(wParam)) {
-                        (this->*entry.numbered)(entry.nFirstNumber + static_cast<int>(n));
-                        result = 0;
-                        return true;
-                    }
-                }
-            } else {
-                result = (this->*entry.handler)(wParam, lParam);
+            if (CallEntry(map->entries[i], message, wParam, lParam, result))
                 return true;
-            }
         }
     }
     if (message == WM_COMMAND && OnCommand(wParam, lParam)) {

@@ -1,6 +1,6 @@
 // libFuzzer target: the player's JPEG decoder must refuse or decode any bytes without a fault,
 // hand back exactly the pixels it announces, and give back every byte it took from its budget.
-#include "swf/SwfJpeg.h"
+#include "swf/image/Jpeg.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,8 @@
 // libFuzzer target: any bytes are parsed as a movie; a movie that loads plays and renders
 // three frames on a small canvas. Refusals are fine; faults, hangs and leaks are not.
-#include "swf/SwfPlayer.h"
-#include "swf/SwfRenderer.h"
+#include "swf/avm1/Scripts.h"
+#include "swf/player/Player.h"
+#include "swf/render/Renderer.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     CFakeJpeg jpeg;
     try {
         auto movie = swf::Movie::Load(data, size, &jpeg);
-        swf::Player player(*movie, true);
+        swf::Player player(*movie, swf::avm1::MakeScripts, true);
         swf::Renderer renderer;
         swf::Canvas canvas(48, 32);
         const swf::Matrix view = swf::ExactFitView(movie->stage, canvas.width, canvas.height);

@@ -130,11 +130,10 @@ protected:
     void ApplyIndent(int nCount);
     void ApplyTexts();
     void FillSubTopicLines(int nCategory);
-    void ReportReadFailure(const char* prefix, LONG code);
 
     // Drawing, highlighting and dragging (AnimationDlgDrawing.cpp).
     LRESULT OnEraseBkgnd(WPARAM wParam, LPARAM lParam);
-    LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
+    // The static controls' colours (the map takes WM_CTLCOLORSTATIC only).
     HBRUSH OnCtlColor(HDC hdc, HWND hwndControl, UINT nCtlColor);
     LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
     LRESULT OnIconEraseBkgnd(WPARAM wParam, LPARAM lParam);

@@ -20,7 +20,7 @@ const MessageMap* CAnimationDlg::GetMessageMap() const
 {
     static const MessageMapEntry entries[] = {
         // Drawing, highlighting and dragging.
-        MapMessage(WM_CTLCOLORSTATIC, &CAnimationDlg::OnCtlColorStatic),
+        MapCtlColor(&CAnimationDlg::OnCtlColor, WM_CTLCOLORSTATIC),
         MapMessage(WM_ERASEBKGND, &CAnimationDlg::OnEraseBkgnd),
         MapMessage(WM_NCHITTEST, &CAnimationDlg::OnNcHitTest),
         MapMessage(WM_ICONERASEBKGND, &CAnimationDlg::OnIconEraseBkgnd),

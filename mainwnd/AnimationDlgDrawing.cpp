@@ -22,10 +22,7 @@ constexpr int kTipInitialDelay = 300;
 // Areas of the window, relative to its top left corner in screen coordinates.
 constexpr int kDragStripHeight = 100;   // the top strip drags the window
 constexpr int kLinkColumnLeft = 575;    // right of it, the background returns to rest
-constexpr int kSearchLeft = 60;
-constexpr int kSearchRight = 375;
-constexpr int kSearchTop = 419;
-constexpr int kSearchBottom = 514;
+constexpr RECT kSearchArea = {60, 419, 375, 514};  // inside it, the search help shows
 constexpr int kBelowSearch = 515;
 constexpr int kAboveSearch = 420;
 
@@ -59,12 +56,6 @@ LRESULT CAnimationDlg::OnEraseBkgnd(WPARAM wParam, LPARAM)
                 ::BitBlt(hdc, x, y, copyWidth, copyHeight, memory.Get(), 0, 0, SRCCOPY);
     }
     return TRUE;
-}
-
-LRESULT CAnimationDlg::OnCtlColorStatic(WPARAM wParam, LPARAM lParam)
-{
-    return reinterpret_cast<LRESULT>(
-        OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), CTLCOLOR_STATIC));
 }
 
 HBRUSH CAnimationDlg::OnCtlColor(HDC hdc, HWND hwndControl, UINT)
@@ -120,9 +111,10 @@ LRESULT CAnimationDlg::OnNcHitTest(WPARAM wParam, LPARAM lParam)
         HideSearchHelp();
         ResetHover();
     }
-    if (left + kSearchLeft < x && x < left + kSearchRight && top + kSearchTop < y && y < top + kSearchBottom)
+    if (left + kSearchArea.left < x && x < left + kSearchArea.right && top + kSearchArea.top < y &&
+        y < top + kSearchArea.bottom)
         ShowSearchHelp();
-    if (x < left + kSearchLeft) {
+    if (x < left + kSearchArea.left) {
         HideSearchHelp();
         ResetHover();
     }

@@ -2,11 +2,12 @@
 // is constructed, put into the controls when it opens.
 #include "mainwnd/AnimationDlg.h"
 
-#include "config/RegistryAccess.h"
+#include "config/RegistryReader.h"
 #include "config/RegistrySchema.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -58,84 +59,45 @@ int LeadingIndent(const std::string& text)
 
 }  // namespace
 
-void CAnimationDlg::ReportReadFailure(const char* prefix, LONG code)
-{
-    // During construction the window has no handle yet: the box then has no owner.
-    ReportRegistryError(m_hWnd, prefix, code, kCaptionMessage, MB_OK);
-}
-
 bool CAnimationDlg::ReadMainTexts()
 {
-    CRegKey key;
-    LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::MainTexts, kRegRead, key);
-    if (result != ERROR_SUCCESS) {
-        ReportReadFailure(kOpeningRegistry, result);
+    // During construction the window has no handle yet: the boxes then have no owner.
+    CRegistryReader reader(m_hWnd);
+    if (!reader.Open(RegKeys::MainTexts))
         return false;
-    }
-    bool bAllRead = true;
-    for (size_t i = 1; i < kMainTextNames.size(); ++i) {
-        result = ReadRegistryString(key.Get(), kMainTextNames[i], kMainTextBytes, m_settings.m_strMainText[i]);
-        if (result != ERROR_SUCCESS) {
-            ReportReadFailure(kRegistryError, result);
-            bAllRead = false;
-        }
-    }
-    return bAllRead;
+    for (size_t i = 1; i < kMainTextNames.size(); ++i)
+        reader.Read(kMainTextNames[i], kMainTextBytes, m_settings.m_strMainText[i]);
+    return reader.AllRead();
 }
 
 bool CAnimationDlg::ReadCategorySettings()
 {
-    bool bAllRead = true;
+    CRegistryReader reader(m_hWnd);
     for (size_t i = 0; i < m_settings.m_categorySettings.size(); ++i) {
-        CRegKey key;
-        LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::Categories[i], kRegRead, key);
-        if (result != ERROR_SUCCESS) {
-            ReportReadFailure(kOpeningRegistry, result);
-            bAllRead = false;
-            continue;
-        }
         CCategorySettings& settings = m_settings.m_categorySettings[i];
-        auto read = [&](const char* name, DWORD bytes, std::string& value) {
-            LONG readResult = ReadRegistryString(key.Get(), name, bytes, value);
-            if (readResult != ERROR_SUCCESS) {
-                ReportReadFailure(kRegistryError, readResult);
-                bAllRead = false;
-            }
+        std::vector<CRegValueRead> values = {
+            {RegValues::InformationSource, kSourceBytes, &settings.m_strInformationSource},
+            {RegValues::LaunchableItem, kLaunchableItemBytes, &settings.m_strLaunchableItem},
         };
-        read(RegValues::InformationSource, kSourceBytes, settings.m_strInformationSource);
-        read(RegValues::LaunchableItem, kLaunchableItemBytes, settings.m_strLaunchableItem);
         for (size_t topic = 0; topic < settings.m_strTopic.size(); ++topic)
-            read(RegValues::Topics[topic], kTopicBytes, settings.m_strTopic[topic]);
+            values.push_back({RegValues::Topics[topic], kTopicBytes, &settings.m_strTopic[topic]});
+        reader.ReadKey(RegKeys::Categories[i], values);
     }
-    return bAllRead;
+    return reader.AllRead();
 }
 
 bool CAnimationDlg::ReadWebLinkSettings()
 {
-    bool bAllRead = true;
+    CRegistryReader reader(m_hWnd);
     for (size_t i = 0; i < m_settings.m_webLinkSettings.size(); ++i) {
-        CRegKey key;
-        LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::WebLinks[i], kRegRead, key);
-        if (result != ERROR_SUCCESS) {
-            ReportReadFailure(kOpeningRegistry, result);
-            bAllRead = false;
-            continue;
-        }
         CWebLinkSettings& settings = m_settings.m_webLinkSettings[i];
-        result = ReadRegistryString(key.Get(), RegValues::InformationSource, kSourceBytes,
-                                    settings.m_strInformationSource);
-        if (result != ERROR_SUCCESS) {
-            ReportReadFailure(kRegistryError, result);
-            bAllRead = false;
-        }
-        result = ReadRegistryString(key.Get(), RegValues::LaunchableItem, kLaunchableItemBytes,
-                                    settings.m_strLaunchableItem);
-        if (result != ERROR_SUCCESS) {
-            ReportReadFailure(kRegistryError, result);
-            bAllRead = false;
-        }
+        const CRegValueRead values[] = {
+            {RegValues::InformationSource, kSourceBytes, &settings.m_strInformationSource},
+            {RegValues::LaunchableItem, kLaunchableItemBytes, &settings.m_strLaunchableItem},
+        };
+        reader.ReadKey(RegKeys::WebLinks[i], values);
     }
-    return bAllRead;
+    return reader.AllRead();
 }
 
 bool CAnimationDlg::ReadControlSettings()
@@ -143,40 +105,23 @@ bool CAnimationDlg::ReadControlSettings()
     bool bAllRead = ReadCategorySettings();
     bAllRead = ReadWebLinkSettings() && bAllRead;
 
-    auto read = [&](HKEY key, const char* name, DWORD bytes, std::string& value) {
-        LONG result = ReadRegistryString(key, name, bytes, value);
-        if (result != ERROR_SUCCESS) {
-            ReportReadFailure(kRegistryError, result);
-            bAllRead = false;
-        }
-        return result == ERROR_SUCCESS;
+    CRegistryReader reader(m_hWnd);
+    const CRegValueRead search[] = {
+        {RegValues::SearchChm, kSearchFileBytes, &m_settings.m_strSearchChm},
+        {RegValues::SearchHtml, kSearchFileBytes, &m_settings.m_strSearchHtml},
+        {RegValues::InformationSource, kSearchSourceBytes, &m_settings.m_strSearchSource},
     };
+    reader.ReadKey(RegKeys::Search, search);
 
-    {
-        CRegKey search;
-        LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::Search, kRegRead, search);
-        if (result != ERROR_SUCCESS) {
-            ReportReadFailure(kOpeningRegistry, result);
-            bAllRead = false;
-        } else {
-            read(search.Get(), RegValues::SearchChm, kSearchFileBytes, m_settings.m_strSearchChm);
-            read(search.Get(), RegValues::SearchHtml, kSearchFileBytes, m_settings.m_strSearchHtml);
-            read(search.Get(), RegValues::InformationSource, kSearchSourceBytes, m_settings.m_strSearchSource);
-        }
+    if (reader.Open(RegKeys::Control)) {
+        // An indent that cannot be read stays as it is.
+        std::string text;
+        if (reader.Read(RegValues::TopLevelIndent, kIndentBytes, text))
+            m_settings.m_nTopLevelIndent = LeadingIndent(text);
+        if (reader.Read(RegValues::SubLevelIndent, kIndentBytes, text))
+            m_settings.m_nSubLevelIndent = LeadingIndent(text);
     }
-
-    CRegKey control;
-    LONG result = OpenRegistryKey(HKEY_LOCAL_MACHINE, RegKeys::Control, kRegRead, control);
-    if (result != ERROR_SUCCESS) {
-        ReportReadFailure(kOpeningRegistry, result);
-        return false;
-    }
-    std::string text;
-    if (read(control.Get(), RegValues::TopLevelIndent, kIndentBytes, text))
-        m_settings.m_nTopLevelIndent = LeadingIndent(text);
-    if (read(control.Get(), RegValues::SubLevelIndent, kIndentBytes, text))
-        m_settings.m_nSubLevelIndent = LeadingIndent(text);
-    return bAllRead;
+    return reader.AllRead() && bAllRead;
 }
 
 void CAnimationDlg::ApplyIndent(int nCount)

@@ -282,10 +282,16 @@ def side_image(bg, n):
 
 # --- dialogs ---------------------------------------------------------------
 
+def dialog_background(w, h):
+    """The welcome dialogs' ground: a dark blue gradient under a gold line."""
+    bg = Canvas(w, h)
+    bg.rect(0, 0, w, h, (14, 46, 100), (3, 14, 38))
+    bg.rect(0, 0, w, 2, GOLD)
+    return bg
+
+
 def cd_background():
-    bg = Canvas(506, 338)
-    bg.rect(0, 0, 506, 338, (14, 46, 100), (3, 14, 38))
-    bg.rect(0, 0, 506, 2, GOLD)
+    bg = dialog_background(506, 338)
     bg.ring(404, 290, 64, 40, (22, 60, 120), (14, 40, 84))  # compact disc
     bg.circle(404, 290, 9, (4, 16, 40))
     return bg
@@ -299,9 +305,7 @@ def cd_button(bg):
 
 
 def internet_background():
-    bg = Canvas(510, 420)
-    bg.rect(0, 0, 510, 420, (14, 46, 100), (3, 14, 38))
-    bg.rect(0, 0, 510, 2, GOLD)
+    bg = dialog_background(510, 420)
     bg.ring(390, 330, 56, 6, (24, 64, 124), (8, 28, 64))     # globe watermark
     bg.ellipse(390, 330, 22, 56, (24, 64, 124))
     bg.ellipse(390, 330, 16, 50, (8, 28, 64))

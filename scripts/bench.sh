@@ -14,7 +14,7 @@ bash "$NB_ROOT/scripts/build.sh" >/dev/null
 
 # The release's code with the benchmarks beside it, where 32-bit programs run.
 bench32=$NB_ROOT/build/i686-bench
-if "$NB_ROOT/tools/i386-probe" --wine >/dev/null; then
+if "$NB_ROOT/scripts/i386-probe" --wine >/dev/null; then
   nb_configure "$NB_ROOT" "$bench32" \
     -DCMAKE_TOOLCHAIN_FILE="$NB_ROOT/cmake/toolchain-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DNB_BUILD_WALKTHROUGH=OFF -DNB_WERROR=OFF >/dev/null

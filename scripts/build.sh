@@ -7,16 +7,17 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 bash "$NB_ROOT/scripts/setup.sh"
 
-nb_log "configuring $NB_BUILD64"
-nb_configure "$NB_ROOT" "$NB_BUILD64" \
-  -DCMAKE_TOOLCHAIN_FILE="$NB_ROOT/cmake/toolchain-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DNB_BUILD_WALKTHROUGH=ON -DNB_WERROR=OFF
-nb_log "building $NB_BUILD64"
-cmake --build "$NB_BUILD64"
+# configure_and_build BUILD_DIR PROCESSOR CMAKE_ARGS...: one build with its toolchain.
+configure_and_build() {
+  local build=$1 processor=$2
+  shift 2
+  nb_log "configuring $build"
+  nb_configure "$NB_ROOT" "$build" -DCMAKE_TOOLCHAIN_FILE="$NB_ROOT/cmake/toolchain-$processor.cmake" "$@"
+  nb_log "building $build"
+  cmake --build "$build"
+}
 
-nb_log "configuring $NB_BUILD32"
-nb_configure "$NB_ROOT" "$NB_BUILD32" \
-  -DCMAKE_TOOLCHAIN_FILE="$NB_ROOT/cmake/toolchain-i686.cmake" \
+configure_and_build "$NB_BUILD64" x86_64 \
+  -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DNB_BUILD_WALKTHROUGH=ON -DNB_WERROR=OFF
+configure_and_build "$NB_BUILD32" i686 \
   -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DNB_BUILD_WALKTHROUGH=OFF -DNB_WERROR=ON
-nb_log "building $NB_BUILD32"
-cmake --build "$NB_BUILD32"

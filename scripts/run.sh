@@ -9,7 +9,7 @@
 # /package) into build/x86_64/walkthrough-package, whose tree is printed.
 #
 # NB_RUN_PROGRAM names another NbCustomize.exe to run (the i686 release build, for
-# example); NB_RUN_NO_BUILD=1 skips the build (tools/walkthrough-test).
+# example); NB_RUN_NO_BUILD=1 skips the build (tests/runners/walkthrough-test).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 

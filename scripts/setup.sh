@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the run need; does nothing when
 # all of them are installed already. Wine's 32-bit side (wine32:i386, for the i686 release
-# build) is installed only where this machine can run i386 programs (tools/i386-probe):
+# build) is installed only where this machine can run i386 programs (scripts/i386-probe):
 # elsewhere installing it breaks Wine, and the i686 tests are skipped with the reason.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -19,7 +19,7 @@ packages=(
 )
 command -v python3 >/dev/null 2>&1 || packages+=(python3)
 
-i386_reason=$("$NB_ROOT/tools/i386-probe") && i386=1 || i386=0
+i386_reason=$("$NB_ROOT/scripts/i386-probe") && i386=1 || i386=0
 if [ "$i386" = 0 ]; then
   echo "==> NOTE: wine32:i386 is not installed: $i386_reason." >&2
   echo "==> NOTE: the tests of the i686 build will be reported as SKIPPED." >&2

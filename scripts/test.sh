@@ -38,7 +38,7 @@ ctest --test-dir "$NB_BUILD64" --output-on-failure --no-tests=ignore "$@" </dev/
 bash "$NB_ROOT/scripts/build-native.sh"
 nb_log "running native tests and fuzz runs"
 ctest --test-dir "$NB_BUILD_NATIVE" --output-on-failure --no-tests=ignore "$@" </dev/null || status=$?
-if ! i386_reason=$("$NB_ROOT/tools/i386-probe" --wine); then
+if ! i386_reason=$("$NB_ROOT/scripts/i386-probe" --wine); then
   echo "NOTE: the tests of the i686 build (*_i686) were SKIPPED, not passed: $i386_reason."
 fi
 if [ "$status" -ne 0 ]; then

@@ -2,6 +2,9 @@
 // records, shapes and tags, in the few forms the tests need.
 #pragma once
 
+#include "swf/avm1/Actions.h"
+#include "swf/format/TagIds.h"
+
 #include <zlib.h>
 
 #include <cstdint>
@@ -88,7 +91,7 @@ inline Bytes Tag(int code, const Bytes& body)
         return U16(code << 6 | static_cast<int>(body.size())) + body;
     return U16(code << 6 | 63) + U32(static_cast<uint32_t>(body.size())) + body;
 }
-inline Bytes ShowFrame() { return Tag(1, {}); }
+inline Bytes ShowFrame() { return Tag(swf::tag::kShowFrame, {}); }
 
 // Shape records; style indices are 1-based, 0 clears, -1 leaves unchanged.
 class Edges {
@@ -155,7 +158,7 @@ inline Bytes Shape(unsigned id, std::initializer_list<Bytes> fills, const Bytes&
     b.push_back(static_cast<uint8_t>(lines.size()));
     for (const auto& [width, color] : lines)
         b = b + U16(width) + (version == 4 ? Bytes{0, 0} : Bytes{}) + color;
-    return Tag(version == 4 ? 83 : 32, b + records);
+    return Tag(version == 4 ? swf::tag::kDefineShape4 : swf::tag::kDefineShape3, b + records);
 }
 
 struct Place {
@@ -189,11 +192,11 @@ inline Bytes PlaceObject2(const Place& p)
         b = b + Str(p.name);
     if (p.clipDepth > 0)
         b = b + U16(p.clipDepth);
-    return Tag(26, b);
+    return Tag(swf::tag::kPlaceObject2, b);
 }
-inline Bytes Remove(int depth) { return Tag(28, U16(depth)); }
-inline Bytes DoAction(const Bytes& actions) { return Tag(12, actions + Bytes{0}); }
-inline Bytes Label(const std::string& name) { return Tag(43, Str(name)); }
+inline Bytes Remove(int depth) { return Tag(swf::tag::kRemoveObject2, U16(depth)); }
+inline Bytes DoAction(const Bytes& actions) { return Tag(swf::tag::kDoAction, actions + Bytes{0}); }
+inline Bytes Label(const std::string& name) { return Tag(swf::tag::kFrameLabel, Str(name)); }
 
 inline Bytes Zlib(const Bytes& data)
 {
@@ -207,7 +210,7 @@ inline Bytes Zlib(const Bytes& data)
 // A whole movie of w x h pixels at 12 frames per second.
 inline Bytes Movie(const Bytes& tags, int w = 100, int h = 100, char signature = 'F')
 {
-    const Bytes body = Rect(0, w * 20, 0, h * 20) + U16(12 << 8) + U16(1) + tags + Tag(0, {});
+    const Bytes body = Rect(0, w * 20, 0, h * 20) + U16(12 << 8) + U16(1) + tags + Tag(swf::tag::kEnd, {});
     Bytes out = {static_cast<uint8_t>(signature), 'W', 'S', 8};
     out = out + U32(static_cast<uint32_t>(8 + body.size()));
     if (signature != 'C')
@@ -215,30 +218,19 @@ inline Bytes Movie(const Bytes& tags, int w = 100, int h = 100, char signature =
     return out + Zlib(body);
 }
 
-// Action bytes from a line of assembly: statements separated by ';', each an action name with
-// its operands: push 'text', 12, 1.5, true, null, undefined, r:2 (register), c:0 (constant);
-// pool 'a' 'b'; jump L; if L; L: (a label); goto 3; label 'x'; store 2; with N / function
-// headers take the byte count of the code that follows them: use Fn and With below.
+// Action bytes from a line of assembly: statements separated by ';', each an action's assembler
+// name (swf/avm1/Actions.h) with its operands: push 'text', 12, 1.5, true, null, undefined, r:2
+// (register), c:0 (constant); pool 'a' 'b'; jump L; if L; L: (a label); goto 3; label 'x';
+// store 2; with N / function headers take the byte count of the code that follows them: use Fn
+// and With below.
 inline Bytes Asm(const std::string& text)
 {
-    static const std::map<std::string, uint8_t> kOps = {
-        {"nextframe", 0x04}, {"prevframe", 0x05}, {"play", 0x06}, {"stop", 0x07}, {"add", 0x0A},
-        {"subtract", 0x0B}, {"multiply", 0x0C}, {"divide", 0x0D}, {"equals", 0x0E}, {"less", 0x0F},
-        {"and", 0x10}, {"or", 0x11}, {"not", 0x12}, {"stringequals", 0x13}, {"stringlength", 0x14},
-        {"substring", 0x15}, {"pop", 0x17}, {"toint", 0x18}, {"getvar", 0x1C}, {"setvar", 0x1D},
-        {"settarget2", 0x20}, {"concat", 0x21}, {"getprop", 0x22}, {"setprop", 0x23}, {"clone", 0x24},
-        {"removeclip", 0x25}, {"trace", 0x26}, {"stringless", 0x29}, {"throw", 0x2A}, {"cast", 0x2B},
-        {"random", 0x30}, {"ord", 0x32}, {"chr", 0x33}, {"gettime", 0x34}, {"delete", 0x3A},
-        {"delete2", 0x3B}, {"var", 0x3C}, {"call", 0x3D}, {"return", 0x3E}, {"modulo", 0x3F},
-        {"new", 0x40}, {"declare", 0x41}, {"array", 0x42}, {"object", 0x43}, {"typeof", 0x44},
-        {"targetpath", 0x45}, {"enumerate", 0x46}, {"add2", 0x47}, {"less2", 0x48}, {"equals2", 0x49},
-        {"tonumber", 0x4A}, {"tostring", 0x4B}, {"dup", 0x4C}, {"swap", 0x4D}, {"get", 0x4E},
-        {"set", 0x4F}, {"inc", 0x50}, {"dec", 0x51}, {"callmethod", 0x52}, {"newmethod", 0x53},
-        {"instanceof", 0x54}, {"enumerate2", 0x55}, {"bitand", 0x60}, {"bitor", 0x61}, {"bitxor", 0x62},
-        {"shl", 0x63}, {"shr", 0x64}, {"ushr", 0x65}, {"strictequals", 0x66}, {"greater", 0x67},
-        {"extends", 0x69}, {"goto", 0x81}, {"geturl", 0x83}, {"store", 0x87}, {"pool", 0x88},
-        {"settarget", 0x8B}, {"label", 0x8C}, {"push", 0x96}, {"jump", 0x99}, {"if", 0x9D},
-        {"callframe", 0x9E}, {"gotoframe2", 0x9F}};
+    static const std::map<std::string, uint8_t> kOps = [] {
+        std::map<std::string, uint8_t> ops;
+        for (const swf::avm1::ActionInfo& a : swf::avm1::kActions)
+            ops[std::string(a.assembler)] = static_cast<uint8_t>(a.code);
+        return ops;
+    }();
     Bytes out;
     std::map<std::string, std::size_t> labels;
     std::vector<std::pair<std::size_t, std::string>> fixups;  // offset field, label
@@ -309,6 +301,14 @@ inline Bytes Asm(const std::string& text)
     return out;
 }
 
+inline uint8_t Code(swf::avm1::Action action) { return static_cast<uint8_t>(action); }
+
+// An action from 0x80 up: its code, the length of its operands, the operands.
+inline Bytes Record(swf::avm1::Action action, const Bytes& data)
+{
+    return Bytes{Code(action)} + U16(static_cast<unsigned>(data.size())) + data;
+}
+
 // DefineFunction (version 1) with its body.
 inline Bytes Fn(const std::string& name, std::initializer_list<std::string> params, const Bytes& body)
 {
@@ -316,7 +316,7 @@ inline Bytes Fn(const std::string& name, std::initializer_list<std::string> para
     for (const std::string& p : params)
         data = data + Str(p);
     data = data + U16(static_cast<unsigned>(body.size()));
-    return Bytes{0x9B} + U16(static_cast<unsigned>(data.size())) + data + body;
+    return Record(swf::avm1::Action::kDefineFunction, data) + body;
 }
 
 // DefineFunction2 with its body; parameters go to registers 1, 2, ... after the preloads.
@@ -328,13 +328,13 @@ inline Bytes Fn2(const std::string& name, std::initializer_list<std::string> par
     for (const std::string& p : params)
         data = data + Bytes{r++} + Str(p);
     data = data + U16(static_cast<unsigned>(body.size()));
-    return Bytes{0x8E} + U16(static_cast<unsigned>(data.size())) + data + body;
+    return Record(swf::avm1::Action::kDefineFunction2, data) + body;
 }
 
 // With: the object on the stack is searched first by `body`.
 inline Bytes With(const Bytes& body)
 {
-    return Bytes{0x94} + U16(2) + U16(static_cast<unsigned>(body.size())) + body;
+    return Record(swf::avm1::Action::kWith, U16(static_cast<unsigned>(body.size()))) + body;
 }
 
 // Try with a catch block into variable `name` and an optional finally block.
@@ -343,13 +343,13 @@ inline Bytes Try(const Bytes& body, const std::string& name, const Bytes& handle
     const Bytes data = Bytes{static_cast<uint8_t>(1 | (finally.empty() ? 0 : 2))} +
                        U16(static_cast<unsigned>(body.size())) + U16(static_cast<unsigned>(handler.size())) +
                        U16(static_cast<unsigned>(finally.size())) + Str(name);
-    return Bytes{0x8F} + U16(static_cast<unsigned>(data.size())) + data + body + handler + finally;
+    return Record(swf::avm1::Action::kTry, data) + body + handler + finally;
 }
 
 // A sprite definition from its tags (the frames' ShowFrame included).
 inline Bytes Sprite(unsigned id, int frames, const Bytes& tags)
 {
-    return Tag(39, U16(id) + U16(frames) + tags + Tag(0, {}));
+    return Tag(swf::tag::kDefineSprite, U16(id) + U16(frames) + tags + Tag(swf::tag::kEnd, {}));
 }
 
 }  // namespace swftest

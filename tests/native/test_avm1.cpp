@@ -1,7 +1,8 @@
 // The ActionScript core on small movies built in memory: each group of actions by what the
 // scripts trace, the order in which frames, clips and events run, the built-in objects, and
 // the limits that abandon a script while the movie plays on.
-#include "swf/SwfPlayer.h"
+#include "swf/avm1/Scripts.h"
+#include "swf/player/Player.h"
 #include "tests/native/SwfTestWriter.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ Played Play(const Bytes& tags, int frames = 1, std::size_t bytes = swf::kMaxMovi
     Played p;
     const Bytes file = Movie(tags);
     p.movie = swf::Movie::Load(file.data(), file.size(), nullptr, bytes);
-    p.player = std::make_unique<swf::Player>(*p.movie, false);
+    p.player = std::make_unique<swf::Player>(*p.movie, swf::avm1::MakeScripts, false);
     p.player->SetImageLoader(std::move(images));
     std::string out;
     p.player->SetTraceOutput([&out](const std::string& line) { out += (out.empty() ? "" : "\n") + line; });

@@ -107,35 +107,39 @@ struct Refused {
 
 TEST(RegFileReader, RefusesEverythingElseWithItsLineNumber)
 {
-    const std::string section = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Access Nimbook II\\Text\\MainDlg]\n";
-    const Refused cases[] = {
+    std::vector<Refused> cases = {
         {"", 1, "the file must start"},
         {"REGEDIT5\n", 1, "the file must start"},
         {"Windows Registry Editor Version 5.00\r\n", 1, "the file is in a newer registry editor's form, not REGEDIT4"},
         {std::string("\xff\xfeR\0E\0G\0\r\0\n\0", 12), 1, "the file is UTF-16 text, not the REGEDIT4 text form: save"},
         {std::string("R\0E\0G\0\n\0", 8), 1, "the file is UTF-16 text"},
         {"REGEDIT4\r\r[X]\r", 1, "the lines end in carriage returns alone"},
-        {kHeader + "\"Button1\"=\"cut", 4, "the file ends inside a line"},
-        {kHeader + "\"Button1\"=\"x\"\r\r\n", 4, "a carriage return"},
         {"REGEDIT4\n\"Button1\"=\"x\"\n", 2, "a value line before"},
-        {kHeader + "\"Button1\"=\"unclosed\n", 4, "a quoted text is not closed"},
-        {kHeader + "\"Button1\"=\"C:\\Tools\"\n", 4, "a backslash must"},
-        {kHeader + "\"Button1\"=\"x\" \n", 4, "nothing may follow"},
-        {kHeader + "\"Button1\"=dword:00000001\n", 4, "only text values"},
-        {kHeader + "\"Button1\"=hex:41,00\n", 4, "only text values"},
-        {kHeader + "\"Button1\"=-\n", 4, "only text values"},
-        {kHeader + "@=\"x\"\n", 4, "a section line, a value line"},
-        {kHeader + "\"Button1\"=hex(1):41,42\n", 4, "a hex(1) text must end"},
-        {kHeader + "\"Button1\"=hex(1):41,00,42,00\n", 4, "a hex(1) text must end"},
-        {kHeader + "\"Button1\"=hex(1):41,\\\n", 4, "the file ends inside a continued"},
-        {kHeader + "\"Button1\"=hex(1):41,\\\nxx,00\n", 5, "a continuation line"},
-        {kHeader + "\"Button1\"=hex(1):4g,00\n", 4, "two hexadecimal digits"},
         {"REGEDIT4\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane]\n", 2, "deleting a key"},
         {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\exefile]\n", 2, "the key is not one of"},
-        {kHeader + "\"TITLE\"=\"x\"\n", 4, "the value is not one of"},
-        {kHeader + "\"Button1\"=\"x\"\n\"BUTTON1\"=\"y\"\n", 5, "the value is given twice"},
-        {kHeader + "\"Button1\"=\"x\"\n" + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Injected]\n", 5, "the key is not one of"},
     };
+    // Lines after the header and the MainDlg section line, which is line 3.
+    const Refused afterHeader[] = {
+        {"\"Button1\"=\"cut", 4, "the file ends inside a line"},
+        {"\"Button1\"=\"x\"\r\r\n", 4, "a carriage return"},
+        {"\"Button1\"=\"unclosed\n", 4, "a quoted text is not closed"},
+        {"\"Button1\"=\"C:\\Tools\"\n", 4, "a backslash must"},
+        {"\"Button1\"=\"x\" \n", 4, "nothing may follow"},
+        {"\"Button1\"=dword:00000001\n", 4, "only text values"},
+        {"\"Button1\"=hex:41,00\n", 4, "only text values"},
+        {"\"Button1\"=-\n", 4, "only text values"},
+        {"@=\"x\"\n", 4, "a section line, a value line"},
+        {"\"Button1\"=hex(1):41,42\n", 4, "a hex(1) text must end"},
+        {"\"Button1\"=hex(1):41,00,42,00\n", 4, "a hex(1) text must end"},
+        {"\"Button1\"=hex(1):41,\\\n", 4, "the file ends inside a continued"},
+        {"\"Button1\"=hex(1):41,\\\nxx,00\n", 5, "a continuation line"},
+        {"\"Button1\"=hex(1):4g,00\n", 4, "two hexadecimal digits"},
+        {"\"TITLE\"=\"x\"\n", 4, "the value is not one of"},
+        {"\"Button1\"=\"x\"\n\"BUTTON1\"=\"y\"\n", 5, "the value is given twice"},
+        {"\"Button1\"=\"x\"\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Injected]\n", 5, "the key is not one of"},
+    };
+    for (const Refused& c : afterHeader)
+        cases.push_back({kHeader + c.file, c.line, c.reason});
     for (const Refused& c : cases) {
         std::vector<CustomizationValue> values{CustomizationValue{}};
         RegReadError error;

@@ -2,7 +2,8 @@
 // its frame stops at the work budget, is reported as not drawn, and the next frames go on.
 // The budgets here are a sixteenth of the program's, and the movies scaled to match, so that
 // the sanitized build runs them quickly; the benchmark plays the full-size ones.
-#include "swf/SwfRenderer.h"
+#include "swf/avm1/Scripts.h"
+#include "swf/render/Renderer.h"
 #include "tests/native/SwfHostileMovies.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ Outcome Play(const Bytes& file, int frames)
         out.refusal = e.what();
         return out;
     }
-    swf::Player player(*movie, true, kUnits);
+    swf::Player player(*movie, swf::avm1::MakeScripts, true, kUnits);
     swf::Renderer renderer(kUnits);
     swf::Canvas canvas(240, 130);
     for (int i = 0; i < frames; ++i) {

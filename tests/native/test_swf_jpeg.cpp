@@ -1,8 +1,8 @@
 // The player's JPEG decoder on small files made by another encoder: its pixels within a small
 // tolerance of that encoder's own decoding (kept beside each file as a PNG); broken or
 // unsupported files refused; its working memory taken from the movie's budget.
-#include "swf/SwfImage.h"
-#include "swf/SwfJpeg.h"
+#include "swf/image/PngGif.h"
+#include "swf/image/Jpeg.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // The SWF core's parser and timelines on small movies built in memory: the container, every
 // way a movie is refused, frame stepping, sprites, actions, labels, removal and replacement.
-#include "swf/SwfPlayer.h"
+#include "swf/avm1/Scripts.h"
+#include "swf/player/Player.h"
 #include "tests/native/SwfTestWriter.h"
 
 #include <gtest/gtest.h>
@@ -107,7 +108,7 @@ TEST(SwfTimeline, PlacesMovesReplacesAndRemovesByDepth)
                        PlaceObject2({1, -1, 40, 60, true}) + PlaceObject2({3, 1}) + ShowFrame() +
                        PlaceObject2({3, 1, 0, 0, true}) + ShowFrame() + Remove(1) + ShowFrame() + ShowFrame();
     auto movie = Load(Movie(tags));
-    swf::Player player(*movie, false);
+    swf::Player player(*movie, swf::avm1::MakeScripts, false);
     const char* expected[] = {"1:1 3:2", "1:1 3:2", "1:1 3:1", "3:1", "3:1"};
     const bool changed[] = {true, true, true, true, false};
     for (int f = 0; f < 5; ++f) {
@@ -127,7 +128,7 @@ TEST(SwfTimeline, RootStopsOnItsLastFrameOrLoops)
     const Bytes tags = kSquare + PlaceObject2({1, 1}) + ShowFrame() + ShowFrame() + ShowFrame();
     auto movie = Load(Movie(tags));
     for (bool loop : {false, true}) {
-        swf::Player player(*movie, loop);
+        swf::Player player(*movie, swf::avm1::MakeScripts, loop);
         for (int i = 0; i < 4; ++i)
             player.Advance();
         EXPECT_EQ(loop ? 1 : 3, player.CurrentFrame());
@@ -157,7 +158,7 @@ TEST(SwfTimeline, ActionsAndLabels)
         const Bytes tags = kSquare + ShowFrame() + PlaceObject2({1, 1}) + DoAction(c.actions) + ShowFrame() +
                            ShowFrame() + Label("four") + ShowFrame() + ShowFrame();
         auto movie = Load(Movie(tags));
-        swf::Player player(*movie, false);
+        swf::Player player(*movie, swf::avm1::MakeScripts, false);
         for (int i = 0; i < c.advances; ++i)
             player.Advance();
         EXPECT_EQ(c.frame, player.CurrentFrame()) << int(c.actions[0]);
@@ -173,7 +174,7 @@ TEST(SwfTimeline, SpritesPlayTheirOwnTimelines)
                                      PlaceObject2({1, -1, 100, 0, true}) + ShowFrame() +
                                      PlaceObject2({1, -1, 200, 0, true}) + DoAction({0x07}) + ShowFrame() + Tag(0, {}));
     auto movie = Load(Movie(kSquare + sprite + PlaceObject2({2, 5}) + ShowFrame()));
-    swf::Player player(*movie, false);
+    swf::Player player(*movie, swf::avm1::MakeScripts, false);
     const double x[] = {0, 100, 200, 200};
     for (int f = 0; f < 4; ++f) {
         player.Advance();
@@ -191,7 +192,7 @@ TEST(SwfTimeline, RecursiveSpritesAndFloodsAreBounded)
     for (int d = 1; d <= 300; ++d)
         flood = flood + PlaceObject2({d, 5});
     auto movie = Load(Movie(sprite + flood + ShowFrame() + DoAction({0x81, 2, 0, 0, 0}) + ShowFrame()));
-    swf::Player player(*movie, true);
+    swf::Player player(*movie, swf::avm1::MakeScripts, true);
     for (int i = 0; i < 4; ++i)
         player.Advance();
     std::function<int(const swf::Clip&, int)> depth = [&](const swf::Clip& c, int level) {

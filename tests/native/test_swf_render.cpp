@@ -1,7 +1,8 @@
 // The SWF rasterizer at chosen pixels: edges, the two fills of an edge, winding rules,
 // gradients, bitmap fills, strokes, texts, morphs, colour transforms and masks; the stage views.
-#include "swf/SwfRenderer.h"
-#include "swf/SwfStageView.h"
+#include "swf/avm1/Scripts.h"
+#include "swf/render/Renderer.h"
+#include "swf/render/StageView.h"
 #include "tests/native/SwfTestWriter.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ swf::Canvas Render(const Bytes& tags, swf::JpegDecoder* jpeg = nullptr, int fram
 {
     const Bytes file = Movie(tags + ShowFrame());
     auto movie = swf::Movie::Load(file.data(), file.size(), jpeg);
-    swf::Player player(*movie, false);
+    swf::Player player(*movie, swf::avm1::MakeScripts, false);
     for (int i = 0; i < frames; ++i)
         player.Advance();
     swf::Canvas canvas(100, 100);

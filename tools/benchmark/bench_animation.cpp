@@ -10,7 +10,8 @@
 //   CPU share while the band runs.
 // Run it under Xvfb (scripts/bench.sh). It prints figures; it asserts nothing.
 #include "mainwnd/AnimationDlg.h"
-#include "swf/SwfRenderer.h"
+#include "swf/avm1/Scripts.h"
+#include "swf/render/Renderer.h"
 #include "tests/native/SwfHostileMovies.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/MainWindowHarness.h"
@@ -64,7 +65,7 @@ void CoreFigures(const std::string& path)
     for (int i = 0; i < runs; ++i)
         movie = swf::Movie::Load(data, bytes.size(), nullptr);
     std::printf("core (this build): parse %.3f ms\n", (WallMilliseconds() - t0) / runs);
-    swf::Player player(*movie, false);
+    swf::Player player(*movie, swf::avm1::MakeScripts, false);
     player.Advance();
     for (auto [w, h] : {std::pair{240, 130}, std::pair{800, 600}}) {
         swf::Canvas canvas(w, h);

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Writes swf/SwfFallbackFont.inc: the outlines and advances of DejaVu Sans (Bitstream Vera
+"""Writes swf/format/FallbackFont.inc: the outlines and advances of DejaVu Sans (Bitstream Vera
 licence with public-domain changes, Debian package fonts-dejavu-core; the notice is in
 tools/fallback-font/LICENSE-DejaVu.txt) for the printable ASCII characters, scaled to an em
 square of 1024 with y pointing down, as the player's one font for device text. The subset is
 a modified font and is called the fallback font, as the licence asks.
 
-usage: make-fallback-font.py [FONT.ttf] > swf/SwfFallbackFont.inc
+usage: make-fallback-font.py [FONT.ttf] > swf/format/FallbackFont.inc
 Needs python3-fonttools."""
 import sys
 

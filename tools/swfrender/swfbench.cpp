@@ -4,8 +4,9 @@
 // its slowest frame costs at the band's size; then the script core's: actions per second on a
 // loop-heavy movie, and the CPU share of a band whose clips scripts move every frame. A
 // benchmark: it prints figures and checks nothing.
-#include "swf/SwfPlayer.h"
-#include "swf/SwfRenderer.h"
+#include "swf/avm1/Scripts.h"
+#include "swf/player/Player.h"
+#include "swf/render/Renderer.h"
 #include "tests/native/SwfHostileMovies.h"
 
 #include <chrono>
@@ -79,7 +80,7 @@ void MeasureScripts()
 {
     auto time = [](const std::vector<uint8_t>& file, int frames, bool render) {
         auto movie = swf::Movie::Load(file.data(), file.size(), nullptr);
-        swf::Player player(*movie, true);
+        swf::Player player(*movie, swf::avm1::MakeScripts, true);
         swf::Canvas canvas(240, 130);
         swf::Renderer renderer;
         player.Advance();
@@ -116,7 +117,7 @@ void Measure(const char* name, const std::vector<uint8_t>& file)
     const std::size_t peak = g_nPeak - before;
     std::printf("%s: %zu bytes, parse %.3f ms, peak memory while parsing %.1f KB\n", name, file.size(), parse,
                 peak / 1024.0);
-    swf::Player player(*movie, false);
+    swf::Player player(*movie, swf::avm1::MakeScripts, false);
     player.Advance();
     for (auto [w, h] : {std::pair{240, 130}, std::pair{800, 600}}) {
         swf::Canvas canvas(w, h);
@@ -152,7 +153,7 @@ void MeasureHostile(const swftest::HostileMovie& hostile)
         std::printf(", refused: %s\n", refusal.c_str());
         return;
     }
-    swf::Player player(*movie, true);
+    swf::Player player(*movie, swf::avm1::MakeScripts, true);
     swf::Renderer renderer;
     swf::Canvas canvas(240, 130);
     double slowest = 0;
@@ -199,7 +200,7 @@ int main(int argc, char** argv)
     Measure("1 MB movie", LargeMovie());
     // The sample's frames, one after another, as the band plays them.
     auto movie = swf::Movie::Load(sample.data(), sample.size(), nullptr);
-    swf::Player player(*movie, false);
+    swf::Player player(*movie, swf::avm1::MakeScripts, false);
     swf::Canvas canvas(240, 130);
     swf::Renderer renderer;
     double total = 0;

@@ -4,12 +4,14 @@
 // quality is low. Exit 0, or one line on stderr and exit 2 for a movie it refuses (1 for a
 // usage or file error). --stats prints the tags read, what the last frame drew, the time per
 // frame and how many frames ran out of their work budget; --trace prints the movie's trace()
-// output on stderr, a line each.
+// output on stderr, a line each, and a line for each script abandoned by an error or a limit
+// ("swfrender: script abandoned at ActionAdd2: a string grew too long").
 #include "formats/BitmapFileWriter.h"
-#include "swf/SwfImage.h"
-#include "swf/SwfJpeg.h"
-#include "swf/SwfPlayer.h"
-#include "swf/SwfRenderer.h"
+#include "swf/image/PngGif.h"
+#include "swf/image/Jpeg.h"
+#include "swf/avm1/Scripts.h"
+#include "swf/player/Player.h"
+#include "swf/render/Renderer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -82,7 +84,7 @@ int main(int argc, char** argv)
         }
         if (width < 1 || height < 1 || width > swf::kMaxCanvasSide || height > swf::kMaxCanvasSide)
             return Fail(1, "--size is out of range");
-        swf::Player player(*movie, true);
+        swf::Player player(*movie, swf::avm1::MakeScripts, true);
         // Images that scripts load are files beside the movie (swfrender runs from its folder).
         player.SetImageLoader([](const std::string& url, std::size_t maxPixels, swf::Bitmap& out) {
             std::vector<uint8_t> bytes;
@@ -103,8 +105,11 @@ int main(int argc, char** argv)
                 return false;
             }
         });
-        if (trace)
+        if (trace) {
             player.SetTraceOutput([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+            player.SetDiagnosticOutput(
+                [](const std::string& line) { std::fprintf(stderr, "swfrender: %s\n", line.c_str()); });
+        }
         swf::Rgba bg = movie->background;
         bg.a = 255;
         swf::Canvas canvas(width, height, swf::Premultiply(bg));

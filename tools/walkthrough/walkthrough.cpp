@@ -39,6 +39,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -429,6 +430,138 @@ std::string Quoted(const std::string& str)
     return strOut + "\"";
 }
 
+// The new artwork that the walkthrough installs, written to SHOT_DIR\art at the sizes of the
+// pictures it replaces.
+CScript WriteNewArtwork(const std::string& strShotDir, const std::string& strInstallDir)
+{
+    CScript script;
+    const std::string strArtDir = strShotDir + "\\art";
+    CreateDirectoryA(strArtDir.c_str(), nullptr);
+    script.m_strIconFile = strArtDir + "\\NewIcon1.bmp";
+    script.m_strSideFile = strArtDir + "\\NewImage0.bmp";
+    if (!WriteArt(script.m_strIconFile, BitmapSizeOf(strInstallDir + "\\images\\Icon1.bmp"), RGB(255, 160, 0),
+                  RGB(0, 90, 200)) ||
+        !WriteArt(script.m_strSideFile, BitmapSizeOf(strInstallDir + "\\images\\Image0.bmp"), RGB(200, 0, 60),
+                  RGB(255, 230, 80)))
+        std::printf("walkthrough: cannot write the new artwork in %s\n", strArtDir.c_str());
+    return script;
+}
+
+// The windows of one run of the program: each is shot once it has had time to paint, and the
+// latest one is answered.
+class CWalk {
+public:
+    CWalk(std::string strShotDir, CScript script, ULONGLONG nStart)
+        : m_strShotDir(std::move(strShotDir)), m_script(std::move(script)), m_nStart(nStart)
+    {
+    }
+
+    // Forgets windows that are gone or hidden; a window shown again counts as new.
+    void TrackWindows(DWORD nProcessId, ULONGLONG nNow)
+    {
+        std::vector<CTracked> current;
+        for (HWND wnd : VisibleWindowsOf(nProcessId)) {
+            CTracked entry{wnd, nNow};
+            bool bKnown = false;
+            for (const CTracked& old : m_tracked) {
+                if (old.m_wnd == wnd) {
+                    entry = old;
+                    bKnown = true;
+                }
+            }
+            if (!bKnown) {
+                std::printf("[%6.2f s] appeared %s\n", Seconds(nNow), Quoted(TextOf(wnd)).c_str());
+                entry.m_nOrder = ++m_nAppeared;
+            }
+            current.push_back(entry);
+        }
+        m_tracked = current;
+    }
+
+    // Screenshots of every window that has had time to paint.
+    void ShootPaintedWindows(ULONGLONG nNow)
+    {
+        for (CTracked& entry : m_tracked) {
+            if (!IsReadyToShoot(entry, nNow))
+                continue;
+            entry.m_bShot = true;
+            const EKind kind = KindOf(entry.m_wnd);
+            char szName[64];
+            std::snprintf(szName, sizeof szName, "%02d-%s", ++m_nShot, KindName(kind));
+            const CShot shot = TakeScreenshot(entry.m_wnd, m_strShotDir, szName);
+            std::printf("[%6.2f s] screenshot %s %s%s%s\n", Seconds(nNow), shot.m_strPath.c_str(),
+                        Quoted(TextOf(entry.m_wnd)).c_str(), shot.m_strError.empty() ? "" : ": FAILED: ",
+                        shot.m_strError.c_str());
+            if (kind == EKind::MessageBox) {
+                std::printf("           text: %s\n", Quoted(TextOf(GetDlgItem(entry.m_wnd, 0xFFFF))).c_str());
+            }
+        }
+    }
+
+    // Answers one enabled window per round: the one that appeared last.
+    void AnswerLatestWindow(ULONGLONG nNow)
+    {
+        CTracked* pNext = nullptr;
+        for (CTracked& entry : m_tracked) {
+            if (!entry.m_bShot || entry.m_bAnswered || !IsWindowEnabled(entry.m_wnd))
+                continue;
+            if (!pNext || entry.m_nFirstSeen > pNext->m_nFirstSeen)
+                pNext = &entry;
+        }
+        if (!pNext)
+            return;
+        pNext->m_bAnswered = true;
+        const EKind kind = KindOf(pNext->m_wnd);
+        const std::string strTitle = Quoted(TextOf(pNext->m_wnd));
+        const CAnswer answer = Answer(pNext->m_wnd, kind, pNext->m_nPhase, m_script);
+        std::printf("[%6.2f s] %s %s: %s\n", Seconds(nNow), KindName(kind), strTitle.c_str(),
+                    answer.m_strWhat.c_str());
+        if (answer.m_bAgain) {
+            pNext->m_bAnswered = false;
+            pNext->m_bShot = false;
+            pNext->m_nFirstSeen = nNow;
+            pNext->m_nAppearedAtAction = m_nAppeared;
+            pNext->m_bAwaitsWindow = answer.m_bOpensWindow;
+            pNext->m_nInChargeSince = 0;
+            ++pNext->m_nPhase;
+        }
+    }
+
+private:
+    double Seconds(ULONGLONG nNow) const { return (nNow - m_nStart) / 1000.0; }
+
+    bool IsReadyToShoot(CTracked& entry, ULONGLONG nNow)
+    {
+        const DWORD nDelayMs = KindOf(entry.m_wnd) == EKind::MainWindow ? kMainWindowDelayMs : kPaintDelayMs;
+        if (entry.m_bShot || nNow - entry.m_nFirstSeen < nDelayMs)
+            return false;
+        if (entry.m_nPhase == 0)
+            return true;
+        // After an action a window is shot again only when it is back in charge: the window
+        // its action opened has come and gone (or never came), and nothing newer is open.
+        bool bNewerOpen = false;
+        for (const CTracked& other : m_tracked)
+            bNewerOpen = bNewerOpen || other.m_nOrder > entry.m_nAppearedAtAction;
+        const bool bAwaited = !entry.m_bAwaitsWindow || m_nAppeared > entry.m_nAppearedAtAction ||
+                              nNow - entry.m_nFirstSeen >= kEditorWaitMs;
+        if (!IsWindowEnabled(entry.m_wnd) || bNewerOpen || !bAwaited) {
+            entry.m_nInChargeSince = 0;
+            return false;
+        }
+        // Time to repaint what the closed window uncovered and what its change reloaded.
+        if (!entry.m_nInChargeSince)
+            entry.m_nInChargeSince = nNow;
+        return nNow - entry.m_nInChargeSince >= kPaintDelayMs;
+    }
+
+    std::string m_strShotDir;
+    CScript m_script;
+    ULONGLONG m_nStart;
+    std::vector<CTracked> m_tracked;
+    int m_nShot = 0;
+    int m_nAppeared = 0;  // windows that have appeared so far
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -443,18 +576,7 @@ int main(int argc, char** argv)
     const std::string strShotDir = argv[3];
     const ULONGLONG nTimeoutMs = (argc > 4 ? std::strtoull(argv[4], nullptr, 10) : 60) * 1000;
     CreateDirectoryA(strShotDir.c_str(), nullptr);
-
-    // The new artwork that the walkthrough installs.
-    CScript script;
-    const std::string strArtDir = strShotDir + "\\art";
-    CreateDirectoryA(strArtDir.c_str(), nullptr);
-    script.m_strIconFile = strArtDir + "\\NewIcon1.bmp";
-    script.m_strSideFile = strArtDir + "\\NewImage0.bmp";
-    if (!WriteArt(script.m_strIconFile, BitmapSizeOf(strInstallDir + "\\images\\Icon1.bmp"), RGB(255, 160, 0),
-                  RGB(0, 90, 200)) ||
-        !WriteArt(script.m_strSideFile, BitmapSizeOf(strInstallDir + "\\images\\Image0.bmp"), RGB(200, 0, 60),
-                  RGB(255, 230, 80)))
-        std::printf("walkthrough: cannot write the new artwork in %s\n", strArtDir.c_str());
+    CScript script = WriteNewArtwork(strShotDir, strInstallDir);
 
     // Keep the pointer off the windows: no hover effects in the screenshots.
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
@@ -473,9 +595,7 @@ int main(int argc, char** argv)
     std::printf("walkthrough: started %s in %s\n", strProgram.c_str(), strInstallDir.c_str());
 
     const ULONGLONG nStart = GetTickCount64();
-    std::vector<CTracked> tracked;
-    int nShot = 0;
-    int nAppeared = 0;  // windows that have appeared so far
+    CWalk walk(strShotDir, std::move(script), nStart);
     while (WaitForSingleObject(process.Get(), kPollMs) == WAIT_TIMEOUT) {
         const ULONGLONG nNow = GetTickCount64();
         if (nNow - nStart > nTimeoutMs) {
@@ -485,88 +605,9 @@ int main(int argc, char** argv)
             WaitForSingleObject(process.Get(), 5000);
             return 1;
         }
-
-        // Forget windows that are gone or hidden; a window shown again counts as new.
-        const std::vector<HWND> wnds = VisibleWindowsOf(pi.dwProcessId);
-        std::vector<CTracked> current;
-        for (HWND wnd : wnds) {
-            CTracked entry{wnd, nNow};
-            bool bKnown = false;
-            for (const CTracked& old : tracked) {
-                if (old.m_wnd == wnd) {
-                    entry = old;
-                    bKnown = true;
-                }
-            }
-            if (!bKnown) {
-                std::printf("[%6.2f s] appeared %s\n", (nNow - nStart) / 1000.0, Quoted(TextOf(wnd)).c_str());
-                entry.m_nOrder = ++nAppeared;
-            }
-            current.push_back(entry);
-        }
-        tracked = current;
-
-        // Screenshots of every window that has had time to paint.
-        for (CTracked& entry : tracked) {
-            const DWORD nDelayMs = KindOf(entry.m_wnd) == EKind::MainWindow ? kMainWindowDelayMs : kPaintDelayMs;
-            if (entry.m_bShot || nNow - entry.m_nFirstSeen < nDelayMs)
-                continue;
-            const EKind kind = KindOf(entry.m_wnd);
-            // After an action a window is shot again only when it is back in charge: the window
-            // its action opened has come and gone (or never came), and nothing newer is open.
-            if (entry.m_nPhase > 0) {
-                bool bNewerOpen = false;
-                for (const CTracked& other : tracked)
-                    bNewerOpen = bNewerOpen || other.m_nOrder > entry.m_nAppearedAtAction;
-                const bool bAwaited = !entry.m_bAwaitsWindow || nAppeared > entry.m_nAppearedAtAction ||
-                                      nNow - entry.m_nFirstSeen >= kEditorWaitMs;
-                if (!IsWindowEnabled(entry.m_wnd) || bNewerOpen || !bAwaited) {
-                    entry.m_nInChargeSince = 0;
-                    continue;
-                }
-                // Time to repaint what the closed window uncovered and what its change reloaded.
-                if (!entry.m_nInChargeSince)
-                    entry.m_nInChargeSince = nNow;
-                if (nNow - entry.m_nInChargeSince < kPaintDelayMs)
-                    continue;
-            }
-            entry.m_bShot = true;
-            char szName[64];
-            std::snprintf(szName, sizeof szName, "%02d-%s", ++nShot, KindName(kind));
-            const CShot shot = TakeScreenshot(entry.m_wnd, strShotDir, szName);
-            std::printf("[%6.2f s] screenshot %s %s%s%s\n", (nNow - nStart) / 1000.0, shot.m_strPath.c_str(),
-                        Quoted(TextOf(entry.m_wnd)).c_str(), shot.m_strError.empty() ? "" : ": FAILED: ",
-                        shot.m_strError.c_str());
-            if (kind == EKind::MessageBox) {
-                std::printf("           text: %s\n", Quoted(TextOf(GetDlgItem(entry.m_wnd, 0xFFFF))).c_str());
-            }
-        }
-
-        // Answer one enabled window per round: the one that appeared last.
-        CTracked* pNext = nullptr;
-        for (CTracked& entry : tracked) {
-            if (!entry.m_bShot || entry.m_bAnswered || !IsWindowEnabled(entry.m_wnd))
-                continue;
-            if (!pNext || entry.m_nFirstSeen > pNext->m_nFirstSeen)
-                pNext = &entry;
-        }
-        if (pNext) {
-            pNext->m_bAnswered = true;
-            const EKind kind = KindOf(pNext->m_wnd);
-            const std::string strTitle = Quoted(TextOf(pNext->m_wnd));
-            const CAnswer answer = Answer(pNext->m_wnd, kind, pNext->m_nPhase, script);
-            std::printf("[%6.2f s] %s %s: %s\n", (nNow - nStart) / 1000.0, KindName(kind),
-                        strTitle.c_str(), answer.m_strWhat.c_str());
-            if (answer.m_bAgain) {
-                pNext->m_bAnswered = false;
-                pNext->m_bShot = false;
-                pNext->m_nFirstSeen = nNow;
-                pNext->m_nAppearedAtAction = nAppeared;
-                pNext->m_bAwaitsWindow = answer.m_bOpensWindow;
-                pNext->m_nInChargeSince = 0;
-                ++pNext->m_nPhase;
-            }
-        }
+        walk.TrackWindows(pi.dwProcessId, nNow);
+        walk.ShootPaintedWindows(nNow);
+        walk.AnswerLatestWindow(nNow);
     }
 
     DWORD nExitCode = 1;

@@ -1,0 +1,51 @@
+// The built-ins' way into what the player keeps to itself: each field of a clip or of the
+// player that a built-in changes, behind one small operation.
+#pragma once
+
+#include "swf/avm1/Native.h"
+#include "swf/player/Player.h"
+
+#include <memory>
+#include <utility>
+
+namespace swf::avm1 {
+
+struct Vm::StageAccess {
+    using Pen = Clip::Pen;
+
+    // What is shown changed: the frame is drawn again.
+    static void Changed(Vm& vm) { vm.m_player.m_bChanged = true; }
+    static void SetPlaying(Clip& clip, bool playing) { clip.m_bPlaying = playing; }
+    // Moves a clip to a frame (number, label or "target:frame"); `play`: 1 plays, 0 stops.
+    static void Goto(Vm& vm, Object* clip, const Value& frame, int play) { vm.Goto(clip, frame, play, 0); }
+    static void RemoveAt(Vm& vm, Clip& parent, int depth) { vm.m_player.RemoveAt(parent, depth); }
+    // Moves the object at depth `from` of `parent` to `to`, and the one at `to`, if any, to
+    // `from`; the timeline leaves both alone from then on.
+    static void SwapDepths(Clip& parent, int from, int to)
+    {
+        auto mine = parent.m_list.extract(from);
+        auto theirs = parent.m_list.extract(to);
+        mine.key() = to;
+        mine.mapped().depth = to;
+        mine.mapped().placedByScript = true;
+        parent.m_list.insert(std::move(mine));
+        if (!theirs.empty()) {
+            theirs.key() = from;
+            theirs.mapped().depth = from;
+            theirs.mapped().placedByScript = true;
+            parent.m_list.insert(std::move(theirs));
+        }
+    }
+    // The shapes the drawing methods drew on the clip, made on first use, and their pen.
+    static Shape& Drawing(Clip& clip)
+    {
+        if (!clip.m_pDrawing)
+            clip.m_pDrawing = std::make_unique<Shape>();
+        return *clip.m_pDrawing;
+    }
+    static Pen& PenOf(Clip& clip) { return clip.m_pen; }
+    // Shows `image` at the clip's origin, under its drawing.
+    static void ShowImage(Clip& clip, std::shared_ptr<Bitmap> image) { clip.m_pImage = std::move(image); }
+};
+
+}  // namespace swf::avm1

@@ -1,0 +1,722 @@
+#include "swf/format/Text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace swf {
+namespace {
+
+struct FallbackGlyph {
+    int code, first, count, advance;
+};
+#include "swf/format/FallbackFont.inc"
+
+Font MakeFallbackFont()
+{
+    Font font;
+    font.name = "_sans";
+    font.hasLayout = true;
+    font.ascent = kFallbackAscent;
+    font.descent = kFallbackDescent;
+    for (const FallbackGlyph& g : kFallbackGlyphs) {
+        Shape shape;
+        shape.fills.resize(1);
+        shape.groups.push_back({0, 1, 0, 0});
+        const int16_t* p = kFallbackOutlines + g.first;
+        const int16_t* end = p + g.count;
+        double x = 0, y = 0;
+        while (p < end) {
+            Edge e{};
+            e.x0 = x;
+            e.y0 = y;
+            e.fill0 = -1;
+            e.fill1 = 0;
+            e.line = -1;
+            if (*p == 0) {  // move
+                x = p[1];
+                y = p[2];
+                p += 3;
+                continue;
+            }
+            if (*p == 1) {  // line
+                e.x1 = p[1];
+                e.y1 = p[2];
+                e.cx = (x + e.x1) / 2;
+                e.cy = (y + e.y1) / 2;
+                p += 3;
+            } else {  // curve
+                e.cx = p[1];
+                e.cy = p[2];
+                e.x1 = p[3];
+                e.y1 = p[4];
+                e.curve = true;
+                p += 5;
+            }
+            x = e.x1;
+            y = e.y1;
+            shape.edges.push_back(e);
+        }
+        font.glyphs.push_back(std::move(shape));
+        font.codes.push_back(static_cast<uint16_t>(g.code));
+        font.advances.push_back(g.advance);
+    }
+    return font;
+}
+
+constexpr double kGutter = 40;  // twips between a field's box and its text
+
+// Alignments of a paragraph.
+constexpr uint8_t kLeft = 0, kRight = 1, kCenter = 2, kJustify = 3;
+
+struct Style {
+    uint16_t fontId = 0;
+    double size = 240;  // twips
+    Rgba color;
+    bool bold = false;
+    bool italic = false;
+    std::string face;  // from <font face>; empty: the field's font
+    double letterSpacing = 0;
+    bool kerning = false;
+};
+
+struct Char {
+    uint32_t code;  // '\n' ends a paragraph
+    int style;
+};
+
+struct Paragraph {
+    uint8_t align = kLeft;
+};
+
+// Decodes one UTF-8 sequence at s[i]; invalid bytes stand for themselves.
+uint32_t NextCodePoint(const std::string& s, std::size_t& i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<uint8_t>(s[k]); };
+    const uint8_t b = byte(i++);
+    const int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+    if (extra == 0 || i + extra > s.size())
+        return b;
+    uint32_t c = b & (0x3F >> extra);
+    for (int k = 0; k < extra; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return b;
+        c = c << 6 | (byte(i + k) & 0x3F);
+    }
+    i += extra;
+    return c;
+}
+
+std::string Lower(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// The value of an attribute in a tag's text (`name="value"` or `name='value'`), or "".
+std::string Attribute(const std::string& tag, const std::string& name)
+{
+    const std::string lower = Lower(tag);
+    std::size_t at = 0;
+    while ((at = lower.find(name, at)) != std::string::npos) {
+        const bool start = at > 0 && (lower[at - 1] == ' ' || lower[at - 1] == '\t');
+        std::size_t k = at + name.size();
+        while (k < lower.size() && lower[k] == ' ')
+            ++k;
+        if (start && k < lower.size() && lower[k] == '=') {
+            ++k;
+            while (k < lower.size() && lower[k] == ' ')
+                ++k;
+            if (k < lower.size() && (lower[k] == '"' || lower[k] == '\'')) {
+                const std::size_t end = lower.find(lower[k], k + 1);
+                return tag.substr(k + 1, end == std::string::npos ? std::string::npos : end - k - 1);
+            }
+            std::size_t end = k;
+            while (end < lower.size() && lower[end] != ' ')
+                ++end;
+            return tag.substr(k, end - k);
+        }
+        at += name.size();
+    }
+    return "";
+}
+
+// The character an entity (without & and ;) stands for, or 0.
+uint32_t Entity(const std::string& name)
+{
+    if (name == "lt")
+        return '<';
+    if (name == "gt")
+        return '>';
+    if (name == "amp")
+        return '&';
+    if (name == "quot")
+        return '"';
+    if (name == "apos")
+        return '\'';
+    if (name == "nbsp")
+        return 0xA0;
+    if (name.size() > 1 && name[0] == '#') {
+        const bool hex = name[1] == 'x' || name[1] == 'X';
+        uint32_t v = 0;
+        for (std::size_t i = hex ? 2 : 1; i < name.size(); ++i) {
+            const char c = name[i];
+            const int d = c >= '0' && c <= '9' ? c - '0'
+                          : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (d < 0 || v > 0x10FFFF)
+                return 0;
+            v = v * (hex ? 16 : 10) + static_cast<uint32_t>(d);
+        }
+        return v;
+    }
+    return 0;
+}
+
+Rgba ParseColor(const std::string& text, Rgba fallback)
+{
+    if (text.size() != 7 || text[0] != '#')
+        return fallback;
+    uint32_t v = 0;
+    for (std::size_t i = 1; i < 7; ++i) {
+        const char c = text[i];
+        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (d < 0)
+            return fallback;
+        v = v << 4 | static_cast<uint32_t>(d);
+    }
+    return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v), fallback.a};
+}
+
+uint8_t ParseAlign(const std::string& text, uint8_t fallback)
+{
+    const std::string a = Lower(text);
+    return a == "left" ? kLeft : a == "right" ? kRight : a == "center" ? kCenter : a == "justify" ? kJustify : fallback;
+}
+
+// The characters and paragraphs of a field's text, plain or in the HTML subset.
+// The text of a field as characters in styles and paragraphs. Its buffers are counted in the
+// movie's bytes while it lives.
+class Content {
+public:
+    Content(const Style& base, uint8_t align, ByteBudget& bytes) : m_align(align), m_bytes(bytes)
+    {
+        AddStyle(base);
+        m_bytes.Push(m_paragraphs, Paragraph{align});
+    }
+    ~Content()
+    {
+        m_bytes.Refund(m_styles.capacity() * sizeof(Style) + m_chars.capacity() * sizeof(Char) +
+                       m_paragraphs.capacity() * sizeof(Paragraph) + m_nFaceBytes);
+    }
+    Content(const Content&) = delete;
+    Content& operator=(const Content&) = delete;
+
+    void AddPlain(const std::string& text)
+    {
+        for (std::size_t i = 0; i < text.size();) {
+            const uint32_t c = NextCodePoint(text, i);
+            if (c == '\r' && i < text.size() && text[i] == '\n')
+                continue;  // CR LF is one break
+            Add(c == '\r' ? '\n' : c);
+        }
+    }
+
+    void AddHtml(const std::string& text)
+    {
+        std::vector<int> stack{0};
+        for (std::size_t i = 0; i < text.size();) {
+            if (text[i] == '<') {
+                const std::size_t end = text.find('>', i);
+                if (end == std::string::npos)
+                    break;
+                Tag(text.substr(i + 1, end - i - 1), stack);
+                i = end + 1;
+            } else if (text[i] == '&') {
+                const std::size_t end = text.find(';', i);
+                const uint32_t c = end != std::string::npos && end - i < 12 ? Entity(text.substr(i + 1, end - i - 1)) : 0;
+                if (c) {
+                    m_nStyle = stack.back();
+                    Add(c);
+                    i = end + 1;
+                } else {
+                    m_nStyle = stack.back();
+                    Add(NextCodePoint(text, i));
+                }
+            } else {
+                m_nStyle = stack.back();
+                const uint32_t c = NextCodePoint(text, i);
+                Add(c == '\r' ? '\n' : c);
+            }
+        }
+    }
+
+    std::vector<Style> m_styles;
+    std::vector<Char> m_chars;
+    std::vector<Paragraph> m_paragraphs;
+
+private:
+    void Add(uint32_t c)
+    {
+        m_bytes.Push(m_chars, Char{c, m_nStyle});
+        if (c == '\n')
+            m_bytes.Push(m_paragraphs, Paragraph{m_align});
+    }
+
+    void AddStyle(const Style& s)
+    {
+        m_bytes.Spend(s.face.size());
+        m_nFaceBytes += s.face.size();
+        m_bytes.Push(m_styles, s);
+    }
+
+    void Tag(const std::string& tag, std::vector<int>& stack)
+    {
+        const std::size_t nameEnd = std::min(tag.find_first_of(" \t/"), tag.size());
+        const bool closing = !tag.empty() && tag[0] == '/';
+        const std::string name = Lower(closing ? tag.substr(1) : tag.substr(0, nameEnd == 0 ? tag.size() : nameEnd));
+        if (closing) {
+            if (name == "p") {
+                // A paragraph that ends closes its line; the next one starts on a new line.
+                m_bOpenParagraph = false;
+                m_nStyle = stack.back();
+                Add('\n');
+            }
+            if ((name == "font" || name == "b" || name == "i" || name == "u") && stack.size() > 1)
+                stack.pop_back();
+            return;
+        }
+        if (name == "br") {
+            m_nStyle = stack.back();
+            Add('\n');
+            return;
+        }
+        if (name == "p") {
+            if (m_bOpenParagraph) {
+                m_nStyle = stack.back();
+                Add('\n');
+            }
+            m_bOpenParagraph = true;
+            m_paragraphs.back().align = ParseAlign(Attribute(tag, "align"), m_align);
+            return;
+        }
+        if (name != "font" && name != "b" && name != "i" && name != "u")
+            return;
+        Style s = m_styles[stack.back()];
+        if (name == "b")
+            s.bold = true;
+        if (name == "i")
+            s.italic = true;
+        if (name == "font") {
+            const std::string face = Attribute(tag, "face");
+            if (!face.empty())
+                s.face = face;
+            const std::string size = Attribute(tag, "size");
+            if (!size.empty() && size[0] >= '0' && size[0] <= '9')
+                s.size = std::clamp(std::atof(size.c_str()), 1.0, 1000.0) * 20;
+            s.color = ParseColor(Attribute(tag, "color"), s.color);
+            const std::string kerning = Attribute(tag, "kerning");
+            if (!kerning.empty())
+                s.kerning = kerning != "0";
+            const std::string spacing = Attribute(tag, "letterspacing");
+            if (!spacing.empty())
+                s.letterSpacing = std::clamp(std::atof(spacing.c_str()), -100.0, 100.0) * 20;
+        }
+        if (m_styles.size() < 4096)
+            AddStyle(s);
+        stack.push_back(static_cast<int>(m_styles.size()) - 1);
+    }
+
+    uint8_t m_align;
+    ByteBudget& m_bytes;
+    std::size_t m_nFaceBytes = 0;
+    int m_nStyle = 0;
+    bool m_bOpenParagraph = false;
+};
+
+// The font that draws a style: the one named by <font face> with the style's weight and
+// slant when the movie has it, else one of that name, else the field's own; the fallback font
+// for a field without outlines or a font without glyphs.
+const Font* PickFont(const std::map<uint16_t, Font>& fonts, Style& s, bool outlines)
+{
+    if (!outlines)
+        return &FallbackFont();
+    if (!s.face.empty()) {
+        const Font* named = nullptr;
+        for (const auto& [id, font] : fonts) {
+            if (font.name != s.face || font.glyphs.empty())
+                continue;
+            if (font.bold == s.bold && font.italic == s.italic) {
+                named = &font;
+                s.fontId = id;
+                break;
+            }
+            if (!named) {
+                named = &font;
+                s.fontId = id;
+            }
+        }
+        // Looked up once: the style now names its font by id.
+        s.face.clear();
+        if (named)
+            return named;
+    }
+    auto it = fonts.find(s.fontId);
+    return it == fonts.end() || it->second.glyphs.empty() ? &FallbackFont() : &it->second;
+}
+
+int GlyphIndex(const Font& font, uint32_t code)
+{
+    const auto it = std::find(font.codes.begin(), font.codes.end(), code);
+    return it == font.codes.end() ? -1 : static_cast<int>(it - font.codes.begin());
+}
+
+// A glyph's advance in glyph units: the layout's, or its outline's right edge.
+double Advance(const Font& font, int index)
+{
+    if (index < 0)
+        return 0;
+    if (font.hasLayout && static_cast<std::size_t>(index) < font.advances.size())
+        return font.advances[index];
+    double right = 0;
+    for (const Edge& e : font.glyphs[index].edges)
+        right = std::max({right, e.x0, e.x1});
+    return right;
+}
+
+// A field's text colour as drawn: white glyphs tinted through a colour transform whose
+// factors are 1/256 steps, so every channel but 0 and 255 comes out one lower.
+Rgba Tint(Rgba c)
+{
+    auto tint = [](uint8_t v) { return static_cast<uint8_t>(255 * (v * 256 / 255) / 256); };
+    return {tint(c.r), tint(c.g), tint(c.b), c.a};
+}
+
+struct Placed {
+    int style;
+    int glyph;  // -1: nothing drawn
+    double x;   // from the line's start, twips
+    double advance;
+    bool space;
+};
+
+// Lays a field's characters out: the glyphs of each paragraph, broken into lines that fit the
+// box when the field wraps, each finished line going into the text as glyph runs.
+class FieldLayout {
+public:
+    FieldLayout(const Field& field, const std::map<uint16_t, Font>& fonts, Content& content, Text& text,
+                ByteBudget& bytes)
+        : m_field(field), m_fonts(fonts), m_content(content), m_text(text), m_bytes(bytes),
+          m_left(text.box.xMin + kGutter + field.leftMargin),
+          m_width(std::max(0.0, static_cast<double>(text.box.xMax - text.box.xMin) - 2 * kGutter - field.leftMargin -
+                                    field.rightMargin)),
+          m_top(text.box.yMin + kGutter)
+    {
+    }
+
+    void Add(const Char& c);
+    // Ends the last line and gives back the line's buffer.
+    void Finish()
+    {
+        EmitLine(m_line.size(), true);
+        m_bytes.Refund(m_line.capacity() * sizeof(Placed));
+    }
+
+private:
+    // Moves the pen back by the font's kerning between the last character and `code`.
+    void Kern(const Style& s, const Font* font, uint32_t code);
+    // Ends the line before its last word, which goes on to the next line.
+    void Wrap();
+    // The first `end` glyphs of the line as a line of the text; `last`: it ends its paragraph.
+    void EmitLine(std::size_t end, bool last);
+    // The width of the first `end` glyphs: lines ending in spaces are aligned without them.
+    double LineWidth(std::size_t end) const;
+    // How far the line's glyphs reach above and below its baseline.
+    void LineExtent(std::size_t end, double& ascent, double& descent);
+    // The baseline of the next line, below the last.
+    double NextBaseline(double ascent, double descent);
+    // Where a line of this width starts, by its paragraph's alignment.
+    double LineStart(double lineWidth) const;
+    void AddRuns(std::size_t end, double baseline, double shift);
+
+    const Field& m_field;
+    const std::map<uint16_t, Font>& m_fonts;
+    Content& m_content;
+    Text& m_text;
+    ByteBudget& m_bytes;
+    const double m_left;
+    const double m_width;
+    double m_top;
+    std::size_t m_nParagraph = 0;
+    std::vector<Placed> m_line;
+    bool m_bFirstOfParagraph = true;
+    bool m_bFirstLine = true;
+    double m_lastDescent = 0;
+    double m_x = 0;  // the pen, from the line's start
+    const Font* m_pPreviousFont = nullptr;
+    uint32_t m_nPreviousCode = 0;
+};
+
+void FieldLayout::Add(const Char& c)
+{
+    if (c.code == '\n') {
+        if (!m_field.multiline)
+            return;
+        EmitLine(m_line.size(), true);
+        ++m_nParagraph;
+        m_x = 0;
+        m_pPreviousFont = nullptr;
+        return;
+    }
+    Style& s = m_content.m_styles[c.style];
+    const Font* font = PickFont(m_fonts, s, m_field.outlines);
+    const uint32_t code = m_field.password ? '*' : c.code;
+    const int glyph = GlyphIndex(*font, code);
+    const double advance = glyph >= 0 ? Advance(*font, glyph) * s.size / font->emSquare + s.letterSpacing : 0;
+    Kern(s, font, code);
+    m_pPreviousFont = font;
+    m_nPreviousCode = code & 0xFFFF;
+    const bool space = code == ' ' || code == '\t';
+    const double lineStart = m_bFirstOfParagraph ? m_field.indent : 0;
+    if (m_field.wordWrap && m_field.multiline && !space && !m_line.empty() && lineStart + m_x + advance > m_width)
+        Wrap();
+    m_bytes.Push(m_line, Placed{c.style, glyph, m_x, advance, space});
+    m_x += advance;
+}
+
+void FieldLayout::Kern(const Style& s, const Font* font, uint32_t code)
+{
+    if (!s.kerning || font != m_pPreviousFont || m_line.empty())
+        return;
+    const auto pair = font->kerning.find(m_nPreviousCode << 16 | (code & 0xFFFF));
+    if (pair != font->kerning.end()) {
+        const double k = pair->second * s.size / font->emSquare;
+        m_line.back().advance += k;
+        m_x += k;
+    }
+}
+
+void FieldLayout::Wrap()
+{
+    // Break after the last space of the line; a word longer than a line breaks anywhere.
+    std::size_t cut = m_line.size();
+    while (cut > 0 && !m_line[cut - 1].space)
+        --cut;
+    if (cut == 0)
+        cut = m_line.size();
+    EmitLine(cut, false);
+    m_x = m_line.empty() ? 0 : m_line.back().x + m_line.back().advance;
+}
+
+void FieldLayout::EmitLine(std::size_t end, bool last)
+{
+    const double lineWidth = LineWidth(end);
+    double ascent = 0, descent = 0;
+    LineExtent(end, ascent, descent);
+    const double baseline = NextBaseline(ascent, descent);
+    AddRuns(end, baseline, LineStart(lineWidth));
+    m_line.erase(m_line.begin(), m_line.begin() + static_cast<std::ptrdiff_t>(end));
+    // What moves to the next line starts at its left.
+    const double offset = m_line.empty() ? 0 : m_line.front().x;
+    for (Placed& p : m_line)
+        p.x -= offset;
+    m_bFirstOfParagraph = last;
+}
+
+double FieldLayout::LineWidth(std::size_t end) const
+{
+    double lineWidth = 0;
+    for (std::size_t i = 0; i < end; ++i)
+        if (!m_line[i].space)
+            lineWidth = m_line[i].x + m_line[i].advance;
+    return lineWidth;
+}
+
+void FieldLayout::LineExtent(std::size_t end, double& ascent, double& descent)
+{
+    for (std::size_t i = 0; i < std::max<std::size_t>(end, 1) && i < m_line.size(); ++i) {
+        Style& s = m_content.m_styles[m_line[i].style];
+        const Font* font = PickFont(m_fonts, s, m_field.outlines);
+        if (font->hasLayout) {
+            ascent = std::max(ascent, font->ascent * s.size / font->emSquare);
+            descent = std::max(descent, font->descent * s.size / font->emSquare);
+        } else {
+            ascent = std::max(ascent, s.size * 0.8);
+            descent = std::max(descent, s.size * 0.2);
+        }
+    }
+    if (m_line.empty()) {
+        ascent = m_field.size * 0.8;
+        descent = m_field.size * 0.2;
+    }
+}
+
+double FieldLayout::NextBaseline(double ascent, double descent)
+{
+    if (!m_bFirstLine)
+        m_top += m_lastDescent + m_field.leading;
+    const double baseline = m_top + ascent;
+    m_top = baseline;
+    m_lastDescent = descent;
+    m_bFirstLine = false;
+    return baseline;
+}
+
+double FieldLayout::LineStart(double lineWidth) const
+{
+    const auto& paragraphs = m_content.m_paragraphs;
+    const uint8_t a = paragraphs[std::min(m_nParagraph, paragraphs.size() - 1)].align;
+    const double start = m_bFirstOfParagraph ? m_field.indent : 0;
+    double shift = m_left + start;
+    if (a == kRight)
+        shift += m_width - start - lineWidth;
+    else if (a == kCenter)
+        shift += (m_width - start - lineWidth) / 2;
+    return shift;
+}
+
+void FieldLayout::AddRuns(std::size_t end, double baseline, double shift)
+{
+    TextRun run;
+    int runStyle = -1;
+    for (std::size_t i = 0; i < end; ++i) {
+        const Placed& p = m_line[i];
+        if (p.glyph < 0)
+            continue;
+        if (p.style != runStyle) {
+            if (!run.glyphs.empty())
+                m_bytes.Push(m_text.runs, run);
+            Style& s = m_content.m_styles[p.style];
+            const Font* font = PickFont(m_fonts, s, m_field.outlines);
+            run = TextRun{};
+            run.fontId = s.fontId;
+            run.fallback = font == &FallbackFont();
+            run.color = Tint(s.color);
+            run.height = s.size;
+            run.y = baseline;
+            runStyle = p.style;
+        }
+        m_bytes.Push(run.glyphs, TextGlyph{p.glyph, shift + p.x});
+    }
+    if (!run.glyphs.empty())
+        m_bytes.Push(m_text.runs, run);
+}
+
+}  // namespace
+
+const Font& FallbackFont()
+{
+    static const Font font = MakeFallbackFont();
+    return font;
+}
+
+void ReadFontTables(Reader& body, const uint8_t* table, std::size_t tableSize, uint8_t flags, Font& font,
+                    ByteBudget& bytes)
+{
+    const bool wideOffsets = flags & 0x08, wideCodes = flags & 0x04;
+    font.bold = flags & 0x01;
+    font.italic = flags & 0x02;
+    const std::size_t count = font.glyphs.size();
+    if (body.Remaining() < (wideOffsets ? 4u : 2u))
+        return;
+    const std::size_t codeOffset = wideOffsets ? body.U32() : body.U16();
+    if (codeOffset > tableSize)
+        throw FormatError("a font's code table lies outside it");
+    Reader r(table + codeOffset, tableSize - codeOffset);
+    for (std::size_t i = 0; i < count; ++i)
+        bytes.Push(font.codes, static_cast<uint16_t>(wideCodes ? r.U16() : r.U8()));
+    if (!(flags & 0x80))
+        return;
+    font.hasLayout = true;
+    font.ascent = r.U16();
+    font.descent = r.U16();
+    font.leading = r.S16();
+    for (std::size_t i = 0; i < count; ++i)
+        bytes.Push(font.advances, static_cast<double>(r.S16()));
+    for (std::size_t i = 0; i < count; ++i)
+        r.ReadRect();  // glyph bounds
+    for (std::size_t n = r.Remaining() >= 2 ? r.U16() : 0; n > 0; --n) {
+        const uint32_t a = wideCodes ? r.U16() : r.U8();
+        const uint32_t b = wideCodes ? r.U16() : r.U8();
+        if (font.kerning.insert_or_assign(a << 16 | b, r.S16()).second)
+            bytes.Spend(1, kNodeBytes);
+    }
+}
+
+Field ReadEditText(Reader& body)
+{
+    Field f;
+    f.box = body.ReadRect();
+    const uint8_t flags = body.U8();
+    const uint8_t flags2 = body.U8();
+    f.wordWrap = flags & 0x40;
+    f.multiline = flags & 0x20;
+    f.password = flags & 0x10;
+    f.html = f.markup = flags2 & 0x02;
+    f.outlines = flags2 & 0x01;
+    f.border = f.background = flags2 & 0x08;
+    if (flags2 & 0x40)
+        f.autoSize = "left";
+    if (flags & 0x01)
+        f.fontId = body.U16();
+    if (flags2 & 0x80)
+        f.face = body.ReadString();  // a font class: fonts of that name stand in
+    if (flags & 0x01)
+        f.size = body.U16();
+    if (flags & 0x04)
+        f.color = body.ReadRgba();
+    if (flags & 0x02)
+        body.U16();  // maximum length
+    if (flags2 & 0x20) {
+        f.align = body.U8();
+        f.leftMargin = body.U16();
+        f.rightMargin = body.U16();
+        f.indent = body.U16();
+        f.leading = body.S16();
+    }
+    body.ReadString();  // variable name
+    if (flags & 0x80)
+        f.text = body.ReadString();
+    return f;
+}
+
+Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, ByteBudget& bytes)
+{
+    Text text;
+    text.clipToBox = field.autoSize == "none";
+    text.box = field.box;
+    text.border = field.border;
+    text.background = field.background;
+    text.borderColor = field.borderColor;
+    text.backgroundColor = field.backgroundColor;
+    Style base;
+    base.fontId = field.fontId;
+    base.face = field.face;
+    base.size = field.size;
+    base.color = field.color;
+    if (field.text.empty())
+        return text;
+
+    Content content(base, field.align > kJustify ? kLeft : field.align, bytes);
+    if (field.markup)
+        content.AddHtml(field.text);
+    else
+        content.AddPlain(field.text);
+    FieldLayout layout(field, fonts, content, text, bytes);
+    for (const Char& c : content.m_chars)
+        layout.Add(c);
+    layout.Finish();
+    return text;
+}
+
+std::size_t FieldBytes(const Field& field, const Text& text)
+{
+    std::size_t bytes = sizeof(Field) + sizeof(Text) + field.face.size() + field.text.size() +
+                        text.runs.capacity() * sizeof(TextRun);
+    for (const TextRun& run : text.runs)
+        bytes += run.glyphs.capacity() * sizeof(TextGlyph);
+    return bytes;
+}
+
+}  // namespace swf
