@@ -1,16 +1,22 @@
 #include "flash/FlashBandWorker.h"
 
-#include "framework/WinHandles.h"
 #include "swf/avm1/Scripts.h"
 #include "swf/render/Renderer.h"
 
+#include <process.h>
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <new>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+std::atomic<int> g_nRunningThreads{0};
 
 // The movie file's bytes, read through the system rather than the library's streams, whose
 // locale machinery would more than double the size of the program. Its size is looked at
@@ -39,73 +45,142 @@ bool CanDraw(SIZE size)
 
 }  // namespace
 
+struct CFlashBandWorker::CShared {
+    CShared(HWND hwnd, CBandOptions bandOptions, SIZE frameSize)
+        : hwndNotify(hwnd), options(std::move(bandOptions)), size(frameSize)
+    {
+    }
+
+    // Loads the movie and plays it until asked to stop.
+    void Run();
+    // Tells the window, unless it asked the worker to stop (the window may be gone).
+    void Post(UINT message, WPARAM wParam)
+    {
+        if (!bStop)
+            ::PostMessageA(hwndNotify, message, wParam, reinterpret_cast<LPARAM>(this));
+    }
+    // Called inside the frame's work: once the thread worked kRunMs since its last rest, it
+    // rests kHoldMs (a stop request ends the rest at once).
+    void Pace()
+    {
+        const Clock::time_point now = Clock::now();
+        if (now - workingSince < std::chrono::milliseconds(kRunMs))
+            return;
+        worked += now - workingSince;
+        std::unique_lock<std::mutex> lock(mutex);
+        wake.wait_for(lock, std::chrono::milliseconds(kHoldMs), [this] { return bStop.load(); });
+        workingSince = Clock::now();
+    }
+
+    const HWND hwndNotify;
+    const CBandOptions options;
+    std::atomic<bool> bStop{false};
+    std::mutex mutex;
+    std::condition_variable wake;
+    // Guarded by the mutex.
+    SIZE size;
+    bool bResized = false;
+    bool bPlayRequested = false;
+    std::unique_ptr<swf::Canvas> ready;  // the newest finished frame, not yet taken
+    CBandStatus status;
+    // The thread's own: when its current stretch of work began, and its work in this frame.
+    Clock::time_point workingSince;
+    Clock::duration worked{};
+};
+
 CFlashBandWorker::CFlashBandWorker(HWND hwndNotify, CBandOptions options, SIZE size)
-    : m_hwndNotify(hwndNotify), m_options(std::move(options)), m_size(size), m_thread([this] { Run(); })
+    : m_shared(std::make_shared<CShared>(hwndNotify, std::move(options), size))
 {
+    auto* threadShare = new std::shared_ptr<CShared>(m_shared);
+    ++g_nRunningThreads;
+    m_thread = CHandle(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, ThreadMain, threadShare, 0, nullptr)));
+    if (!m_thread) {
+        --g_nRunningThreads;
+        delete threadShare;
+        m_shared->Post(WM_FLASH_LOADED, FALSE);
+    }
 }
 
 CFlashBandWorker::~CFlashBandWorker()
 {
-    m_bStop = true;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_wake.notify_all();
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        m_shared->bStop = true;
+        m_shared->wake.notify_all();
     }
-    m_thread.join();
+    if (m_thread)
+        ::WaitForSingleObject(m_thread.Get(), kStopWaitMs);
+}
+
+unsigned __stdcall CFlashBandWorker::ThreadMain(void* param)
+{
+    std::unique_ptr<std::shared_ptr<CShared>> shared(static_cast<std::shared_ptr<CShared>*>(param));
+    (*shared)->Run();
+    shared.reset();  // the last owner may be this thread
+    --g_nRunningThreads;
+    return 0;
+}
+
+int CFlashBandWorker::RunningThreads()
+{
+    return g_nRunningThreads;
 }
 
 void CFlashBandWorker::Play()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_status.bLoaded)
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    if (!m_shared->status.bLoaded)
         return;
-    m_bPlayRequested = true;
-    m_wake.notify_all();
+    m_shared->bPlayRequested = true;
+    m_shared->wake.notify_all();
 }
 
 void CFlashBandWorker::Resize(SIZE size)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_size = size;
-    m_bResized = true;
-    m_wake.notify_all();
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->size = size;
+    m_shared->bResized = true;
+    m_shared->wake.notify_all();
 }
 
 bool CFlashBandWorker::TakeFrame(std::unique_ptr<swf::Canvas>& frame)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_ready)
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    if (!m_shared->ready)
         return false;
-    frame = std::move(m_ready);
+    frame = std::move(m_shared->ready);
     return true;
 }
 
 CBandStatus CFlashBandWorker::Status() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_status;
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->status;
 }
 
-void CFlashBandWorker::Run()
+void CFlashBandWorker::CShared::Run()
 {
     std::unique_ptr<swf::Movie> movie;
     try {
-        const std::vector<uint8_t> data = ReadMovieFile(m_options.strPath);
-        movie = swf::Movie::Load(data.data(), data.size(), nullptr, swf::kMaxMovieBytes, &m_bStop);
+        const std::vector<uint8_t> data = ReadMovieFile(options.strPath);
+        movie = swf::Movie::Load(data.data(), data.size(), nullptr, swf::kMaxMovieBytes, &bStop);
     } catch (const swf::FormatError&) {
         // A movie that is missing or refused shows nothing and says nothing.
     } catch (const std::bad_alloc&) {
     }
     if (!movie) {
-        ::PostMessageA(m_hwndNotify, WM_FLASH_LOADED, FALSE, reinterpret_cast<LPARAM>(this));
+        Post(WM_FLASH_LOADED, FALSE);
         return;
     }
-    swf::Player player(*movie, swf::avm1::MakeScripts, m_options.bLoop);
-    player.CancelWith(&m_bStop);
+    swf::Player player(*movie, swf::avm1::MakeScripts, options.bLoop);
+    player.CancelWith(&bStop);
+    player.PaceWith([this] { Pace(); });
     swf::Renderer renderer;
-    renderer.CancelWith(&m_bStop);
+    renderer.CancelWith(&bStop);
+    renderer.PaceWith([this] { Pace(); });
+    workingSince = Clock::now();
     player.Advance();  // the first frame shows at once, playing or not
-    if (!m_options.bPlay)
+    if (!options.bPlay)
         player.Stop();
 
     const auto period = std::chrono::duration_cast<Clock::duration>(
@@ -113,32 +188,34 @@ void CFlashBandWorker::Run()
     std::unique_ptr<swf::Canvas> shown;  // the last frame handed over, to find frames that change nothing
     bool bDraw = true;                   // the frame shown needs drawing (the first, or at a new size)
     Clock::time_point next = Clock::now();
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_status.bLoaded = true;
-    m_status.background = movie->background;
-    ::PostMessageA(m_hwndNotify, WM_FLASH_LOADED, TRUE, reinterpret_cast<LPARAM>(this));
-    while (!m_bStop) {
-        if (m_bPlayRequested) {
+    std::unique_lock<std::mutex> lock(mutex);
+    status.bLoaded = true;
+    status.background = movie->background;
+    Post(WM_FLASH_LOADED, TRUE);
+    while (!bStop) {
+        if (bPlayRequested) {
             player.Play();
-            m_bPlayRequested = false;
+            bPlayRequested = false;
         }
-        bDraw = bDraw || m_bResized;
-        m_bResized = false;
-        const bool bAnimating = player.IsAnimating() && m_status.nFramesOverBudget < kMaxFramesOverBudget;
-        m_status.bAnimating = bAnimating;
-        m_status.nFrame = player.CurrentFrame();
-        m_status.bPlaying = player.IsPlaying();
+        bDraw = bDraw || bResized;
+        bResized = false;
+        const bool bAnimating = player.IsAnimating() && status.nFramesOverBudget < kMaxFramesOverBudget;
+        status.bAnimating = bAnimating;
+        status.nFrame = player.CurrentFrame();
+        status.bPlaying = player.IsPlaying();
         const Clock::time_point start = Clock::now();
         const bool bStep = bAnimating && start >= next;
         if (!bDraw && !bStep) {
             if (bAnimating)
-                m_wake.wait_until(lock, next);
+                wake.wait_until(lock, next);
             else
-                m_wake.wait(lock);
+                wake.wait(lock);
             continue;
         }
-        const SIZE size = m_size;
+        const SIZE drawSize = size;
         lock.unlock();
+        workingSince = start;
+        worked = {};
 
         // The frame's work, away from the lock: step, then draw when something changed.
         bool bWhole = true;
@@ -147,9 +224,9 @@ void CFlashBandWorker::Run()
             bDraw = player.Advance() || bDraw;
             bWhole = !player.OverBudget();
         }
-        if (bDraw && bWhole && CanDraw(size)) {
-            canvas = std::make_unique<swf::Canvas>(size.cx, size.cy);
-            bWhole = renderer.Render(player, *canvas, swf::StageView(movie->stage, m_options.scale, m_options.strAlign, size.cx, size.cy));
+        if (bDraw && bWhole && CanDraw(drawSize)) {
+            canvas = std::make_unique<swf::Canvas>(drawSize.cx, drawSize.cy);
+            bWhole = renderer.Render(player, *canvas, swf::StageView(movie->stage, options.scale, options.strAlign, drawSize.cx, drawSize.cy));
         }
         // A frame that changes no pixel is not handed over; one over its budget is not shown,
         // and the window keeps its last good picture.
@@ -157,20 +234,21 @@ void CFlashBandWorker::Run()
                           (!shown || shown->width != canvas->width || shown->height != canvas->height ||
                            shown->pixels != canvas->pixels);
         const Clock::time_point end = Clock::now();
+        worked += end - workingSince;
         // The band works at most half of the time: a slow frame pushes the next one away.
-        next = std::max(start + period, end + (end - start));
+        next = std::max(start + period, end + worked);
         bDraw = false;
 
         lock.lock();
         if (canvas)
-            ++m_status.nFramesDrawn;
-        m_status.nFramesOverBudget = bWhole ? 0 : m_status.nFramesOverBudget + 1;
+            ++status.nFramesDrawn;
+        status.nFramesOverBudget = bWhole ? 0 : status.nFramesOverBudget + 1;
         if (bNew) {
             shown = std::make_unique<swf::Canvas>(*canvas);
-            const bool bPosted = m_ready != nullptr;
-            m_ready = std::move(canvas);
+            const bool bPosted = ready != nullptr;
+            ready = std::move(canvas);
             if (!bPosted)
-                ::PostMessageA(m_hwndNotify, WM_FLASH_FRAME, 0, 0);
+                Post(WM_FLASH_FRAME, 0);
         }
     }
 }

@@ -1,7 +1,9 @@
 // The band's player on a thread of its own: it loads the movie, steps it at the movie's frame
 // rate, draws each frame and hands the finished frames to the control's window, so that the
-// window never waits for the movie. The control's window owns it; destroying it stops the
-// thread (within the frame's work at most) and waits for it.
+// window never waits for the movie. The control's window owns it; destroying it asks the
+// thread to stop and waits a moment for it: a thread still busy after that (in a long built-in
+// of a hostile script) is left to end by itself with what it shares, so that closing the window
+// never waits on the movie.
 #pragma once
 
 #include "swf/render/Raster.h"
@@ -9,15 +11,13 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <condition_variable>
+#include "framework/WinHandles.h"
+
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 // Messages the worker posts to the control's window.
-// wParam: TRUE when the movie loaded; lParam: the worker, so that a replaced one's word is told apart
+// wParam: TRUE when the movie loaded; lParam: the worker's Id, so that a replaced one's word is told apart
 inline constexpr UINT WM_FLASH_LOADED = WM_USER + 0x310;
 inline constexpr UINT WM_FLASH_FRAME = WM_USER + 0x311;   // a new frame waits in TakeFrame
 
@@ -45,6 +45,12 @@ class CFlashBandWorker {
 public:
     // Frames over their work budget in a row after which the band stops stepping.
     static constexpr int kMaxFramesOverBudget = 24;
+    // How long destroying the worker waits for its thread to stop.
+    static constexpr DWORD kStopWaitMs = 200;
+    // The band's thread works in stretches of at most kRunMs and rests kHoldMs after each, so
+    // that even one long frame takes under half of a processor.
+    static constexpr int kRunMs = 20;
+    static constexpr int kHoldMs = 35;
 
     CFlashBandWorker(HWND hwndNotify, CBandOptions options, SIZE size);
     ~CFlashBandWorker();
@@ -58,20 +64,17 @@ public:
     // Moves the newest finished frame into `frame`; false when none came since the last call.
     bool TakeFrame(std::unique_ptr<swf::Canvas>& frame);
     CBandStatus Status() const;
+    // What the worker's messages carry in lParam.
+    LPARAM Id() const { return reinterpret_cast<LPARAM>(m_shared.get()); }
+
+    // Band threads that outlived their worker and still run: the program ends its process
+    // itself when there are any, rather than tearing its statics down under them.
+    static int RunningThreads();
 
 private:
-    void Run();
+    struct CShared;  // what the thread and the window share; the thread keeps its own reference
+    static unsigned __stdcall ThreadMain(void* param);
 
-    const HWND m_hwndNotify;
-    const CBandOptions m_options;
-    std::atomic<bool> m_bStop{false};
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    // Guarded by m_mutex.
-    SIZE m_size;
-    bool m_bResized = false;
-    bool m_bPlayRequested = false;
-    std::unique_ptr<swf::Canvas> m_ready;  // the newest finished frame, not yet taken
-    CBandStatus m_status;
-    std::thread m_thread;  // last: it starts once everything above is set
+    std::shared_ptr<CShared> m_shared;
+    CHandle m_thread;
 };

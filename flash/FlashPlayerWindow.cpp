@@ -52,7 +52,7 @@ LRESULT CFlashPlayerWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             *reinterpret_cast<CFlashState*>(lParam) = GetState();
         return 0;
     case WM_FLASH_LOADED:
-        if (m_worker && lParam == reinterpret_cast<LPARAM>(m_worker.get()))
+        if (m_worker && lParam == m_worker->Id())
             OnMovieLoaded(wParam != FALSE);
         return 0;
     case WM_FLASH_FRAME:

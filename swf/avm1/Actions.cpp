@@ -257,12 +257,13 @@ void Vm::StringAction(Frame& f, Action action)
     case Action::kStringEquals:
     case Action::kStringLess:
     case Action::kStringGreater: {
-        const std::string b = ToString(f.Pop()), a = ToString(f.Pop());
-        f.Push(Truth(action == Action::kStringEquals ? a == b : action == Action::kStringLess ? a < b : a > b));
+        const StringRef b = ToStringRef(f.Pop()), a = ToStringRef(f.Pop());
+        Charge(std::min(a->size(), b->size()) / 64);
+        f.Push(Truth(action == Action::kStringEquals ? *a == *b : action == Action::kStringLess ? *a < *b : *a > *b));
         break;
     }
     case Action::kStringLength:
-    case Action::kMBStringLength: f.Push(Value::Number(static_cast<double>(ToString(f.Pop()).size()))); break;
+    case Action::kMBStringLength: f.Push(Value::Number(static_cast<double>(ToStringRef(f.Pop())->size()))); break;
     case Action::kStringAdd: {
         const std::string b = ToString(f.Pop()), a = ToString(f.Pop());
         f.Push(Str(a + b));
@@ -271,7 +272,8 @@ void Vm::StringAction(Frame& f, Action action)
     case Action::kStringExtract:
     case Action::kMBStringExtract: {  // string, index (1-based), count
         const double count = ToNumber(f.Pop()), index = ToNumber(f.Pop());
-        const std::string s = ToString(f.Pop());
+        const StringRef text = ToStringRef(f.Pop());
+        const std::string& s = *text;
         const double from = std::isnan(index) ? 0 : std::clamp(index - 1, 0.0, static_cast<double>(s.size()));
         const double n = std::isnan(count) || count < 0 ? static_cast<double>(s.size()) : count;
         f.Push(Str(s.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(std::min<double>(n, s.size())))));
@@ -279,8 +281,8 @@ void Vm::StringAction(Frame& f, Action action)
     }
     case Action::kCharToAscii:
     case Action::kMBCharToAscii: {
-        const std::string s = ToString(f.Pop());
-        f.Push(Value::Number(s.empty() ? 0 : static_cast<uint8_t>(s[0])));
+        const StringRef s = ToStringRef(f.Pop());
+        f.Push(Value::Number(s->empty() ? 0 : static_cast<uint8_t>((*s)[0])));
         break;
     }
     default: {  // AsciiToChar

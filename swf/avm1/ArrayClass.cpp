@@ -18,11 +18,12 @@ std::string Join(Vm& vm, Object& a, const std::string& sep)
 {
     std::string out;
     for (std::size_t i = 0; i < a.elements.size(); ++i) {
+        vm.Charge(1 + sep.size() / 64);
         if (i)
             out += sep;
         const Value& e = a.elements[i];
         if (!e.IsUndefined())
-            out += vm.ToString(e);
+            out += *vm.ToStringRef(e);
         if (out.size() > kMaxStringLength)
             throw ScriptAbort{"a string grew too long"};
     }
@@ -100,23 +101,30 @@ Value ArrayToString(NativeCall& c)
 
 Value ArrayReverse(NativeCall& c)
 {
-    if (Object* a = ArrayOf(c.self))
+    if (Object* a = ArrayOf(c.self)) {
+        c.vm.Charge(a->elements.size() / 8);
         std::reverse(a->elements.begin(), a->elements.end());
+    }
     return c.self;
 }
 
 Value ArrayConcat(NativeCall& c)
 {
     Object* a = ArrayOf(c.self);
+    std::size_t size = a ? a->elements.size() : 0;
+    for (const Value& v : c.args) {
+        const Object* b = ArrayOf(v);
+        size += b ? b->elements.size() : 1;
+        CheckLength(size);
+    }
+    c.vm.Charge(size);
     std::vector<Value> out = a ? a->elements : std::vector<Value>{};
     for (const Value& v : c.args) {
         if (Object* b = ArrayOf(v))
             out.insert(out.end(), b->elements.begin(), b->elements.end());
         else
             out.push_back(v);
-        CheckLength(out.size());
     }
-    c.vm.Charge(out.size());
     return Value::Obj(&c.vm.NewArray(std::move(out)));
 }
 
@@ -127,10 +135,10 @@ Value ArraySlice(NativeCall& c)
         return Value{};
     const std::size_t n = a->elements.size();
     const std::size_t from = ClampIndex(c.vm, c.Arg(0), n, 0), to = ClampIndex(c.vm, c.Arg(1), n, n);
+    c.vm.Charge(from < to ? to - from : 0);
     std::vector<Value> out;
     if (from < to)
         out.assign(a->elements.begin() + from, a->elements.begin() + to);
-    c.vm.Charge(out.size());
     return Value::Obj(&c.vm.NewArray(std::move(out)));
 }
 
@@ -148,6 +156,7 @@ Value ArraySplice(NativeCall& c)
         const double wanted = c.vm.ToNumber(c.args[1]);
         count = std::isnan(wanted) || wanted < 0 ? 0 : static_cast<std::size_t>(std::min<double>(wanted, count));
     }
+    c.vm.Charge(n);
     std::vector<Value> removed(a->elements.begin() + from, a->elements.begin() + from + count);
     a->elements.erase(a->elements.begin() + from, a->elements.begin() + from + count);
     if (c.args.size() > 2) {
@@ -155,7 +164,6 @@ Value ArraySplice(NativeCall& c)
         c.vm.Hold((c.args.size() - 2) * sizeof(Value));
         a->elements.insert(a->elements.begin() + from, c.args.begin() + 2, c.args.end());
     }
-    c.vm.Charge(n);
     return Value::Obj(&c.vm.NewArray(std::move(removed)));
 }
 
@@ -200,11 +208,11 @@ Value ArraySort(NativeCall& c)
         else if (v.IsNumber())
             flags = static_cast<int>(v.n);
     }
+    vm.Charge(a->elements.size());
     const std::vector<Value> elements = a->elements;
     std::vector<std::size_t> order(elements.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
-    vm.Charge(order.size());
     if (compare.IsObject()) {
         MergeSort(vm, order, [&](std::size_t x, std::size_t y) {
             return vm.ToNumber(vm.Call(compare, {}, {elements[x], elements[y]})) < 0;

@@ -66,6 +66,7 @@ std::string Vm::ToString(const Value& v)
     case Value::kNumber:
         return FormatNumber(v.n);
     case Value::kString:
+        Pay(v.Str().size() / 256);
         return v.Str();
     case Value::kObject: {
         if (v.o->kind == Kind::kClip)
@@ -77,6 +78,13 @@ std::string Vm::ToString(const Value& v)
     }
     }
     return "";
+}
+
+StringRef Vm::ToStringRef(const Value& v)
+{
+    if (v.IsString())
+        return v.s;
+    return std::make_shared<const std::string>(ToString(v));
 }
 
 double Vm::ToNumber(const Value& v)
@@ -144,6 +152,17 @@ std::string Vm::TypeOf(const Value& v)
     return "undefined";
 }
 
+// Two strings compared, paying for long ones.
+bool Vm::SameText(const Value& a, const Value& b)
+{
+    if (a.s == b.s)
+        return true;
+    if (a.Str().size() != b.Str().size())
+        return false;
+    Charge(a.Str().size() / 64);
+    return a.Str() == b.Str();
+}
+
 bool Vm::StrictEquals(const Value& a, const Value& b)
 {
     if (a.type != b.type)
@@ -157,7 +176,7 @@ bool Vm::StrictEquals(const Value& a, const Value& b)
     case Value::kNumber:
         return a.n == b.n;
     case Value::kString:
-        return a.Str() == b.Str();
+        return SameText(a, b);
     case Value::kObject:
         return a.o == b.o;
     }
@@ -179,15 +198,17 @@ bool Vm::LooseEquals(const Value& a, const Value& b)
     if (b.IsObject())
         return LooseEquals(a, ToPrimitive(b));
     if (a.IsString() && b.IsString())
-        return a.Str() == b.Str();
+        return SameText(a, b);
     return ToNumber(a) == ToNumber(b);
 }
 
 Value Vm::Less(const Value& a, const Value& b)
 {
     const Value pa = ToPrimitive(a), pb = ToPrimitive(b);
-    if (pa.IsString() && pb.IsString())
+    if (pa.IsString() && pb.IsString()) {
+        Charge(std::min(pa.Str().size(), pb.Str().size()) / 64);
         return Value::Bool(pa.Str() < pb.Str());
+    }
     const double x = ToNumber(pa), y = ToNumber(pb);
     if (std::isnan(x) || std::isnan(y))
         return {};

@@ -22,6 +22,11 @@ void Vm::Charge(std::size_t steps)
         throw ScriptAbort{"the frame's scripts ran too long"};
 }
 
+void Vm::Pay(std::size_t steps)
+{
+    m_player.m_work.Take(steps, kCostAction);
+}
+
 void Vm::Reserve(std::size_t bytes)
 {
     if (bytes > m_pBytes->Left())

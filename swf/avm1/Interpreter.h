@@ -68,7 +68,10 @@ public:
     // Values and conversions.
     Value Str(std::string s);
     Value Str(const char* s) { return Str(std::string(s)); }
+    // A copy of the value's text; a long string pays for its copy.
     std::string ToString(const Value& v);
+    // The value's text without a copy where it is a string already.
+    StringRef ToStringRef(const Value& v);
     double ToNumber(const Value& v);
     bool ToBool(const Value& v);
     Value ToPrimitive(const Value& v);
@@ -76,6 +79,7 @@ public:
     std::string TypeOf(const Value& v);
     bool LooseEquals(const Value& a, const Value& b);
     bool StrictEquals(const Value& a, const Value& b);
+    bool SameText(const Value& a, const Value& b);  // both strings
     // a < b: true, false, or undefined for NaN.
     Value Less(const Value& a, const Value& b);
 
@@ -107,6 +111,16 @@ public:
     Value Construct(const Value& ctor, const std::vector<Value>& args);
     // Pays `steps` actions from the frame's work; abandons the script when they do not fit.
     void Charge(std::size_t steps);
+    // Pays `steps` without abandoning the script here, for lookups and conversions that the
+    // player makes outside scripts too: a script stops at its next action once the frame's
+    // work is spent.
+    void Pay(std::size_t steps);
+    // Pays a step for every eighth link of a prototype or scope chain a lookup walks.
+    void PayLink(int walked)
+    {
+        if (walked % 8 == 0)
+            Pay(1);
+    }
     // Takes bytes that the heap's objects or the clips' drawings hold from the scripts'
     // memory (abandoning the script when they do not fit); the collector counts them afresh.
     void Hold(std::size_t bytes)

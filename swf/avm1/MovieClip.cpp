@@ -156,6 +156,8 @@ void Vm::SetClipProperty(Object& clip, int index, const Value& v)
     DisplayObject& d = *clip.display;
     if (index == 13) {
         d.name = ToString(v);
+        if (d.parent)
+            d.parent->NamesChanged();
         return;
     }
     if (index == 7) {
@@ -214,16 +216,7 @@ DisplayObject* Vm::PlaceEmpty(Object& parent, const std::string& name, double as
     Player& player = m_player;
     int depth = 0;
     Clip* c = ScriptDepth(parent, asDepth, depth);
-    if (!c || player.m_nObjects >= kMaxDisplayObjects || player.Nesting(*c) >= kMaxSpriteNesting)
-        return nullptr;
-    ++player.m_nObjects;
-    DisplayObject& o = c->m_list.emplace(depth, DisplayObject{}).first->second;
-    o.depth = depth;
-    o.name = name;
-    o.parent = c;
-    o.placedByScript = true;
-    player.m_bChanged = true;
-    return &o;
+    return c ? player.PlaceEmpty(*c, depth, name) : nullptr;
 }
 
 Object* Vm::PlaceByScript(Object& parent, uint16_t characterId, const std::string& name, double asDepth,

@@ -45,7 +45,7 @@ Value ObjectIsPrototypeOf(NativeCall& c)
 {
     const Value v = c.Arg(0);
     int guard = 0;
-    for (Object* p = v.IsObject() ? v.o->proto : nullptr; p && guard < 64; p = p->proto, ++guard)
+    for (Object* p = v.IsObject() ? v.o->proto : nullptr; p && guard < 64; p = p->proto, c.vm.PayLink(++guard))
         if (c.self.IsObject() && p == c.self.o)
             return Value::Bool(true);
     return Value::Bool(false);

@@ -29,6 +29,7 @@ Object& Vm::NewArray(std::vector<Value> elements)
 {
     if (elements.size() > kMaxArrayLength)
         throw ScriptAbort{"an array grew too long"};
+    Charge(elements.size() / 8);
     Hold(elements.size() * sizeof(Value));
     Object& a = New(Kind::kArray, Proto(Builtin::kArray));
     a.elements = std::move(elements);
@@ -102,16 +103,13 @@ bool IsIndex(const std::string& s, std::size_t& index)
     return true;
 }
 
-DisplayObject* ChildNamed(Clip& clip, const std::string& name, bool caseSensitive)
+// A child by instance name; making the index of names again is paid per child.
+DisplayObject* ChildNamed(Vm& vm, Clip& clip, const std::string& name)
 {
-    for (auto& entry : const_cast<std::map<int, DisplayObject>&>(clip.DisplayList())) {
-        DisplayObject& d = entry.second;
-        if (d.name.empty())
-            continue;
-        if (caseSensitive ? d.name == name : Lower(d.name) == Lower(name))
-            return &d;
-    }
-    return nullptr;
+    std::size_t visited = 0;
+    DisplayObject* d = clip.ChildNamed(name, vm.Version() >= 7, visited);
+    vm.Pay(visited / 16);
+    return d;
 }
 
 }  // namespace
@@ -164,14 +162,14 @@ Value Vm::Get(const Value& v, const std::string& name)
     }
     const std::string key = Key(name);
     int guard = 0;
-    for (Object* p = o; p && guard < 64; p = p->proto, ++guard) {
+    for (Object* p = o; p && guard < 64; p = p->proto, PayLink(++guard)) {
         if (Property* prop = p->Find(key)) {
             if (prop->getter)
                 return Call(Value::Obj(prop->getter), v, {});
             return prop->value;
         }
         if (p == o && p->kind == Kind::kClip && p->display && p->display->clip)
-            if (DisplayObject* child = ChildNamed(*p->display->clip, name, m_version >= 7))
+            if (DisplayObject* child = ChildNamed(*this, *p->display->clip, name))
                 return Value::Obj(&ObjectOf(*child));
     }
     return {};
@@ -229,7 +227,7 @@ void Vm::Set(const Value& v, const std::string& name, const Value& value)
     }
     const std::string key = Key(name);
     int guard = 0;
-    for (Object* p = &o; p && guard < 64; p = p->proto, ++guard) {
+    for (Object* p = &o; p && guard < 64; p = p->proto, PayLink(++guard)) {
         Property* prop = p->Find(key);
         if (prop && prop->setter) {
             Call(Value::Obj(prop->setter), v, {value});
@@ -255,12 +253,12 @@ bool Vm::HasProperty(Object& o, const std::string& name)
     if (o.kind == Kind::kClip && o.display) {
         if (ClipPropertyIndex(name) >= 0)
             return true;
-        if (o.display->clip && ChildNamed(*o.display->clip, name, m_version >= 7))
+        if (o.display->clip && ChildNamed(*this, *o.display->clip, name))
             return true;
     }
     const std::string key = Key(name);
     int guard = 0;
-    for (Object* p = &o; p && guard < 64; p = p->proto, ++guard)
+    for (Object* p = &o; p && guard < 64; p = p->proto, PayLink(++guard))
         if (p->Find(key))
             return true;
     return false;
@@ -271,7 +269,7 @@ std::vector<std::string> Vm::Enumerate(Object& o)
     std::vector<std::pair<uint32_t, std::string>> named;
     std::unordered_set<std::string_view> seen;  // keys the properties' own strings hold
     int guard = 0;
-    for (Object* p = &o; p && guard < 64; p = p->proto, ++guard) {
+    for (Object* p = &o; p && guard < 64; p = p->proto, PayLink(++guard)) {
         Charge(1 + p->props.size());
         for (const auto& [key, prop] : p->props)
             if (!(prop.flags & kDontEnum) && seen.insert(key).second)
@@ -300,7 +298,7 @@ bool Vm::InstanceOf(const Value& v, Object& ctor)
     if (!proto.IsObject())
         return false;
     int guard = 0;
-    for (Object* p = v.o->proto; p && guard < 64; p = p->proto, ++guard)
+    for (Object* p = v.o->proto; p && guard < 64; p = p->proto, PayLink(++guard))
         if (p == proto.o)
             return true;
     return false;

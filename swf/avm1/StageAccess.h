@@ -21,21 +21,7 @@ struct Vm::StageAccess {
     static void RemoveAt(Vm& vm, Clip& parent, int depth) { vm.m_player.RemoveAt(parent, depth); }
     // Moves the object at depth `from` of `parent` to `to`, and the one at `to`, if any, to
     // `from`; the timeline leaves both alone from then on.
-    static void SwapDepths(Clip& parent, int from, int to)
-    {
-        auto mine = parent.m_list.extract(from);
-        auto theirs = parent.m_list.extract(to);
-        mine.key() = to;
-        mine.mapped().depth = to;
-        mine.mapped().placedByScript = true;
-        parent.m_list.insert(std::move(mine));
-        if (!theirs.empty()) {
-            theirs.key() = from;
-            theirs.mapped().depth = from;
-            theirs.mapped().placedByScript = true;
-            parent.m_list.insert(std::move(theirs));
-        }
-    }
+    static void SwapDepths(Clip& parent, int from, int to) { parent.SwapDepths(from, to); }
     // The shapes the drawing methods drew on the clip, made on first use, and their pen.
     static Shape& Drawing(Clip& clip)
     {

@@ -8,9 +8,52 @@
 namespace swf::avm1 {
 namespace {
 
-std::string ThisString(NativeCall& c)
+// The text of `this`, shared rather than copied: a method that reads a character of a long
+// string costs what that costs.
+StringRef ThisString(NativeCall& c)
 {
-    return c.vm.ToString(Primitive(c.self));
+    return c.vm.ToStringRef(Primitive(c.self));
+}
+
+// Characters one step of the frame's work pays for when a method visits them.
+constexpr std::size_t kCharsPerStep = 16;
+
+// Where `what` stands first at or after `from` (`last`: last at or before `from`), as
+// std::string's find and rfind tell it. Every character compared is paid as the search goes,
+// so a long needle in a long text costs what it really costs.
+std::size_t Search(Vm& vm, const std::string& s, const std::string& what, std::size_t from, bool last)
+{
+    const std::size_t n = s.size(), m = what.size();
+    if (m > n || (!last && from > n - m))
+        return std::string::npos;
+    std::size_t compared = 0;
+    auto matchesAt = [&](std::size_t at) {
+        std::size_t k = 0;
+        while (k < m && s[at + k] == what[k])
+            ++k;
+        compared += k + 1;
+        if (compared >= kCharsPerStep * 1024) {
+            vm.Charge(compared / kCharsPerStep);
+            compared %= kCharsPerStep;
+        }
+        return k == m;
+    };
+    std::size_t found = std::string::npos;
+    if (last) {
+        for (std::size_t at = std::min(from, n - m) + 1; at-- > 0;)
+            if (matchesAt(at)) {
+                found = at;
+                break;
+            }
+    } else {
+        for (std::size_t at = from; at + m <= n; ++at)
+            if (matchesAt(at)) {
+                found = at;
+                break;
+            }
+    }
+    vm.Charge(compared / kCharsPerStep);
+    return found;
 }
 
 Value StringConstructor(NativeCall& c)
@@ -21,6 +64,7 @@ Value StringConstructor(NativeCall& c)
 // The characters of the codes, as UTF-8.
 Value StringFromCharCode(NativeCall& c)
 {
+    c.vm.Charge(c.args.size() / kCharsPerStep);
     std::string s;
     for (const Value& v : c.args) {
         const uint32_t code = static_cast<uint32_t>(c.vm.ToInt(v)) & 0xFFFF;
@@ -40,12 +84,14 @@ Value StringFromCharCode(NativeCall& c)
 
 Value StringValue(NativeCall& c)
 {
-    return c.vm.Str(ThisString(c));
+    const Value self = Primitive(c.self);
+    return self.IsString() ? self : c.vm.Str(*ThisString(c));
 }
 
 Value StringCharAt(NativeCall& c)
 {
-    const std::string s = ThisString(c);
+    const StringRef text = ThisString(c);
+    const std::string& s = *text;
     const double i = c.vm.ToNumber(c.Arg(0));
     if (!(i >= 0 && i < static_cast<double>(s.size())))
         return c.vm.Str("");
@@ -54,7 +100,8 @@ Value StringCharAt(NativeCall& c)
 
 Value StringCharCodeAt(NativeCall& c)
 {
-    const std::string s = ThisString(c);
+    const StringRef text = ThisString(c);
+    const std::string& s = *text;
     const double i = c.vm.ToNumber(c.Arg(0));
     if (!(i >= 0 && i < static_cast<double>(s.size())))
         return Value::Number(NAN);
@@ -64,10 +111,10 @@ Value StringCharCodeAt(NativeCall& c)
 // Where the first argument stands in the string, searched from the second (or `from`).
 Value IndexOf(NativeCall& c, bool last)
 {
-    const std::string s = ThisString(c), what = c.vm.ToString(c.Arg(0));
+    const StringRef text = ThisString(c), needle = c.vm.ToStringRef(c.Arg(0));
+    const std::string& s = *text;
     const std::size_t from = ClampIndex(c.vm, c.Arg(1), s.size(), last ? s.size() : 0);
-    c.vm.Charge(s.size() / 16);
-    const std::size_t at = last ? s.rfind(what, from) : s.find(what, from);
+    const std::size_t at = Search(c.vm, s, *needle, from, last);
     return Value::Number(at == std::string::npos ? -1 : static_cast<double>(at));
 }
 
@@ -83,7 +130,8 @@ Value StringLastIndexOf(NativeCall& c)
 
 Value StringSubstr(NativeCall& c)
 {
-    const std::string s = ThisString(c);
+    const StringRef text = ThisString(c);
+    const std::string& s = *text;
     const std::size_t from = ClampIndex(c.vm, c.Arg(0), s.size(), 0);
     double n = c.args.size() > 1 ? c.vm.ToNumber(c.args[1]) : static_cast<double>(s.size());
     if (std::isnan(n) || n < 0)
@@ -93,7 +141,8 @@ Value StringSubstr(NativeCall& c)
 
 Value StringSubstring(NativeCall& c)
 {
-    const std::string s = ThisString(c);
+    const StringRef text = ThisString(c);
+    const std::string& s = *text;
     auto pos = [&](const Value& v, std::size_t fallback) {
         if (v.IsUndefined())
             return fallback;
@@ -108,59 +157,64 @@ Value StringSubstring(NativeCall& c)
 
 Value StringSlice(NativeCall& c)
 {
-    const std::string s = ThisString(c);
+    const StringRef text = ThisString(c);
+    const std::string& s = *text;
     const std::size_t a = ClampIndex(c.vm, c.Arg(0), s.size(), 0), b = ClampIndex(c.vm, c.Arg(1), s.size(), s.size());
     return c.vm.Str(a < b ? s.substr(a, b - a) : "");
 }
 
-// The parts between the separators; the whole string without one, each byte for "".
+// The parts between the separators; the whole string without one, each byte for "". No more
+// parts are made than an array may hold.
 Value StringSplit(NativeCall& c)
 {
-    const std::string s = ThisString(c);
+    const StringRef text = ThisString(c);
+    const std::string& s = *text;
     std::vector<Value> parts;
     if (c.Arg(0).IsUndefined()) {
         parts.push_back(c.vm.Str(s));
     } else {
-        const std::string sep = c.vm.ToString(c.args[0]);
-        c.vm.Charge(s.size());
-        if (sep.empty()) {
-            for (char ch : s)
-                parts.push_back(c.vm.Str(std::string(1, ch)));
-        } else {
-            std::size_t from = 0;
-            for (;;) {
-                const std::size_t at = s.find(sep, from);
-                parts.push_back(c.vm.Str(s.substr(from, at == std::string::npos ? std::string::npos : at - from)));
-                if (at == std::string::npos)
+        const StringRef separator = c.vm.ToStringRef(c.args[0]);
+        const std::string& sep = *separator;
+        std::size_t from = 0;
+        while (parts.size() < kMaxArrayLength) {
+            c.vm.Charge(1);
+            if (sep.empty()) {
+                if (from == s.size())
                     break;
-                from = at + sep.size();
+                parts.push_back(c.vm.Str(s.substr(from++, 1)));
+                continue;
             }
+            const std::size_t at = Search(c.vm, s, sep, from, false);
+            parts.push_back(c.vm.Str(s.substr(from, at == std::string::npos ? std::string::npos : at - from)));
+            if (at == std::string::npos)
+                break;
+            from = at + sep.size();
         }
     }
-    if (parts.size() > kMaxArrayLength)
-        parts.resize(kMaxArrayLength);
     return Value::Obj(&c.vm.NewArray(std::move(parts)));
 }
 
 Value StringToUpperCase(NativeCall& c)
 {
-    std::string s = ThisString(c);
+    std::string s = *ThisString(c);
+    c.vm.Charge(s.size() / kCharsPerStep);
     std::transform(s.begin(), s.end(), s.begin(), ::toupper);
     return c.vm.Str(s);
 }
 
 Value StringToLowerCase(NativeCall& c)
 {
-    std::string s = ThisString(c);
+    std::string s = *ThisString(c);
+    c.vm.Charge(s.size() / kCharsPerStep);
     std::transform(s.begin(), s.end(), s.begin(), ::tolower);
     return c.vm.Str(s);
 }
 
 Value StringConcat(NativeCall& c)
 {
-    std::string s = ThisString(c);
+    std::string s = *ThisString(c);
     for (const Value& v : c.args) {
-        s += c.vm.ToString(v);
+        s += *c.vm.ToStringRef(v);
         if (s.size() > kMaxStringLength)
             throw ScriptAbort{"a string grew too long"};
     }

@@ -31,6 +31,7 @@ Object* Vm::ResolveTarget(const std::string& path, Object* base)
         std::size_t next = path.find(sep, pos);
         if (next == std::string::npos)
             next = path.size();
+        Charge(1);
         const std::string seg = path.substr(pos, next - pos);
         pos = next + 1;
         if (seg.empty()) {
@@ -73,7 +74,7 @@ std::string Vm::TargetPath(Object& clip, bool slashes)
 bool Vm::FindInScope(Frame& f, const std::string& name, Value& out)
 {
     int guard = 0;
-    for (const Scope* s = f.scope.get(); s && guard < 256; s = s->outer.get(), ++guard) {
+    for (const Scope* s = f.scope.get(); s && guard < 256; s = s->outer.get(), PayLink(++guard)) {
         if (s->object && HasProperty(*s->object, name)) {
             out = Get(Value::Obj(s->object), name);
             return true;
@@ -138,7 +139,7 @@ void Vm::SetVariable(Frame& f, const std::string& name, const Value& v)
         return;
     }
     int guard = 0;
-    for (const Scope* s = f.scope.get(); s && guard < 256; s = s->outer.get(), ++guard) {
+    for (const Scope* s = f.scope.get(); s && guard < 256; s = s->outer.get(), PayLink(++guard)) {
         if (s->object && s->object != m_global && HasProperty(*s->object, name)) {
             Set(Value::Obj(s->object), name, v);
             return;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -93,19 +94,30 @@ public:
             m_bSpent = true;
             return false;
         }
-        m_nLeft -= count * each;
+        const std::size_t units = count * each;
+        m_nLeft -= units;
+        if (m_pace && (m_nSincePace += units) >= kPaceUnits) {
+            m_nSincePace = 0;
+            m_pace();
+        }
         return true;
     }
     // Whether the frame ran out of its budget.
     bool Spent() const { return m_bSpent; }
     // A flag that, once set from another thread, spends the budget at the next request.
     void CancelWith(const std::atomic<bool>* cancel) { m_pCancel = cancel; }
+    // A call made every `kPaceUnits` units of work, inside long built-ins and drawings too:
+    // the host's chance to let its thread rest, so that a long frame shares the processor.
+    void PaceWith(std::function<void()> pace) { m_pace = std::move(pace); }
+    static constexpr std::size_t kPaceUnits = 1u << 16;
 
 private:
     std::size_t m_nUnits;
     std::size_t m_nLeft;
     bool m_bSpent = false;
     const std::atomic<bool>* m_pCancel = nullptr;
+    std::function<void()> m_pace;
+    std::size_t m_nSincePace = 0;
 };
 
 }  // namespace swf

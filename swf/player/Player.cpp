@@ -58,6 +58,12 @@ bool Player::Advance()
     }
     StepChildren(root, 0);
     RunQueue();
+    // A handler the frame's scripts set keeps the movie ticking, even when it has one frame.
+    if (!m_bHandlers) {
+        handlers.clear();
+        CollectEnterFrame(m_rootObject, handlers);
+        m_bHandlers = !handlers.empty();
+    }
     if (m_scripts->HeapSize() > 2 * m_nHeapAfterCollect + 4096) {
         m_scripts->Collect();
         m_nHeapAfterCollect = m_scripts->HeapSize();
@@ -157,6 +163,7 @@ void Player::RemoveAt(Clip& clip, int depth)
     m_work.Take(removed, kCostCommand);
     m_nObjects -= removed;
     clip.m_list.erase(it);
+    clip.NamesChanged();
     m_bChanged = true;
 }
 
@@ -177,6 +184,7 @@ void Player::GotoFrame(Clip& clip, int frame, int nesting)
                 old.insert(clip.m_list.extract(it));
             it = next;
         }
+        clip.NamesChanged();
         auto* savedRecycle = m_pRecycle;
         const Clip* savedClip = m_pRecycleClip;
         m_pRecycle = &old;
@@ -208,12 +216,14 @@ DisplayObject* Player::Place(Clip& clip, const PlaceCommand& p, int nesting)
         auto kept = m_pRecycle->find(p.depth);
         if (kept != m_pRecycle->end() && kept->second.characterId == p.characterId)
             it = clip.m_list.insert(m_pRecycle->extract(kept)).position;
+        clip.NamesChanged();
     }
     if (it == clip.m_list.end()) {
         if (m_nObjects >= kMaxDisplayObjects)
             return nullptr;
         ++m_nObjects;
         it = clip.m_list.emplace(p.depth, DisplayObject{}).first;
+        clip.NamesChanged();
         it->second.depth = p.depth;
         it->second.parent = &clip;
         it->second.name = p.name;
@@ -268,10 +278,11 @@ void Player::StartClip(DisplayObject& o, int nesting)
 
 DisplayObject* Player::PlaceEmpty(Clip& clip, int depth, const std::string& name)
 {
-    if (m_nObjects >= kMaxDisplayObjects || Nesting(clip) >= kMaxSpriteNesting)
+    if (m_nObjects >= kMaxDisplayObjects || Nesting(clip) >= kMaxSpriteNesting || !m_work.Take(1, kCostObject))
         return nullptr;
     ++m_nObjects;
     DisplayObject& o = clip.m_list.emplace(depth, DisplayObject{}).first->second;
+    clip.NamesChanged();
     o.depth = depth;
     o.name = name;
     o.parent = &clip;
@@ -304,6 +315,7 @@ void Player::StartEmptyClip(DisplayObject& object)
 
 void Clip::SwapDepths(int from, int to)
 {
+    NamesChanged();
     auto mine = m_list.extract(from);
     auto theirs = m_list.extract(to);
     mine.key() = to;
@@ -316,6 +328,29 @@ void Clip::SwapDepths(int from, int to)
         theirs.mapped().placedByScript = true;
         m_list.insert(std::move(theirs));
     }
+}
+
+DisplayObject* Clip::ChildNamed(const std::string& name, bool caseSensitive, std::size_t& visited)
+{
+    auto fold = [caseSensitive](std::string s) {
+        if (!caseSensitive)
+            for (char& c : s)
+                if (c >= 'A' && c <= 'Z')
+                    c = static_cast<char>(c - 'A' + 'a');
+        return s;
+    };
+    visited = 0;
+    if (!m_bNamesIndexed || m_bNamesCaseSensitive != caseSensitive) {
+        m_names.clear();
+        for (auto& [depth, child] : m_list)
+            if (!child.name.empty())
+                m_names.emplace(fold(child.name), &child);  // the first by depth stays
+        visited = m_list.size();
+        m_bNamesIndexed = true;
+        m_bNamesCaseSensitive = caseSensitive;
+    }
+    const auto found = m_names.find(fold(name));
+    return found == m_names.end() ? nullptr : found->second;
 }
 
 Shape& Clip::EditDrawing()

@@ -13,6 +13,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 
 namespace swf {
 
@@ -78,6 +79,13 @@ public:
     // Moves the object at depth `from` to `to`, and the one at `to`, if any, to `from`; the
     // timeline leaves both alone from then on.
     void SwapDepths(int from, int to);
+    // The first child, by depth, of this instance name, compared with case or without as the
+    // movie's version wants. Children are found through an index of their names, made again
+    // after children came, went, moved or were renamed; `visited` tells how many children
+    // making it went through (0 when the index was ready).
+    DisplayObject* ChildNamed(const std::string& name, bool caseSensitive, std::size_t& visited);
+    // Children or their names changed: the index of names is made again when next asked.
+    void NamesChanged() { m_bNamesIndexed = false; }
     // Where the drawing methods' pen is (twips), where its fill began, and its styles (-1: none).
     struct Pen {
         double x = 0, y = 0, startX = 0, startY = 0;
@@ -99,6 +107,9 @@ private:
     const Timeline* m_timeline;
     DisplayObject* m_pHolder;
     std::map<int, DisplayObject> m_list;
+    std::unordered_map<std::string, DisplayObject*> m_names;  // see ChildNamed
+    bool m_bNamesIndexed = false;
+    bool m_bNamesCaseSensitive = false;
     int m_nFrame = -1;
     bool m_bPlaying = true;
     bool m_bFresh = true;  // placed during this step: it starts stepping on the next
@@ -127,6 +138,7 @@ public:
     bool OverBudget() const { return m_work.Spent(); }
     // A flag that, once set from another thread, ends the frame's work at once.
     void CancelWith(const std::atomic<bool>* cancel) { m_work.CancelWith(cancel); }
+    void PaceWith(std::function<void()> pace) { m_work.PaceWith(std::move(pace)); }
     void Play() { RootClip().m_bPlaying = true; }
     void Stop() { RootClip().m_bPlaying = false; }
     // The root's frame, 1-based (0 before the first ShowFrame is shown).
@@ -200,7 +212,7 @@ private:
     DisplayObject m_rootObject;
     std::size_t m_nObjects = 0;
     bool m_bChanged = false;
-    bool m_bHandlers = false;  // enterFrame handlers ran in the last step
+    bool m_bHandlers = false;  // enterFrame handlers ran in the last step, or wait for the next
     std::deque<Queued> m_queue;
     std::deque<Queued> m_initQueue;
     std::set<uint16_t> m_initDone;

@@ -28,6 +28,7 @@ public:
     bool Render(const Player& player, Canvas& canvas, const Matrix& view);
     // A flag that, once set from another thread, ends the drawing at once.
     void CancelWith(const std::atomic<bool>* cancel) { m_work.CancelWith(cancel); }
+    void PaceWith(std::function<void()> pace) { m_work.PaceWith(std::move(pace)); }
 
 private:
     struct Target {
