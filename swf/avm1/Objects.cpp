@@ -103,12 +103,12 @@ bool IsIndex(const std::string& s, std::size_t& index)
     return true;
 }
 
-// A child by instance name; making the index of names again is paid per child.
+// A child by instance name; making the index of names again is paid per child it goes through.
 DisplayObject* ChildNamed(Vm& vm, Clip& clip, const std::string& name)
 {
     std::size_t visited = 0;
     DisplayObject* d = clip.ChildNamed(name, vm.Version() >= 7, visited);
-    vm.Pay(visited / 16);
+    vm.Pay(visited);
     return d;
 }
 

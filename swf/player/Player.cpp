@@ -162,8 +162,8 @@ void Player::RemoveAt(Clip& clip, int depth)
     const std::size_t removed = Tally(it->second);
     m_work.Take(removed, kCostCommand);
     m_nObjects -= removed;
+    clip.NameRemoved(it->second);
     clip.m_list.erase(it);
-    clip.NamesChanged();
     m_bChanged = true;
 }
 
@@ -214,19 +214,20 @@ DisplayObject* Player::Place(Clip& clip, const PlaceCommand& p, int nesting)
     }
     if (it == clip.m_list.end() && m_pRecycle && m_pRecycleClip == &clip) {
         auto kept = m_pRecycle->find(p.depth);
-        if (kept != m_pRecycle->end() && kept->second.characterId == p.characterId)
+        if (kept != m_pRecycle->end() && kept->second.characterId == p.characterId) {
             it = clip.m_list.insert(m_pRecycle->extract(kept)).position;
-        clip.NamesChanged();
+            clip.NameAdded(it->second);
+        }
     }
     if (it == clip.m_list.end()) {
         if (m_nObjects >= kMaxDisplayObjects)
             return nullptr;
         ++m_nObjects;
         it = clip.m_list.emplace(p.depth, DisplayObject{}).first;
-        clip.NamesChanged();
         it->second.depth = p.depth;
         it->second.parent = &clip;
         it->second.name = p.name;
+        clip.NameAdded(it->second);
         it->second.clipActions = p.clipActions.empty() ? nullptr : &p.clipActions;
         it->second.characterId = p.characterId;
         if (p.hasCharacter)
@@ -282,9 +283,9 @@ DisplayObject* Player::PlaceEmpty(Clip& clip, int depth, const std::string& name
         return nullptr;
     ++m_nObjects;
     DisplayObject& o = clip.m_list.emplace(depth, DisplayObject{}).first->second;
-    clip.NamesChanged();
     o.depth = depth;
     o.name = name;
+    clip.NameAdded(o);
     o.parent = &clip;
     o.placedByScript = true;
     m_bChanged = true;
@@ -330,27 +331,47 @@ void Clip::SwapDepths(int from, int to)
     }
 }
 
+std::string Clip::NameKey(std::string name) const
+{
+    if (!m_bNamesCaseSensitive)
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
 DisplayObject* Clip::ChildNamed(const std::string& name, bool caseSensitive, std::size_t& visited)
 {
-    auto fold = [caseSensitive](std::string s) {
-        if (!caseSensitive)
-            for (char& c : s)
-                if (c >= 'A' && c <= 'Z')
-                    c = static_cast<char>(c - 'A' + 'a');
-        return s;
-    };
     visited = 0;
     if (!m_bNamesIndexed || m_bNamesCaseSensitive != caseSensitive) {
         m_names.clear();
+        m_bNamesCaseSensitive = caseSensitive;
         for (auto& [depth, child] : m_list)
             if (!child.name.empty())
-                m_names.emplace(fold(child.name), &child);  // the first by depth stays
+                m_names.emplace(NameKey(child.name), &child);  // the first by depth stays
         visited = m_list.size();
         m_bNamesIndexed = true;
-        m_bNamesCaseSensitive = caseSensitive;
     }
-    const auto found = m_names.find(fold(name));
+    const auto found = m_names.find(NameKey(name));
     return found == m_names.end() ? nullptr : found->second;
+}
+
+void Clip::NameAdded(DisplayObject& child)
+{
+    if (!m_bNamesIndexed || child.name.empty())
+        return;
+    const auto [at, added] = m_names.emplace(NameKey(child.name), &child);
+    if (!added && at->second->depth > child.depth)
+        at->second = &child;
+}
+
+void Clip::NameRemoved(const DisplayObject& child)
+{
+    if (!m_bNamesIndexed || child.name.empty())
+        return;
+    const auto at = m_names.find(NameKey(child.name));
+    if (at != m_names.end() && at->second == &child)
+        m_bNamesIndexed = false;
 }
 
 Shape& Clip::EditDrawing()

@@ -84,8 +84,12 @@ public:
     // after children came, went, moved or were renamed; `visited` tells how many children
     // making it went through (0 when the index was ready).
     DisplayObject* ChildNamed(const std::string& name, bool caseSensitive, std::size_t& visited);
-    // Children or their names changed: the index of names is made again when next asked.
+    // Children moved or were renamed: the index of names is made again when next asked.
     void NamesChanged() { m_bNamesIndexed = false; }
+    // A child came or is about to go: the index follows it without being made again, unless
+    // the child going was the one its name stood for.
+    void NameAdded(DisplayObject& child);
+    void NameRemoved(const DisplayObject& child);
     // Where the drawing methods' pen is (twips), where its fill began, and its styles (-1: none).
     struct Pen {
         double x = 0, y = 0, startX = 0, startY = 0;
@@ -110,6 +114,7 @@ private:
     std::unordered_map<std::string, DisplayObject*> m_names;  // see ChildNamed
     bool m_bNamesIndexed = false;
     bool m_bNamesCaseSensitive = false;
+    std::string NameKey(std::string name) const;
     int m_nFrame = -1;
     bool m_bPlaying = true;
     bool m_bFresh = true;  // placed during this step: it starts stepping on the next

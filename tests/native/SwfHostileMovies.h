@@ -113,6 +113,67 @@ struct HostileMovie {
     Bytes file;
 };
 
+// Script text that sets `name` to `seed` doubled `times` times: a long string in few actions.
+inline std::string Doubled(const std::string& name, const std::string& seed, int times)
+{
+    return "push '" + name + "', '" + seed + "'; setvar; push 'n', " + std::to_string(times) + "; setvar; " +
+           "double_" + name + ": push '" + name + "', '" + name + "'; getvar; push '" + name + "'; getvar; add2; setvar; " +
+           "push 'n', 'n'; getvar; dec; setvar; push 'n'; getvar; if double_" + name + "; ";
+}
+
+// A movie of two looping frames whose first frame runs `script` (assembly, see Asm).
+inline Bytes LoopingScript(const std::string& script)
+{
+    return Movie(DoAction(Asm(script)) + ShowFrame() + ShowFrame(), 240, 130, 'C');
+}
+
+// Scripts that ask one built-in for far more work than a frame may take, or nest beyond any
+// stack: for the player's tests, the benchmark and the program's tests.
+inline HostileMovie SortingMovie()
+{
+    return {"65536 one-letter strings sorted again and again",
+            LoopingScript(Doubled("s", "x9", 15) + "push '', 1, 's'; getvar; push 'split'; callmethod; push 'a'; swap; setvar; "
+                          "sort: push 0, 'a'; getvar; push 'sort'; callmethod; pop; jump sort")};
+}
+
+inline HostileMovie EnumeratingMovie()
+{
+    return {"32768 elements enumerated again and again",
+            LoopingScript(Doubled("s", "x", 15) + "push '', 1, 's'; getvar; push 'split'; callmethod; push 'a'; swap; setvar; "
+                          "names: push 'a'; getvar; enumerate2; drain: push null; strictequals; not; if drain; jump names")};
+}
+
+inline HostileMovie SearchingMovie()
+{
+    return {"a needle of 65537 letters searched for in 131072 again and again",
+            LoopingScript(Doubled("s", "aa", 16) + "push 'needle', 65536, 0, 2, 's'; getvar; push 'substr'; callmethod; "
+                          "push 'b'; add2; setvar; "
+                          "search: push 'needle'; getvar; push 1, 's'; getvar; push 'indexOf'; callmethod; pop; jump search")};
+}
+
+inline HostileMovie NestingMovie()
+{
+    Bytes withs = Asm("push 1; pop");
+    for (int i = 0; i < 5000; ++i)
+        withs = Asm("push 0") + With(withs);
+    return {"with blocks nested 5000 deep", Movie(DoAction(withs) + ShowFrame() + ShowFrame(), 240, 130, 'C')};
+}
+
+inline HostileMovie NamedClipsMovie()
+{
+    return {"3000 clips looked up by name again and again",
+            LoopingScript("push 'i', 0; setvar; "
+                          "make: push 'i'; getvar; push 'c', 'i'; getvar; add2; push 2, '_root'; getvar; "
+                          "push 'createEmptyMovieClip'; callmethod; pop; push 'i', 'i'; getvar; inc; setvar; "
+                          "push 'i'; getvar; push 3000; less2; if make; "
+                          "look: push '_root'; getvar; push 'c2999'; get; pop; jump look")};
+}
+
+inline std::vector<HostileMovie> ScriptedHostileMovies()
+{
+    return {SortingMovie(), EnumeratingMovie(), SearchingMovie(), NestingMovie(), NamedClipsMovie()};
+}
+
 // The hostile movies at the sizes they were met at, for the benchmark and the program's tests.
 inline std::vector<HostileMovie> FullSizeHostileMovies()
 {

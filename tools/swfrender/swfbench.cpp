@@ -215,6 +215,8 @@ int main(int argc, char** argv)
     std::printf("sample: %d frames played, %.3f ms per frame at 240 x 130\n", frames, total / std::max(1, frames));
     for (const swftest::HostileMovie& hostile : swftest::FullSizeHostileMovies())
         MeasureHostile(hostile);
+    for (const swftest::HostileMovie& hostile : swftest::ScriptedHostileMovies())
+        MeasureHostile(hostile);
     MeasureScripts();
     return 0;
 }
