@@ -9,7 +9,7 @@
 namespace swf::avm1 {
 
 Vm::Vm(Player& player, int version, std::size_t bytes)
-    : m_player(player), m_version(version), m_pBytes(std::make_shared<ByteBudget>(bytes))
+    : m_player(player), m_version(version), m_nBytes(bytes), m_pBytes(std::make_shared<ByteBudget>(bytes))
 {
     InstallBuiltins();
 }

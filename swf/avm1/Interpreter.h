@@ -56,6 +56,8 @@ public:
     // Frees the objects no root reaches: the global object, the display list, `extraRoots`.
     void Collect(const std::vector<Object*>& extraRoots);
     std::size_t HeapSize() const { return m_heap.size(); }
+    // Bytes the scripts' objects, strings and drawings hold.
+    std::size_t HeapBytes() const { return m_nBytes - m_pBytes->Left(); }
     // The class registered for a sprite (Object.registerClass), or null.
     Object* ClassOf(uint16_t characterId) const;
     // Runs the registered class's constructor on a clip that was just placed.
@@ -228,6 +230,7 @@ private:
 
     Player& m_player;
     int m_version;
+    std::size_t m_nBytes;  // what the scripts may hold at most
     std::vector<std::unique_ptr<Object>> m_heap;
     // Shared with the strings, which give their bytes back when the last reference goes.
     std::shared_ptr<ByteBudget> m_pBytes;

@@ -33,6 +33,7 @@ public:
     }
     void Collect() override { m_vm.Collect({}); }
     std::size_t HeapSize() const override { return m_vm.HeapSize(); }
+    std::size_t HeapBytes() const override { return m_vm.HeapBytes(); }
     void SetTraceOutput(std::function<void(const std::string&)> output) override { m_vm.onTrace = std::move(output); }
     void SetDiagnosticOutput(std::function<void(const std::string&)> output) override
     {

@@ -24,7 +24,7 @@ inline constexpr std::size_t kNodeBytes = 64;
 // Work units one frame may take: its timeline commands and scripts, then (a second budget of
 // the same size) its drawing. A unit is about one elementary step (an edge visited, a segment
 // rasterized along a row, a pixel painted).
-inline constexpr std::size_t kFrameWorkUnits = 6u << 20;
+inline constexpr std::size_t kFrameWorkUnits = 192u << 20;
 
 // What each kind of work costs, in units.
 inline constexpr std::size_t kCostCommand = 128; // a timeline command played

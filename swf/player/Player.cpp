@@ -9,8 +9,10 @@ DisplayObject::~DisplayObject()
 }
 
 Player::Player(const Movie& movie, ScriptsFactory makeScripts, bool loop, std::size_t frameUnits)
-    : m_movie(movie), m_bLoop(loop), m_work(frameUnits), m_scripts(makeScripts(*this))
+    : m_movie(movie), m_bLoop(loop), m_work(SIZE_MAX), m_scripts(makeScripts(*this))
 {
+    // Making the scripts' built-in objects is no frame's work; the frames' budget starts now.
+    m_work = WorkBudget(frameUnits);
     m_rootObject.clip = std::make_unique<Clip>(movie.root, m_rootObject);
     RootClip().m_bFresh = false;
 }
@@ -64,9 +66,13 @@ bool Player::Advance()
         CollectEnterFrame(m_rootObject, handlers);
         m_bHandlers = !handlers.empty();
     }
-    if (m_scripts->HeapSize() > 2 * m_nHeapAfterCollect + 4096) {
+    // Collected once the objects doubled, or the bytes they hold (long strings that few
+    // objects keep) grew by half or by a megabyte.
+    if (m_scripts->HeapSize() > 2 * m_nHeapAfterCollect + 4096 ||
+        m_scripts->HeapBytes() > m_nHeapBytesAfterCollect + std::max<std::size_t>(1u << 20, m_nHeapBytesAfterCollect / 2)) {
         m_scripts->Collect();
         m_nHeapAfterCollect = m_scripts->HeapSize();
+        m_nHeapBytesAfterCollect = m_scripts->HeapBytes();
     }
     return m_bChanged;
 }

@@ -224,6 +224,7 @@ private:
     std::map<int, DisplayObject>* m_pRecycle = nullptr;  // objects a rewinding goto may keep
     const Clip* m_pRecycleClip = nullptr;               // the clip they were on
     std::size_t m_nHeapAfterCollect = 0;
+    std::size_t m_nHeapBytesAfterCollect = 0;
     long m_nFramesPlayed = 0;
     bool m_bScriptPlacing = false;  // a script places: it runs the clip's constructor itself
     Timeline m_emptyTimeline;  // of clips that scripts create empty

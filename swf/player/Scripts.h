@@ -39,8 +39,9 @@ public:
     virtual bool RunIntervals() = 0;
     // Frees the objects that nothing reaches any longer.
     virtual void Collect() = 0;
-    // How many objects the scripts keep.
+    // How many objects the scripts keep, and the bytes they hold with their strings.
     virtual std::size_t HeapSize() const = 0;
+    virtual std::size_t HeapBytes() const = 0;
     // Receives the text of the movie's trace() calls.
     virtual void SetTraceOutput(std::function<void(const std::string&)> output) = 0;
     // Receives a line for each script abandoned by an error or a limit.

@@ -16,7 +16,8 @@ using namespace swftest;
 namespace {
 
 constexpr std::size_t kBytes = swf::kMaxMovieBytes / 16;
-constexpr std::size_t kUnits = swf::kFrameWorkUnits / 16;
+// A frame budget small enough for small movies of each hostile kind to overrun it.
+constexpr std::size_t kUnits = 384u << 10;
 
 // What became of a movie: its refusal, or how its first frames went.
 struct Outcome {
