@@ -48,5 +48,6 @@ set(NB_SWF_SOURCES)
 foreach(room IN LISTS NB_SWF_ROOMS)
   list(APPEND NB_SWF_SOURCES ${NB_SWF_SOURCES_${room}})
 endforeach()
-# The rooms that decode and draw every frame of the band: optimised for speed in every build.
-set(NB_SWF_HOT_ROOMS base image format player render)
+# The rooms that decode, play and draw every frame of the band, its scripts included:
+# optimised for speed in every build.
+set(NB_SWF_HOT_ROOMS base image format player render avm1)

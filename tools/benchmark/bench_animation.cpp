@@ -125,7 +125,10 @@ void HostileFigures(const std::string& base)
 {
     char self[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    for (const swftest::HostileMovie& movie : swftest::FullSizeHostileMovies()) {
+    std::vector<swftest::HostileMovie> movies = swftest::FullSizeHostileMovies();
+    for (swftest::HostileMovie& movie : swftest::ScriptedHostileMovies())
+        movies.push_back(std::move(movie));
+    for (const swftest::HostileMovie& movie : movies) {
         WriteFileBytes(base + "\\images\\corvane.swf", std::string(movie.file.begin(), movie.file.end()));
         std::printf("hostile band: %s\n", movie.kind);
         std::string command = "\"" + std::string(self) + "\" --hostile \"" + base + "\"";
@@ -150,8 +153,12 @@ void HostileFigures(const std::string& base)
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--hostile") == 0)
-        return RunHostile(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--hostile") == 0) {
+        // Ended as the program ends: a band thread may still be inside the movie's work.
+        const int code = RunHostile(argv[2]);
+        std::fflush(stdout);
+        ::ExitProcess(static_cast<UINT>(code));
+    }
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     InstallSampleRegistry();
     CScratchDirectory base;
