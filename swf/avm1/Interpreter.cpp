@@ -41,14 +41,18 @@ void Vm::ReportAbandoned(int action, const char* reason)
 {
     if (!onDiagnostic)
         return;
-    std::string where = "its call";
+    std::string line = "script abandoned at ";
     if (const ActionInfo* info = action >= 0 ? FindAction(static_cast<uint8_t>(action)) : nullptr) {
-        where = info->name;
+        line.append(info->name.data(), info->name.size());
     } else if (action >= 0) {
         const char* digits = "0123456789ABCDEF";
-        where = std::string("action 0x") + digits[action >> 4 & 15] + digits[action & 15];
+        line += "action 0x";
+        line += digits[action >> 4 & 15];
+        line += digits[action & 15];
+    } else {
+        line += "its call";
     }
-    onDiagnostic("script abandoned at " + where + ": " + reason);
+    onDiagnostic(line + ": " + reason);
 }
 
 // ---------------------------------------------------------------------------
