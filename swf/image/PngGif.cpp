@@ -94,7 +94,8 @@ bool DecodeGifLzw(const std::vector<uint8_t>& lzw, int minCode, std::size_t coun
     uint8_t first = 0;
     uint32_t bits = 0;
     int nBits = 0;
-    for (std::size_t i = 0; i < lzw.size() && indices.size() < count;) {
+    // Codes that end inside the last byte are read too.
+    for (std::size_t i = 0; (i < lzw.size() || nBits >= codeSize) && indices.size() < count;) {
         while (nBits < codeSize && i < lzw.size()) {
             bits |= static_cast<uint32_t>(lzw[i++]) << nBits;
             nBits += 8;
@@ -305,6 +306,8 @@ bool DecodeGif(const uint8_t* data, std::size_t size, std::size_t maxPixels, Bit
         const std::size_t iw = data[pos + 4] | data[pos + 5] << 8, ih = data[pos + 6] | data[pos + 7] << 8;
         const uint8_t flags = data[pos + 8];
         pos += 9;
+        if (iw * ih > maxPixels)
+            return false;
         std::vector<uint32_t> table = global;
         if ((flags & 0x80) && !ReadGifColors(data, size, pos, flags, table))
             return false;

@@ -84,6 +84,8 @@ TEST(SwfGif, DecodesTheFirstImage)
          Gif(2, 1, Bytes{0x2C, 0, 0, 0, 0, 2, 0, 1, 0, 0x81} + Bytes{255, 255, 255, 0, 0, 0, 9, 9, 9, 9, 9, 9} +
                        Bytes{2} + Codes({{kClear, 3}, {0, 3}, {1, 3}, {kEnd, 3}})),
          {0xFFFFFFFF, kBlack}},
+        {"codes that end in the data's last byte count", Gif(3, 1, Image(3, 1, 0, Codes({{kClear, 3}, {0, 3}, {1, 3}, {2, 3}}))),
+         {kBlack, kRed, kGreen}},
         {"pixels the data leaves out stay clear", Gif(4, 1, Image(4, 1, 0, Codes({{kClear, 3}, {3, 3}, {kEnd, 3}}))),
          {kBlue, 0, 0, 0}},
     };
@@ -107,6 +109,8 @@ TEST(SwfGif, RefusesBrokenFiles)
         {"a first code that is no index", Gif(3, 1, Image(3, 1, 0, Codes({{kClear, 3}, {6, 3}, {kEnd, 3}, {kEnd, 3}})))},
         {"an LZW minimum of 1 bit", Gif(1, 1, Bytes{0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 1} + Codes({{2, 2}}))},
         {"a screen of more pixels than allowed", Gif(9, 8, Image(1, 1, 0, Codes({{kClear, 3}, {0, 3}})))},
+        {"an image of more pixels than allowed",
+         Gif(2, 2, Bytes{0x2C, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 2} + Codes({{kClear, 3}, {0, 3}, {kEnd, 3}}))},
         {"an unknown block", Gif(1, 1, Bytes{0x77})},
         {"no image at all", Gif(1, 1, {})},
         {"cut inside the colour table", Bytes(good.begin(), good.begin() + 16)},
