@@ -228,24 +228,16 @@ Object* Vm::PlaceByScript(Object& parent, uint16_t characterId, const std::strin
         DisplayObject* o = PlaceEmpty(parent, name, asDepth);
         if (!o)
             return nullptr;
-        o->clip = std::make_unique<Clip>(player.m_emptyTimeline, *o);
+        player.StartEmptyClip(*o);
         return &vm.ObjectOf(*o);
     }
     int depth = 0;
     Clip* c = ScriptDepth(parent, asDepth, depth);
     if (!c)
         return nullptr;
-    PlaceCommand p;
-    p.depth = depth;
-    p.hasCharacter = true;
-    p.characterId = characterId;
-    p.name = name;
-    player.m_bScriptPlacing = true;
-    DisplayObject* o = player.Place(*c, p, player.Nesting(*c));
-    player.m_bScriptPlacing = false;
+    DisplayObject* o = player.PlaceCharacter(*c, depth, characterId, name);
     if (!o)
         return nullptr;
-    o->placedByScript = true;
     Object& clip = vm.ObjectOf(*o);
     if (init.IsObject())
         for (const std::string& key : Enumerate(*init.o))

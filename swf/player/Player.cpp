@@ -306,10 +306,14 @@ DisplayObject* Player::PlaceCharacter(Clip& clip, int depth, uint16_t characterI
     p.characterId = characterId;
     p.name = name;
     // The script runs the clip's registered constructor itself, once it gave the clip its
-    // initial properties.
+    // initial properties; the timeline's placements run theirs again, even when a script's
+    // placement was cut short by its budget.
     m_bScriptPlacing = true;
+    struct Placed {
+        bool& scriptPlacing;
+        ~Placed() { scriptPlacing = false; }
+    } placed{m_bScriptPlacing};
     DisplayObject* o = Place(clip, p, Nesting(clip));
-    m_bScriptPlacing = false;
     if (o)
         o->placedByScript = true;
     return o;
