@@ -20,7 +20,9 @@ int ClampToInt(double v)
 
 // The stroke of one line style: its edges joined into paths where one ends where the next
 // starts. In `device` mode the points are mapped to pixels first and moved onto the pixel grid
-// (a line of a whole number of pixels stays crisp); otherwise the outline is built in the
+// so that the stroke's sides fall on pixel edges, covering the pixels whose centres lie in
+// [v - half, v + half), and a hairline the pixel that holds v: a line of a whole number of
+// pixels stays crisp; otherwise the outline is built in the
 // shape's units and mapped with the style's matrix. Each piece is paid from `work` before it
 // is built: the caps of a path, then each straight piece with its join. False, with the stroke
 // left unfinished, when the budget cannot pay.
@@ -29,7 +31,8 @@ bool AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, co
 {
     const std::size_t disk = DiskPoints(style);
     const std::size_t capSegments = 2 * disk, pieceSegments = 4 + (style.join == StrokeStyle::kRoundJoin ? disk : 4);
-    const double centre = static_cast<int>(std::lround(2 * style.half)) % 2 ? 0.5 : 0;
+    const double half = style.half;
+    auto snap = [half](double v) { return half <= 0.5 ? std::floor(v) + 0.5 : std::ceil(v - half - 0.5) + half; };
     auto apply = [&](double x, double y, double& ox, double& oy) {
         if (!device) {
             ox = x;
@@ -37,8 +40,8 @@ bool AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, co
             return;
         }
         m.Apply(x, y, ox, oy);
-        ox = std::floor(ox) + centre;
-        oy = std::floor(oy) + centre;
+        ox = snap(ox);
+        oy = snap(oy);
     };
     std::vector<double> path;
     const Edge* previous = nullptr;
