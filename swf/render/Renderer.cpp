@@ -99,7 +99,8 @@ double WidthScale(const LineStyle& line, const Matrix& local)
 // Whether a matrix keeps shapes as they are, but for size, turn and place.
 bool Conformal(const Matrix& m)
 {
-    return std::fabs(m.a * m.a + m.b * m.b - m.c * m.c - m.d * m.d) < 1e-9 && std::fabs(m.a * m.c + m.b * m.d) < 1e-9;
+    const double x = m.a * m.a + m.b * m.b, y = m.c * m.c + m.d * m.d, tolerance = (x + y) * 1e-9;
+    return std::fabs(x - y) <= tolerance && std::fabs(m.a * m.c + m.b * m.d) <= tolerance;
 }
 
 // The stroke of a line style for a shape drawn with `m`, placed with `local` in a parent drawn
