@@ -30,7 +30,11 @@ bool ReadLineFlags(Reader& r, LineStyle& l)
     l.startCap = static_cast<uint8_t>(std::min<uint32_t>(r.UB(2), 2));
     l.join = static_cast<uint8_t>(std::min<uint32_t>(r.UB(2), 2));
     const bool hasFill = r.UB(1);
-    r.UB(9);  // no-scale flags (drawn scaled all the same), pixel hinting, reserved, no-close
+    l.noHScale = r.UB(1);
+    l.noVScale = r.UB(1);
+    l.pixelHinting = r.UB(1);
+    r.UB(5);  // reserved
+    l.noClose = r.UB(1);
     l.endCap = static_cast<uint8_t>(std::min<uint32_t>(r.UB(2), 2));
     if (l.join == 2)
         l.miterLimit = std::max(1.0, r.U16() / 256.0);

@@ -48,6 +48,10 @@ struct LineStyle {
     uint8_t startCap = 0, endCap = 0;  // 0 round, 1 none, 2 square
     uint8_t join = 0;                  // 0 round, 1 bevel, 2 miter
     double miterLimit = 3;             // in half widths
+    bool noHScale = false;             // the width does not follow the horizontal scale
+    bool noVScale = false;             // nor the vertical one
+    bool pixelHinting = false;         // whole pixels wide
+    bool noClose = false;              // a path back at its start is capped, not joined
 };
 
 struct Edge {

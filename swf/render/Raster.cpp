@@ -359,6 +359,8 @@ void GradientPaint::Shade(int x, int y, int count, uint32_t* out) const
                 t = s > 0 ? 1 / s : 1;
             }
         }
+        if (!std::isfinite(t))
+            t = 1;  // far outside the gradient square, or a matrix that maps nowhere
         // The ramp is read like a 256-texel texture with linear filtering: texel centres at
         // (j + 0.5) / 256, the weights in 1/256.
         // Rounded down without a call to floor: the wrapped position lies between -128 and 65408.

@@ -18,27 +18,32 @@ int ClampToInt(double v)
     return std::isnan(v) ? 0 : static_cast<int>(std::clamp(v, -1e9, 1e9));
 }
 
+// Where a stroke's outline is built: in the space of the object's parent, then mapped to
+// pixels (a parent that stretches its children stretches their strokes), or in pixels, then
+// also on the pixel grid.
+enum class Placement { kParentUnits, kPixels, kPixelGrid };
+
 // The stroke of one line style: its edges joined into paths where one ends where the next
-// starts. In `device` mode the points are mapped to pixels first and moved onto the pixel grid
-// (a line of a whole number of pixels stays crisp); otherwise the outline is built in the
-// shape's units and mapped with the style's matrix. Each piece is paid from `work` before it
-// is built: the caps of a path, then each straight piece with its join. False, with the stroke
-// left unfinished, when the budget cannot pay.
-bool AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, const StrokeStyle& style, bool device,
-                WorkBudget& work)
+// starts. On the pixel grid a one-pixel line takes the pixel that holds each point, and a line
+// of a whole number of pixels takes the pixels whose centres lie in [v - half, v + half), so
+// that its sides fall on pixel edges. `local` maps the shape into its parent's space. Each
+// piece is paid from `work` before it is built: the caps of a path, then each straight piece
+// with its join. False, with the stroke left unfinished, when the budget cannot pay.
+bool AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, const Matrix& local,
+                const StrokeStyle& style, Placement placement, WorkBudget& work)
 {
     const std::size_t disk = DiskPoints(style);
     const std::size_t capSegments = 2 * disk, pieceSegments = 4 + (style.join == StrokeStyle::kRoundJoin ? disk : 4);
-    const double centre = static_cast<int>(std::lround(2 * style.half)) % 2 ? 0.5 : 0;
+    const double half = style.half;
+    const bool device = placement != Placement::kParentUnits;
+    auto toGrid = [half](double v) { return half <= 0.5 ? std::floor(v) + 0.5 : std::ceil(v - half - 0.5) + half; };
+    const Matrix& to = device ? m : local;
     auto apply = [&](double x, double y, double& ox, double& oy) {
-        if (!device) {
-            ox = x;
-            oy = y;
-            return;
+        to.Apply(x, y, ox, oy);
+        if (placement == Placement::kPixelGrid) {
+            ox = toGrid(ox);
+            oy = toGrid(oy);
         }
-        m.Apply(x, y, ox, oy);
-        ox = std::floor(ox) + centre;
-        oy = std::floor(oy) + centre;
     };
     std::vector<double> path;
     const Edge* previous = nullptr;
@@ -55,13 +60,10 @@ bool AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, co
             path.push_back(x);
             path.push_back(y);
         }
-        double cx, cy, x1, y1;
+        double cx = e.cx, cy = e.cy, x1, y1;
         apply(e.x1, e.y1, x1, y1);
         if (e.curve) {
-            if (device)
-                m.Apply(e.cx, e.cy, cx, cy);
-            else
-                cx = e.cx, cy = e.cy;
+            to.Apply(e.cx, e.cy, cx, cy);
             const double x0 = path[path.size() - 2], y0 = path.back(), scale = device ? 1 : style.scale;
             if (!work.Take(QuadSteps(x0, y0, cx, cy, x1, y1, scale) * pieceSegments, kCostSegment))
                 return false;
@@ -78,6 +80,66 @@ bool AddStrokes(Rasterizer& r, const Shape& shape, int line, const Matrix& m, co
     return true;
 }
 
+// Units of the parent's space per unit of a line's width, from the object's own matrix `local`
+// by the style's scale mode: a line that scales in neither direction keeps its width; one that
+// scales in only one direction follows the object's scale in that direction; one that scales
+// in both follows the smaller of the two.
+double WidthScale(const LineStyle& line, const Matrix& local)
+{
+    const double xScale = std::hypot(local.a, local.b), yScale = std::hypot(local.c, local.d);
+    if (line.noHScale && line.noVScale)
+        return 1;
+    if (line.noHScale)
+        return yScale;
+    if (line.noVScale)
+        return xScale;
+    return std::min(xScale, yScale);
+}
+
+// Whether a matrix keeps shapes as they are, but for size, turn and place.
+bool Conformal(const Matrix& m)
+{
+    const double x = m.a * m.a + m.b * m.b, y = m.c * m.c + m.d * m.d, tolerance = (x + y) * 1e-9;
+    return std::fabs(x - y) <= tolerance && std::fabs(m.a * m.c + m.b * m.d) <= tolerance;
+}
+
+// The stroke of a line style for a shape drawn with `m`, placed with `local` in a parent drawn
+// with `parent`. The stroke is as wide in every direction of the parent's space; a parent that
+// stretches its children stretches it. Thinner than a pixel is drawn one pixel wide through the
+// points; a one-pixel line, and a whole number of pixels (pixel hinting rounds to one) under a
+// matrix that keeps lines upright, are put on the pixel grid.
+StrokeStyle StrokeOf(const LineStyle& line, const Matrix& m, const Matrix& local, const Matrix& parent,
+                     Placement& placement)
+{
+    const double parentScale = std::sqrt(std::fabs(parent.Determinant()));
+    const double width = line.width * WidthScale(line, local);
+    double pixels = std::isfinite(width * parentScale) ? width * parentScale : 0;
+    const double whole = std::floor(pixels + 0.5);
+    if (line.pixelHinting && pixels >= 1)
+        pixels = whole;
+    const bool upright = m.b == 0 && m.c == 0;
+    StrokeStyle style;
+    style.half = std::max(pixels, 1.0) / 2;
+    if (pixels < 1 - 1e-6) {
+        placement = Placement::kPixels;  // a hairline, through the points as they are
+    } else if (pixels <= 1 || (upright && Conformal(parent) && std::fabs(pixels - whole) < 1e-6)) {
+        placement = Placement::kPixelGrid;
+    } else if (Conformal(parent)) {
+        placement = Placement::kPixels;
+    } else {
+        style.half = width / 2;
+        style.toDevice = parent;
+        style.scale = parentScale;
+        placement = Placement::kParentUnits;
+    }
+    style.startCap = line.startCap;
+    style.endCap = line.endCap;
+    style.join = line.join;
+    style.miterLimit = line.miterLimit;
+    style.closeJoin = !line.noClose;
+    return style;
+}
+
 }  // namespace
 
 bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
@@ -91,6 +153,7 @@ bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
     const int samples = m_bAntiAlias ? kMaxSamples : 1;
     m_raster.SetSamples(samples);
     m_samples.Load(canvas, samples);
+    m_parent = view;
     DrawClip(player.Root(), view, CxForm{}, Target{&m_samples, nullptr, nullptr, canvas.width, canvas.height}, 0);
     m_samples.Resolve(canvas);
     return !m_work.Spent();
@@ -109,6 +172,13 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
         DrawImage(*image, m, cx, t);
     if (const Shape* drawing = clip.Drawing())
         DrawShape(*drawing, m, cx, t, nullptr);
+    // The clip's children are placed in its space.
+    const Matrix outer = m_parent;
+    struct CRestore {
+        Matrix& parent;
+        Matrix saved;
+        ~CRestore() { parent = saved; }
+    } restore{m_parent, outer};
     for (const auto& [depth, object] : clip.DisplayList()) {
         while (!masks.empty() && depth > masks.back().clipDepth) {
             masks.pop_back();
@@ -125,6 +195,7 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
             by && t.canvas && m_nMasks < kMaxActiveMasks && StartMask(t, scriptMask)) {
             Target collect{nullptr, &scriptMask, inner.clip, t.width, t.height};
             ++m_nMasks;
+            m_parent = m_view;
             DrawCharacter(by->characterId, by, m_view * Player::StageMatrix(*by), CxForm{}, collect, nesting + 1);
             --m_nMasks;
             inner.clip = &scriptMask;
@@ -150,11 +221,13 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
             if (!t.canvas || m_nMasks >= kMaxActiveMasks || !StartMask(t, mask))
                 continue;
             Target collect{nullptr, &mask, inner.clip, t.width, t.height};
+            m_parent = m;
             DrawCharacter(object.characterId, &object, om, ocx, collect, nesting + 1);
             masks.push_back({object.clipDepth, std::move(mask)});
             ++m_nMasks;
             continue;
         }
+        m_parent = m;
         DrawCharacter(object.characterId, &object, om, ocx, inner, nesting + 1);
     }
     m_nMasks -= static_cast<int>(masks.size());
@@ -217,8 +290,10 @@ void Renderer::DrawCharacter(uint16_t id, const DisplayObject* object, const Mat
         DrawText(movie.texts.at(id), m, cx, t);
         break;
     case CharacterKind::kButton:
-        for (const ButtonRecord& rec : movie.buttons.at(id).upState)
+        for (const ButtonRecord& rec : movie.buttons.at(id).upState) {
+            m_parent = m;
             DrawCharacter(rec.characterId, nullptr, m * rec.matrix, cx * rec.cxform, t, nesting + 1);
+        }
         break;
     case CharacterKind::kSprite:
         if (object && object->clip)
@@ -361,6 +436,10 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, 
     const std::size_t edges = shape.edges.size();
     ++m_stats.shapes;
     m_stats.edges += edges;
+    // The shape's own matrix, in its parent's space, for the widths of its lines.
+    Matrix local = m, toParent;
+    if (!shape.lines.empty() && m_parent.Invert(toParent))
+        local = toParent * m;
     for (const StyleGroup& g : shape.groups) {
         for (int f = g.fillBegin; f < g.fillEnd; ++f) {
             if (!m_work.Take(edges, kCostEdge) || !m_work.Take(1, kCostStyle))
@@ -394,30 +473,10 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& m, const CxForm& cx, 
             if (!m_work.Take(edges, kCostEdge) || !m_work.Take(1, kCostStyle))
                 return;
             const LineStyle& line = shape.lines[l];
-            // Widths scale with the matrix, also for lines flagged not to scale (players draw
-            // those scaled as well); thinner than a pixel is drawn one pixel wide. Lines of whole
-            // pixels under a plain scale are drawn on the pixel grid.
-            const double scale = std::sqrt(std::fabs(m.Determinant()));
-            const double pixels = line.width * scale, whole = std::floor(pixels + 0.5);
-            const bool plain = m.b == 0 && m.c == 0 && std::fabs(std::fabs(m.a) - std::fabs(m.d)) < 1e-9;
-            StrokeStyle style;
-            bool device = true;
-            if (pixels <= 1 || !(scale > 0)) {
-                style.half = 0.5;
-            } else if (plain && std::fabs(pixels - whole) < 1e-6) {
-                style.half = whole / 2;
-            } else {
-                style.half = line.width / 2;
-                style.toDevice = m;
-                style.scale = scale;
-                device = false;
-            }
-            style.startCap = line.startCap;
-            style.endCap = line.endCap;
-            style.join = line.join;
-            style.miterLimit = line.miterLimit;
+            Placement placement;
+            const StrokeStyle style = StrokeOf(line, m, local, m_parent, placement);
             m_raster.Reset();
-            if (!AddStrokes(m_raster, shape, l, m, style, device, m_work))
+            if (!AddStrokes(m_raster, shape, l, m, local, style, placement, m_work))
                 return;
             FillWith(line.fill, m, cx, t, true);
         }

@@ -59,6 +59,7 @@ private:
     const Movie* m_pMovie = nullptr;
     const Player* m_pPlayer = nullptr;
     Matrix m_view;
+    Matrix m_parent;  // where the object being drawn is placed: its parent's matrix
     Rasterizer m_raster;
     SampleCanvas m_samples;
     bool m_bAntiAlias = true;

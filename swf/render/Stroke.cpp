@@ -190,7 +190,7 @@ void AddStrokePath(Rasterizer& r, const std::vector<double>& xy, const StrokeSty
             AddDisk(r, style, p[0], p[1]);
         return;
     }
-    const bool closed = n > 2 && p[0] == p[2 * n - 2] && p[1] == p[2 * n - 1];
+    const bool closed = style.closeJoin && n > 2 && p[0] == p[2 * n - 2] && p[1] == p[2 * n - 1];
     const double h = style.half;
     std::vector<Vec> dirs(n - 1);
     for (std::size_t i = 0; i + 1 < n; ++i) {

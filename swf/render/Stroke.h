@@ -16,6 +16,7 @@ struct StrokeStyle {
     uint8_t endCap = kRoundCap;
     uint8_t join = kRoundJoin;
     double miterLimit = 3;  // longest miter, in half widths
+    bool closeJoin = true;  // a path that ends where it starts is joined there, else capped
     Matrix toDevice;        // from the path's units to pixels
     double scale = 1;       // pixels per unit, about
 };
