@@ -2,7 +2,8 @@
 // Renders the stage after N frames have been shown (default 1) on the movie's background
 // colour into a 32-bit BMP, at the stage's size or stretched to W x H, anti-aliased unless the
 // quality is low. Exit 0, or one line on stderr and exit 2 for a movie it refuses (1 for a
-// usage or file error). --stats prints the tags read, what the last frame drew, the time per
+// usage or file error), 3 when a frame ran out of its work budget (the picture is written,
+// as far as the budget went). --stats prints the tags read, what the last frame drew, the time per
 // frame and how many frames ran out of their work budget; --trace prints the movie's trace()
 // output on stderr, a line each, and a line for each script abandoned by an error or a limit
 // ("swfrender: script abandoned at ActionAdd2: a string grew too long").
@@ -138,6 +139,8 @@ int main(int argc, char** argv)
                         total / frames, slowest, overBudget);
         if (!WriteBmp(argv[2], canvas))
             return Fail(1, std::string("cannot write ") + argv[2]);
+        if (overBudget > 0)
+            return Fail(3, std::to_string(overBudget) + " frame(s) ran out of their work budget");
     } catch (const swf::FormatError& e) {
         return Fail(2, std::string("error: ") + e.what());
     } catch (const std::bad_alloc&) {
