@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -41,6 +42,30 @@ std::vector<uint8_t> ReadMovieFile(const std::string& path)
 bool CanDraw(SIZE size)
 {
     return size.cx > 0 && size.cy > 0 && size.cx <= swf::kMaxCanvasSide && size.cy <= swf::kMaxCanvasSide;
+}
+
+// The rectangle of the pixels that differ between two frames (the whole frame when there was
+// none before or its size differs); empty when they are the same.
+RECT ChangedPart(const swf::Canvas* before, const swf::Canvas& after)
+{
+    const RECT whole{0, 0, after.width, after.height};
+    if (!before || before->width != after.width || before->height != after.height)
+        return whole;
+    RECT changed{after.width, after.height, 0, 0};
+    for (int y = 0; y < after.height; ++y) {
+        const uint32_t* a = &before->pixels[static_cast<std::size_t>(y) * after.width];
+        const uint32_t* b = &after.pixels[static_cast<std::size_t>(y) * after.width];
+        int x0 = 0, x1 = after.width;
+        while (x0 < x1 && a[x0] == b[x0])
+            ++x0;
+        if (x0 == x1)
+            continue;
+        while (a[x1 - 1] == b[x1 - 1])
+            --x1;
+        changed = {std::min<LONG>(changed.left, x0), std::min<LONG>(changed.top, y), std::max<LONG>(changed.right, x1),
+                   y + 1};
+    }
+    return changed.left < changed.right ? changed : RECT{};
 }
 
 }  // namespace
@@ -82,6 +107,7 @@ struct CFlashBandWorker::CShared {
     bool bResized = false;
     bool bPlayRequested = false;
     std::unique_ptr<swf::Canvas> ready;  // the newest finished frame, not yet taken
+    RECT changed{};                      // what the frames not yet taken changed
     CBandStatus status;
     // The thread's own: when its current stretch of work began, and its work in this frame.
     Clock::time_point workingSince;
@@ -143,12 +169,13 @@ void CFlashBandWorker::Resize(SIZE size)
     m_shared->wake.notify_all();
 }
 
-bool CFlashBandWorker::TakeFrame(std::unique_ptr<swf::Canvas>& frame)
+bool CFlashBandWorker::TakeFrame(std::unique_ptr<swf::Canvas>& frame, RECT& changed)
 {
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     if (!m_shared->ready)
         return false;
     frame = std::move(m_shared->ready);
+    changed = std::exchange(m_shared->changed, RECT{});
     return true;
 }
 
@@ -230,9 +257,8 @@ void CFlashBandWorker::CShared::Run()
         }
         // A frame that changes no pixel is not handed over; one over its budget is not shown,
         // and the window keeps its last good picture.
-        const bool bNew = canvas && bWhole &&
-                          (!shown || shown->width != canvas->width || shown->height != canvas->height ||
-                           shown->pixels != canvas->pixels);
+        const RECT part = canvas && bWhole ? ChangedPart(shown.get(), *canvas) : RECT{};
+        const bool bNew = !::IsRectEmpty(&part);
         const Clock::time_point end = Clock::now();
         worked += end - workingSince;
         // The band works at most half of the time: a slow frame pushes the next one away.
@@ -245,6 +271,7 @@ void CFlashBandWorker::CShared::Run()
         status.nFramesOverBudget = bWhole ? 0 : status.nFramesOverBudget + 1;
         if (bNew) {
             shown = std::make_unique<swf::Canvas>(*canvas);
+            ::UnionRect(&changed, &changed, &part);
             const bool bPosted = ready != nullptr;
             ready = std::move(canvas);
             if (!bPosted)

@@ -61,8 +61,9 @@ public:
     void Play();
     // The size the frames are drawn at, in pixels.
     void Resize(SIZE size);
-    // Moves the newest finished frame into `frame`; false when none came since the last call.
-    bool TakeFrame(std::unique_ptr<swf::Canvas>& frame);
+    // Moves the newest finished frame into `frame`, and into `changed` the part of the
+    // picture that differs from the frame taken before; false when none came since.
+    bool TakeFrame(std::unique_ptr<swf::Canvas>& frame, RECT& changed);
     CBandStatus Status() const;
     // What the worker's messages carry in lParam.
     LPARAM Id() const { return reinterpret_cast<LPARAM>(m_shared.get()); }

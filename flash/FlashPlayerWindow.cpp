@@ -55,11 +55,13 @@ LRESULT CFlashPlayerWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_worker && lParam == m_worker->Id())
             OnMovieLoaded(wParam != FALSE);
         return 0;
-    case WM_FLASH_FRAME:
-        // Painted whole, so that the band stays over the siblings it overlaps (the title, with
-        // wide fonts).
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    case WM_FLASH_FRAME: {
+        // Only what changed is painted again.
+        RECT changed;
+        if (m_worker && m_worker->TakeFrame(m_layer, changed))
+            ::InvalidateRect(m_hWnd, &changed, FALSE);
         return 0;
+    }
     case WM_ERASEBKGND:
         return 1;  // painting covers everything, from a back buffer
     case WM_PAINT: {
@@ -193,8 +195,6 @@ void CFlashPlayerWindow::Draw(HDC hdc)
         }
     }
 
-    if (m_worker)
-        m_worker->TakeFrame(m_layer);
     if (m_worker && m_layer && m_layer->width == w && m_layer->height == h) {
         // The movie over the background: premultiplied source over an opaque destination.
         for (LONG y = clip.top; y < clip.bottom; ++y) {
