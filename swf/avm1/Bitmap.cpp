@@ -1,6 +1,7 @@
 // flash.display.BitmapData: pixels that scripts make, copy from the movie's bitmaps, colour and
 // attach to clips; flash.geom.ColorTransform, which colours them, and
 // flash.filters.ColorMatrixFilter.
+#include "swf/avm1/BitmapPixels.h"
 #include "swf/avm1/StageAccess.h"
 
 #include <algorithm>
@@ -10,43 +11,6 @@ namespace swf::avm1 {
 namespace {
 
 constexpr double kMaxBitmapSide = 2880;  // pixels, either way
-
-Bitmap* BitmapOf(const Value& self)
-{
-    return self.IsObject() && self.o->bitmap ? self.o->bitmap.get() : nullptr;
-}
-
-// The pixels of `rect` (a Rectangle) that lie inside the bitmap: x0 .. x1, y0 .. y1 exclusive.
-struct Area {
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-};
-
-Area AreaOf(Vm& vm, const Bitmap& b, const Value& rect)
-{
-    auto number = [&](const char* name) {
-        const double v = vm.ToNumber(vm.Get(rect, name));
-        return std::isfinite(v) ? v : 0.0;
-    };
-    const double x = number("x"), y = number("y");
-    Area a;
-    a.x0 = static_cast<int>(std::clamp(x, 0.0, static_cast<double>(b.width)));
-    a.y0 = static_cast<int>(std::clamp(y, 0.0, static_cast<double>(b.height)));
-    a.x1 = static_cast<int>(std::clamp(x + number("width"), static_cast<double>(a.x0), static_cast<double>(b.width)));
-    a.y1 = static_cast<int>(std::clamp(y + number("height"), static_cast<double>(a.y0), static_cast<double>(b.height)));
-    return a;
-}
-
-uint32_t Straight(uint32_t premultiplied)
-{
-    const Rgba c = Unpremultiply(premultiplied);
-    return uint32_t{c.a} << 24 | c.r << 16 | c.g << 8 | c.b;
-}
-
-uint32_t Premultiplied(uint32_t argb)
-{
-    return Premultiply({static_cast<uint8_t>(argb >> 16), static_cast<uint8_t>(argb >> 8), static_cast<uint8_t>(argb),
-                        static_cast<uint8_t>(argb >> 24)});
-}
 
 // setPixel keeps the pixel's alpha; setPixel32 takes it from the colour.
 void SetPixel(NativeCall& c, bool withAlpha)
@@ -307,6 +271,7 @@ void InstallBitmapData(Vm& vm)
     vm.SetOwn(display, "BitmapData", Value::Obj(&bitmapData.ctor));
     DefineMethods(vm, bitmapData.ctor, kBitmapDataStatics);
     DefineMethods(vm, bitmapData.proto, kBitmapDataMethods);
+    InstallBitmapDataCopies(vm, bitmapData.proto);
     DefineMethods(vm, *vm.Proto(Builtin::kClip), kBitmapClipMethods);
 
     const NativeClass colorTransform = NewClass(vm, ColorTransformConstructor, 8);

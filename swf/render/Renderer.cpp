@@ -159,6 +159,27 @@ bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
     return !m_work.Spent();
 }
 
+bool Renderer::DrawInto(const Player& player, const Clip* clip, const Bitmap* image, Canvas& canvas, const Matrix& m,
+                        const CxForm& cx)
+{
+    m_pMovie = &player.GetMovie();
+    m_pPlayer = &player;
+    m_view = m;
+    m_nMasks = 0;
+    m_work.Reset();
+    m_stats = {};
+    const int samples = m_bAntiAlias ? kMaxSamples : 1;
+    m_raster.SetSamples(samples);
+    m_samples.Load(canvas, samples);
+    const Target target{&m_samples, nullptr, nullptr, canvas.width, canvas.height};
+    if (clip)
+        DrawClip(*clip, m, cx, target, 0);
+    if (image)
+        DrawImage(*image, m, cx, target);
+    m_samples.Resolve(canvas);
+    return !m_work.Spent();
+}
+
 void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, const Target& t, int nesting)
 {
     if (nesting > kMaxRenderNesting)

@@ -26,6 +26,11 @@ public:
     // False when the frame needed more than its work budget: it was drawn only in part, and
     // the canvas is not a picture to show.
     bool Render(const Player& player, Canvas& canvas, const Matrix& view);
+    // Draws a clip's content (its own matrix and colour transform left out), or an image, over
+    // the canvas through `m` (twips to the canvas's pixels) and `cx`: what a script's
+    // BitmapData.draw shows. False when it needed more than the work budget.
+    bool DrawInto(const Player& player, const Clip* clip, const Bitmap* image, Canvas& canvas, const Matrix& m,
+                  const CxForm& cx);
     // A flag that, once set from another thread, ends the drawing at once.
     void CancelWith(const std::atomic<bool>* cancel) { m_work.CancelWith(cancel); }
     void PaceWith(std::function<void()> pace) { m_work.PaceWith(std::move(pace)); }

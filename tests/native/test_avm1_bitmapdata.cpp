@@ -1,0 +1,136 @@
+// BitmapData's copying methods as scripts use them: copyPixels, clone, draw, floodFill,
+// getColorBoundsRect and pixelDissolve, checked by the pixels getPixel32 reads back and by the
+// frame that shows them.
+#include "swf/render/Renderer.h"
+#include "swf/render/StageView.h"
+#include "tests/native/Avm1Script.h"
+
+using namespace swftest;
+
+namespace {
+
+// What getPixel32 gives for a colour: the 32 bits as a signed number.
+std::string Px(uint32_t argb)
+{
+    return std::to_string(static_cast<int32_t>(argb));
+}
+
+// Shape 1, a red square of 10 x 10 pixels from its origin; sprite 2 shows it and the root
+// places it as "mc" at (20, 30) pixels.
+Bytes RedSquareClip()
+{
+    const Bytes square = Tag(32, U16(1) + Rect(0, 200, 0, 200) + Bytes{1} + Solid(Rgba(255, 0, 0)) + Bytes{0} +
+                                     Edges().Box(0, 0, 200, 200, 0, 1).Done());
+    Place mc(1, 2, 400, 600);
+    mc.name = "mc";
+    return square + Sprite(2, 1, PlaceObject2(Place(1, 1)) + ShowFrame()) + PlaceObject2(mc);
+}
+
+const std::string kGeom = "R = flash.geom.Rectangle; P = flash.geom.Point; B = flash.display.BitmapData; ";
+
+}  // namespace
+
+TEST(Avm1BitmapData, CopyPixelsMovesARectangle)
+{
+    const std::string half = kGeom + "s = new B(4, 4, true, 0x80FF0000); ";
+    ExpectTraces({
+        // An opaque destination keeps its pixels opaque; the rectangle lands at the point.
+        {half + "d = new B(4, 4, false, 0x0000FF); d.copyPixels(s, new R(1, 1, 2, 2), new P(0, 0)); "
+                "trace(d.getPixel32(0, 0)); trace(d.getPixel32(1, 1)); trace(d.getPixel32(2, 2))",
+         Px(0xFFFF0000) + "\n" + Px(0xFFFF0000) + "\n" + Px(0xFF0000FF)},
+        // A transparent one takes the alpha; what falls outside is left out.
+        {half + "t = new B(4, 4, true, 0xFF0000FF); t.copyPixels(s, new R(0, 0, 2, 2), new P(3, 3)); "
+                "trace(t.getPixel32(3, 3)); trace(t.getPixel32(2, 2))",
+         Px(0x80FF0000) + "\n" + Px(0xFF0000FF)},
+        // mergeAlpha lays the pixels over the destination's.
+        {half + "t = new B(2, 2, true, 0xFF0000FF); t.copyPixels(s, new R(0, 0, 1, 1), new P(0, 0), null, null, true); "
+                "trace(t.getPixel32(0, 0))",
+         Px(0xFF80007F)},
+        // An alpha bitmap's alpha, from its point on, scales the source's.
+        {kGeom + "a = new B(3, 1, true, 0); a.setPixel32(2, 0, 0xFFFFFFFF); o = new B(2, 1, false, 0x00FF00); "
+                 "t = new B(2, 1, true, 0x11223344); t.copyPixels(o, new R(0, 0, 2, 1), new P(0, 0), a, new P(1, 0)); "
+                 "trace(t.getPixel32(0, 0)); trace(t.getPixel32(1, 0))",
+         "0\n" + Px(0xFF00FF00)},
+        // Copying within one bitmap reads every pixel before writing any.
+        {kGeom + "b = new B(3, 1, false, 0xFF0000); b.setPixel(1, 0, 0x00FF00); b.setPixel(2, 0, 0x0000FF); "
+                 "b.copyPixels(b, new R(0, 0, 2, 1), new P(1, 0)); "
+                 "trace(b.getPixel(0, 0) + ' ' + b.getPixel(1, 0) + ' ' + b.getPixel(2, 0))",
+         "16711680 16711680 65280"},
+    });
+}
+
+TEST(Avm1BitmapData, CloneFillAndBounds)
+{
+    ExpectTraces({
+        {kGeom + "s = new B(3, 2, true, 0x80FF0000); c = s.clone(); s.setPixel32(0, 0, 0xFF00FF00); "
+                 "trace(c.getPixel32(0, 0)); trace(c.width + ' ' + c.height + ' ' + c.transparent)",
+         Px(0x80FF0000) + "\n3 2 true"},
+        // The fill stops at the black wall in column 2.
+        {kGeom + "b = new B(5, 5, false, 0xFFFFFF); b.fillRect(new R(2, 0, 1, 5), 0xFF000000); "
+                 "b.floodFill(0, 0, 0xFF0000); "
+                 "trace(b.getPixel(1, 4) + ' ' + b.getPixel(2, 2) + ' ' + b.getPixel(3, 0))",
+         "16711680 0 16777215"},
+        {kGeom + "b = new B(10, 10, false, 0xFFFFFF); b.fillRect(new R(2, 3, 4, 5), 0xFFFF0000); "
+                 "r = b.getColorBoundsRect(0xFFFFFFFF, 0xFFFF0000); trace(r.x + ' ' + r.y + ' ' + r.width + ' ' + "
+                 "r.height); r = b.getColorBoundsRect(0xFFFFFF, 0xFFFFFF, false); "
+                 "trace(r.x + ' ' + r.y + ' ' + r.width + ' ' + r.height); r = b.getColorBoundsRect(0xFF, 0x80); "
+                 "trace(r.x + ' ' + r.y + ' ' + r.width + ' ' + r.height)",
+         "2 3 4 5\n2 3 4 5\n0 0 0 0"},
+    });
+}
+
+TEST(Avm1BitmapData, PixelDissolveVisitsEveryPixelOnce)
+{
+    const std::string blue = kGeom + "s = new B(4, 4, false, 0xFF0000); d = new B(4, 4, false, 0x0000FF); "
+                                     "p = new P(0, 0); ";
+    const std::string bounds = "r = d.getColorBoundsRect(0xFFFFFF, 0x0000FF); trace(r.width * r.height); ";
+    ExpectTraces({
+        // All sixteen pixels at once.
+        {blue + "d.pixelDissolve(s, d.rectangle, p, 7, 16); " + bounds, "0"},
+        // Two halves, the second going on from the seed the first returned, cover the rest.
+        {blue + "n = d.pixelDissolve(s, d.rectangle, p, 7, 8); " + bounds + "trace(n == 7); "
+                "d.pixelDissolve(s, d.rectangle, p, n, 8); " + bounds,
+         "16\nfalse\n0"},
+        // The same half twice leaves pixels blue.
+        {blue + "d.pixelDissolve(s, d.rectangle, p, 7, 8); d.pixelDissolve(s, d.rectangle, p, 7, 8); "
+                "trace(d.getColorBoundsRect(0xFFFFFF, 0xFF0000, false).width > 0)",
+         "true"},
+        // Within one bitmap the pixels take the fill colour.
+        {blue + "d.pixelDissolve(d, new R(1, 1, 2, 2), new P(1, 1), 3, 4, 0xFF00FF00); "
+                "trace(d.getPixel(1, 1) + ' ' + d.getPixel(2, 2) + ' ' + d.getPixel(0, 0))",
+         "65280 65280 255"},
+    });
+}
+
+TEST(Avm1BitmapData, DrawPaintsABitmapOrAClip)
+{
+    const std::string made = kGeom + "s = new B(2, 2, false, 0xFF0000); d = new B(4, 4, true, 0); ";
+    ExpectTraces({
+        {made + "d.draw(s, new flash.geom.Matrix(1, 0, 0, 1, 1, 1)); "
+                "trace(d.getPixel32(1, 1)); trace(d.getPixel32(2, 2)); trace(d.getPixel32(0, 0))",
+         Px(0xFFFF0000) + "\n" + Px(0xFFFF0000) + "\n0"},
+        {made + "d.draw(s, null, new flash.geom.ColorTransform(0, 1, 1, 1, 0, 0, 255, 0)); "
+                "trace(d.getPixel32(0, 0))",
+         Px(0xFF0000FF)},
+        {made + "d.draw(s, null, null, null, new R(1, 0, 1, 1)); trace(d.getPixel32(1, 0)); "
+                "trace(d.getPixel32(0, 0))",
+         Px(0xFFFF0000) + "\n0"},
+        // A clip is drawn without its own place on the stage.
+        {kGeom + "d = new B(20, 20, true, 0); d.draw(mc); trace(d.getPixel32(5, 5)); trace(d.getPixel32(15, 15))",
+         Px(0xFFFF0000) + "\n0"},
+        {kGeom + "d = new B(20, 20, true, 0); d.draw(mc, new flash.geom.Matrix(2, 0, 0, 2, 0, 0)); "
+                 "trace(d.getPixel32(15, 15))",
+         Px(0xFFFF0000)},
+    }, RedSquareClip());
+    // What was drawn shows where the bitmap is attached.
+    const ScriptRun run = RunMovie(RedSquareClip() +
+                                   DoAction(Script(kGeom + "d = new B(20, 20, false, 0x0000FF); d.draw(mc); "
+                                                           "h = _root.createEmptyMovieClip('h', 5); h._x = 50; "
+                                                           "h.attachBitmap(d, 1)")) +
+                                   ShowFrame());
+    swf::Canvas canvas(100, 100);
+    swf::Renderer().Render(*run.player, canvas, swf::ExactFitView(run.movie->stage, 100, 100));
+    EXPECT_EQ(0xFFFF0000u, canvas.At(55, 5));  // the square drawn into the bitmap
+    EXPECT_EQ(0xFF0000FFu, canvas.At(65, 15)); // the bitmap's own blue
+    EXPECT_EQ(0xFFFF0000u, canvas.At(25, 35)); // the clip itself
+}
