@@ -14,6 +14,7 @@ set(NB_SWF_SOURCES_format
     swf/format/Shape.cpp
     swf/format/Text.cpp)
 set(NB_SWF_SOURCES_player
+    swf/player/Bounds.cpp
     swf/player/Player.cpp)
 set(NB_SWF_SOURCES_render
     swf/render/Raster.cpp

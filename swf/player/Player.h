@@ -41,6 +41,8 @@ struct DisplayObject {
     uint16_t ratio = 0;
     int clipDepth = 0;            // > 0: a mask for the depths up to this one
     bool cacheAsBitmap = false;   // drawn as a bitmap: placed on whole pixels
+    bool hasOpaqueBackground = false;  // its box is filled with opaqueBackground under it
+    Rgba opaqueBackground;
     std::unique_ptr<Clip> clip;   // the sprite's own timeline, for sprites
 
     // What scripts see and change.

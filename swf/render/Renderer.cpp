@@ -1,6 +1,7 @@
 #include "swf/render/Renderer.h"
 
 #include "swf/render/Stroke.h"
+#include "swf/player/Bounds.h"
 #include "swf/format/Text.h"
 
 #include <algorithm>
@@ -248,10 +249,30 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
             ++m_nMasks;
             continue;
         }
+        if (object.hasOpaqueBackground)
+            DrawOpaqueBackground(object, om, ocx, inner);
         m_parent = m;
         DrawCharacter(object.characterId, &object, om, ocx, inner, nesting + 1);
     }
     m_nMasks -= static_cast<int>(masks.size());
+}
+
+void Renderer::DrawOpaqueBackground(const DisplayObject& object, const Matrix& m, const CxForm& cx, const Target& t)
+{
+    Box box;
+    AddBounds(*m_pMovie, object, Matrix{}, box);
+    if (box.Empty() || !m_work.Take(1, kCostObject))
+        return;
+    std::vector<double> xy(8);
+    m.Apply(box.x0, box.y0, xy[0], xy[1]);
+    m.Apply(box.x1, box.y0, xy[2], xy[3]);
+    m.Apply(box.x1, box.y1, xy[4], xy[5]);
+    m.Apply(box.x0, box.y1, xy[6], xy[7]);
+    m_raster.Reset();
+    m_raster.AddPolygon(xy);
+    FillStyle fill;
+    fill.color = object.opaqueBackground;
+    FillWith(fill, m, cx, t, true);
 }
 
 bool Renderer::StartMask(const Target& t, Mask& mask)

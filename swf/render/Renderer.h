@@ -58,6 +58,8 @@ private:
     // Pays for sweeping the rasterizer's outlines over the target; when collecting a mask,
     // adds them to it. True when the caller is to paint them on the canvas.
     bool StartFill(const Target& t, bool nonZero);
+    // The box the object covers, filled with its opaque background colour.
+    void DrawOpaqueBackground(const DisplayObject& object, const Matrix& m, const CxForm& cx, const Target& t);
     void DrawImage(const Bitmap& image, const Matrix& m, const CxForm& cx, const Target& t);
     void FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx, const Target& t, bool nonZero);
 

@@ -134,3 +134,61 @@ TEST(Avm1BitmapData, DrawPaintsABitmapOrAClip)
     EXPECT_EQ(0xFF0000FFu, canvas.At(65, 15)); // the bitmap's own blue
     EXPECT_EQ(0xFFFF0000u, canvas.At(25, 35)); // the clip itself
 }
+
+namespace {
+
+// PlaceObject3 of character `id` at (tx, ty) twips with a blur filter before its cacheAsBitmap
+// and opaque background, which are read past the filter.
+Bytes PlaceObject3(int depth, int id, int tx, int ty, bool cache, const Bytes& background, const std::string& name = "")
+{
+    const uint8_t flags = static_cast<uint8_t>(0x02 | 0x04 | (name.empty() ? 0 : 0x20));
+    const uint8_t flags2 = static_cast<uint8_t>(0x01 | 0x04 | (background.empty() ? 0 : 0x40));
+    const Bytes blur = Bytes{1, 1} + U32(0x40000) + U32(0x40000) + Bytes{0x20};
+    return Tag(swf::tag::kPlaceObject3, Bytes{flags, flags2} + U16(depth) + U16(id) + Matrix(tx, ty) +
+                                            (name.empty() ? Bytes{} : Str(name)) + blur + Bytes{cache} + background);
+}
+
+// Shape 1: a red square of 10 x 10 pixels in bounds of 20 x 20; sprite 2 and button 3 show it.
+Bytes LooseSquare()
+{
+    const Bytes square = Tag(32, U16(1) + Rect(0, 400, 0, 400) + Bytes{1} + Solid(Rgba(255, 0, 0)) + Bytes{0} +
+                                     Edges().Box(0, 0, 200, 200, 0, 1).Done());
+    const Bytes upRecord = Bytes{0x01} + U16(1) + U16(1) + Matrix() + Bytes{0};
+    const Bytes button = Tag(swf::tag::kDefineButton2, U16(3) + Bytes{0} + U16(0) + upRecord + Bytes{0});
+    return square + Sprite(2, 1, PlaceObject2(Place(1, 1)) + ShowFrame()) + button;
+}
+
+swf::Canvas RenderFirstFrame(const Bytes& tags)
+{
+    const ScriptRun run = RunMovie(tags + ShowFrame());
+    swf::Canvas canvas(100, 100);
+    swf::Renderer().Render(*run.player, canvas, swf::ExactFitView(run.movie->stage, 100, 100));
+    return canvas;
+}
+
+}  // namespace
+
+TEST(Avm1BitmapData, OpaqueBackgroundFillsTheBoxUnderTheObject)
+{
+    const Bytes placed = LooseSquare() + PlaceObject3(1, 2, 0, 0, true, Rgba(0, 255, 0), "s") +
+                         PlaceObject3(2, 3, 800, 0, false, Rgba(0, 0, 255)) + PlaceObject3(3, 2, 210, 1000, true, {}) +
+                         PlaceObject3(4, 2, 1000, 1000, false, {}, "mc");
+    const struct {
+        int x, y;
+        uint32_t argb;
+    } probes[] = {
+        {5, 5, 0xFFFF0000},   {15, 15, 0xFF00FF00}, {25, 25, 0},  // the sprite over its green box
+        {45, 5, 0xFFFF0000},  {55, 15, 0xFF0000FF},                // the button over its blue box
+        {10, 55, 0},          {11, 55, 0xFFFF0000},                // cached: moved onto whole pixels
+        {55, 55, 0xFFFF0000}, {65, 65, 0xFFFFFF00},                // a script's yellow box
+    };
+    const swf::Canvas canvas = RenderFirstFrame(placed + DoAction(Script("mc.opaqueBackground = 0xFFFF00")));
+    for (const auto& p : probes)
+        EXPECT_EQ(p.argb, canvas.At(p.x, p.y)) << "at " << p.x << "," << p.y;
+    EXPECT_EQ(0u, RenderFirstFrame(placed + DoAction(Script("s.opaqueBackground = undefined"))).At(15, 15));
+    EXPECT_EQ("65280 true\nundefined false\n255",
+              TraceOf("trace(s.opaqueBackground + ' ' + s.cacheAsBitmap); "
+                      "trace(mc.opaqueBackground + ' ' + mc.cacheAsBitmap); mc.opaqueBackground = 0x1FF0000FF; "
+                      "trace(mc.opaqueBackground)",
+                      placed));
+}
