@@ -192,3 +192,14 @@ TEST(Avm1BitmapData, OpaqueBackgroundFillsTheBoxUnderTheObject)
                       "trace(mc.opaqueBackground)",
                       placed));
 }
+
+TEST(Avm1BitmapData, ColourTransformsRoundTheProductTowardZeroBeforeTheAddition)
+{
+    // A white box under red * -0.5 + 200, green * 1.5, blue * 1 - 10, alpha * 1: 255 * -128 / 256
+    // is -127.5, taken as -127, so red is 73; green is held at 255.
+    const Bytes box = Shape(1, {Solid(Rgba(255, 255, 255))}, Edges().Box(0, 0, 2000, 2000, 0, 1).Done());
+    Place tinted{1, 1};
+    tinted.cxform = Bits().UB(1, 1).UB(1, 1).UB(10, 4).SB(-128, 10).SB(384, 10).SB(256, 10).SB(256, 10)
+                        .SB(200, 10).SB(0, 10).SB(-10, 10).SB(0, 10).Done();
+    EXPECT_EQ(0xFF49FFF5u, RenderFirstFrame(box + PlaceObject2(tinted)).At(50, 50));
+}
