@@ -23,6 +23,8 @@ void SetPixel(NativeCall& c, bool withAlpha)
     uint32_t argb = static_cast<uint32_t>(c.vm.ToInt(c.Arg(2)));
     if (!withAlpha)
         argb = (Straight(p) & 0xFF000000) | (argb & 0xFFFFFF);
+    else if (!IsTransparent(c.vm, c.self))
+        argb |= 0xFF000000;  // an opaque bitmap ignores the colour's alpha
     p = Premultiplied(argb);
 }
 
@@ -109,7 +111,10 @@ Value BitmapDataFillRect(NativeCall& c)
     if (!b)
         return Value{};
     const Area a = AreaOf(c.vm, *b, c.Arg(0));
-    const uint32_t fill = Premultiplied(static_cast<uint32_t>(c.vm.ToInt(c.Arg(1))));
+    uint32_t argb = static_cast<uint32_t>(c.vm.ToInt(c.Arg(1)));
+    if (!IsTransparent(c.vm, c.self))
+        argb |= 0xFF000000;
+    const uint32_t fill = Premultiplied(argb);
     c.vm.Charge(static_cast<std::size_t>(a.x1 - a.x0) * (a.y1 - a.y0) / 64);
     for (int y = a.y0; y < a.y1; ++y)
         std::fill_n(b->pixels.begin() + static_cast<std::ptrdiff_t>(y) * b->width + a.x0, a.x1 - a.x0, fill);

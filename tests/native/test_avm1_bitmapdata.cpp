@@ -65,6 +65,10 @@ TEST(Avm1BitmapData, CloneFillAndBounds)
         {kGeom + "s = new B(3, 2, true, 0x80FF0000); c = s.clone(); s.setPixel32(0, 0, 0xFF00FF00); "
                  "trace(c.getPixel32(0, 0)); trace(c.width + ' ' + c.height + ' ' + c.transparent)",
          Px(0x80FF0000) + "\n3 2 true"},
+        // An opaque bitmap ignores the alpha of the colours it is given.
+        {kGeom + "o = new B(2, 1, false); o.setPixel32(0, 0, 0x10FF0000); o.fillRect(new R(1, 0, 1, 1), 0x2000FF00); "
+                 "trace(o.getPixel32(0, 0)); trace(o.getPixel32(1, 0))",
+         Px(0xFFFF0000) + "\n" + Px(0xFF00FF00)},
         // The fill stops at the black wall in column 2.
         {kGeom + "b = new B(5, 5, false, 0xFFFFFF); b.fillRect(new R(2, 0, 1, 5), 0xFF000000); "
                  "b.floodFill(0, 0, 0xFF0000); "
