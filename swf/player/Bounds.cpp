@@ -37,6 +37,9 @@ void AddBounds(const Movie& movie, const DisplayObject& d, const Matrix& m, Box&
         AddCharacter(movie, d.characterId, m, box, nesting);
         return;
     }
+    // An image shown by the clip: 20 twips a pixel from its origin.
+    if (const Bitmap* image = d.clip->Image(); image && !image->pixels.empty())
+        box.Add(m, 0, 0, image->width * 20.0, image->height * 20.0);
     if (const Shape* drawing = d.clip->Drawing(); drawing && !drawing->edges.empty())
         for (const Edge& e : drawing->edges)
             box.Add(m, std::min(e.x0, e.x1), std::min(e.y0, e.y1), std::max(e.x0, e.x1), std::max(e.y0, e.y1));

@@ -1,4 +1,4 @@
-// The box that a display object covers: its shapes', morphs', buttons' and drawings' bounds,
+// The box that a display object covers: its shapes', morphs', buttons', images' and drawings' bounds,
 // down through the clips inside it, mapped by a matrix.
 #pragma once
 

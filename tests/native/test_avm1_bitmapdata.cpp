@@ -130,13 +130,14 @@ TEST(Avm1BitmapData, DrawPaintsABitmapOrAClip)
     const ScriptRun run = RunMovie(RedSquareClip() +
                                    DoAction(Script(kGeom + "d = new B(20, 20, false, 0x0000FF); d.draw(mc); "
                                                            "h = _root.createEmptyMovieClip('h', 5); h._x = 50; "
-                                                           "h.attachBitmap(d, 1)")) +
+                                                           "h.attachBitmap(d, 1); trace(h._width + ' ' + h._height)")) +
                                    ShowFrame());
     swf::Canvas canvas(100, 100);
     swf::Renderer().Render(*run.player, canvas, swf::ExactFitView(run.movie->stage, 100, 100));
     EXPECT_EQ(0xFFFF0000u, canvas.At(55, 5));  // the square drawn into the bitmap
     EXPECT_EQ(0xFF0000FFu, canvas.At(65, 15)); // the bitmap's own blue
     EXPECT_EQ(0xFFFF0000u, canvas.At(25, 35)); // the clip itself
+    EXPECT_EQ("20 20", run.Frame(0));         // the attached bitmap's size
 }
 
 namespace {
