@@ -106,6 +106,23 @@ TEST(Avm1BitmapData, PixelDissolveVisitsEveryPixelOnce)
     });
 }
 
+TEST(Avm1BitmapData, PixelDissolveCoversRectanglesOfEverySizeInTwoCalls)
+{
+    const struct {
+        int width, height;
+    } sizes[] = {{3, 1}, {4, 4}, {5, 7}, {16, 16}, {33, 31}, {100, 90}};
+    for (const auto& size : sizes) {
+        const int half = size.width * size.height / 2, rest = size.width * size.height - half;
+        const std::string w = std::to_string(size.width), h = std::to_string(size.height);
+        EXPECT_EQ("0", TraceOf(kGeom + "s = new B(" + w + ", " + h + ", false, 0xFF0000); d = new B(" + w + ", " + h +
+                               ", false, 0x0000FF); n = d.pixelDissolve(s, d.rectangle, new P(0, 0), 12345, " +
+                               std::to_string(half) + "); d.pixelDissolve(s, d.rectangle, new P(0, 0), n, " +
+                               std::to_string(rest) + "); r = d.getColorBoundsRect(0xFFFFFF, 0x0000FF); "
+                               "trace(r.width * r.height)"))
+            << w << " x " << h;
+    }
+}
+
 TEST(Avm1BitmapData, DrawPaintsABitmapOrAClip)
 {
     const std::string made = kGeom + "s = new B(2, 2, false, 0xFF0000); d = new B(4, 4, true, 0); ";
