@@ -26,6 +26,7 @@ set(NB_SWF_SOURCES_avm1
     swf/avm1/ArrayClass.cpp
     swf/avm1/Bitmap.cpp
     swf/avm1/BitmapCopy.cpp
+    swf/avm1/BitmapMix.cpp
     swf/avm1/Calls.cpp
     swf/avm1/Collector.cpp
     swf/avm1/Color.cpp

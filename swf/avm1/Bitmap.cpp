@@ -277,6 +277,7 @@ void InstallBitmapData(Vm& vm)
     DefineMethods(vm, bitmapData.ctor, kBitmapDataStatics);
     DefineMethods(vm, bitmapData.proto, kBitmapDataMethods);
     InstallBitmapDataCopies(vm, bitmapData.proto);
+    InstallBitmapDataMixes(vm, bitmapData.proto);
     DefineMethods(vm, *vm.Proto(Builtin::kClip), kBitmapClipMethods);
 
     const NativeClass colorTransform = NewClass(vm, ColorTransformConstructor, 8);

@@ -40,6 +40,33 @@ inline Area AreaOf(Vm& vm, const Bitmap& b, const Value& rect)
     return a;
 }
 
+// What a rectangle of one bitmap maps to in another: pixel (x, y) of the area lands on
+// (x + dx, y + dy).
+struct Placement {
+    Area from;
+    int dx = 0, dy = 0;
+    int rectX = 0, rectY = 0;  // the rectangle's corner before it was cut to the bitmaps
+};
+
+// The pixels of `rect` in `source` that land inside `dest` when the rectangle's corner moves to
+// `point`.
+inline Placement PlaceArea(Vm& vm, const Bitmap& source, const Value& rect, const Bitmap& dest, const Value& point)
+{
+    Placement p;
+    const double rx = std::clamp(FieldNumber(vm, rect, "x"), -1e6, 1e6);
+    const double ry = std::clamp(FieldNumber(vm, rect, "y"), -1e6, 1e6);
+    p.rectX = static_cast<int>(std::floor(rx));
+    p.rectY = static_cast<int>(std::floor(ry));
+    p.dx = static_cast<int>(std::clamp(FieldNumber(vm, point, "x"), -1e6, 1e6)) - p.rectX;
+    p.dy = static_cast<int>(std::clamp(FieldNumber(vm, point, "y"), -1e6, 1e6)) - p.rectY;
+    p.from = AreaOf(vm, source, rect);
+    p.from.x0 = std::max(p.from.x0, -p.dx);
+    p.from.y0 = std::max(p.from.y0, -p.dy);
+    p.from.x1 = std::max(p.from.x0, std::min(p.from.x1, dest.width - p.dx));
+    p.from.y1 = std::max(p.from.y0, std::min(p.from.y1, dest.height - p.dy));
+    return p;
+}
+
 inline uint32_t Straight(uint32_t premultiplied)
 {
     const Rgba c = Unpremultiply(premultiplied);
@@ -63,7 +90,8 @@ inline bool IsTransparent(Vm& vm, const Value& self)
     return vm.ToBool(vm.Get(self, "transparent"));
 }
 
-// The methods of another file, added to BitmapData's prototype.
+// The methods of other files, added to BitmapData's prototype.
 void InstallBitmapDataCopies(Vm& vm, Object& proto);  // copyPixels, clone, draw, pixelDissolve, ...
+void InstallBitmapDataMixes(Vm& vm, Object& proto);   // copyChannel, merge, scroll
 
 }  // namespace swf::avm1

@@ -1,6 +1,6 @@
-// BitmapData's copying methods as scripts use them: copyPixels, clone, draw, floodFill,
-// getColorBoundsRect and pixelDissolve, checked by the pixels getPixel32 reads back and by the
-// frame that shows them.
+// BitmapData's methods as scripts use them (copyPixels, clone, draw, floodFill, copyChannel,
+// merge, scroll, getColorBoundsRect, pixelDissolve), checked by the pixels getPixel32 reads back
+// and by the frame that shows them; opaque backgrounds, cached bitmaps and colour transforms.
 #include "swf/render/Renderer.h"
 #include "swf/render/StageView.h"
 #include "tests/native/Avm1Script.h"
@@ -80,6 +80,28 @@ TEST(Avm1BitmapData, CloneFillAndBounds)
                  "trace(r.x + ' ' + r.y + ' ' + r.width + ' ' + r.height); r = b.getColorBoundsRect(0xFF, 0x80); "
                  "trace(r.x + ' ' + r.y + ' ' + r.width + ' ' + r.height)",
          "2 3 4 5\n2 3 4 5\n0 0 0 0"},
+    });
+}
+
+TEST(Avm1BitmapData, ChannelsMergedAndScrolled)
+{
+    const std::string rgb = kGeom + "b = new B(3, 1, false, 0xFF0000); b.setPixel(1, 0, 0x00FF00); "
+                                    "b.setPixel(2, 0, 0x0000FF); ";
+    const std::string row = "trace(b.getPixel(0, 0) + ' ' + b.getPixel(1, 0) + ' ' + b.getPixel(2, 0))";
+    ExpectTraces({
+        // Red into blue, then blue into alpha.
+        {kGeom + "s = new B(2, 1, false, 0x123456); d = new B(2, 1, true, 0xFF000000); "
+                 "d.copyChannel(s, s.rectangle, new P(0, 0), 1, 4); trace(d.getPixel32(1, 0)); "
+                 "t = new B(1, 1, true, 0xFFFFFFFF); t.copyChannel(s, new R(0, 0, 1, 1), new P(0, 0), 4, 8); "
+                 "trace(t.getPixel32(0, 0))",
+         Px(0xFF000012) + "\n" + Px(0x56FFFFFF)},
+        // (255 * 128 + 0 * 128) / 256 red, (0 * 64 + 255 * 192) / 256 blue.
+        {kGeom + "s = new B(1, 1, false, 0xFF0000); d = new B(1, 1, false, 0x0000FF); "
+                 "d.merge(s, new R(0, 0, 1, 1), new P(0, 0), 128, 0, 64, 256); trace(d.getPixel32(0, 0))",
+         Px(0xFF7F00BF)},
+        {rgb + "b.scroll(1, 0); " + row, "16711680 16711680 65280"},
+        {rgb + "b.scroll(-1, 0); " + row, "65280 255 255"},
+        {rgb + "b.scroll(5, 0); " + row, "16711680 65280 255"},
     });
 }
 
