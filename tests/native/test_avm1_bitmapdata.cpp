@@ -105,6 +105,20 @@ TEST(Avm1BitmapData, ChannelsMergedAndScrolled)
     });
 }
 
+TEST(Avm1BitmapData, ALoadedImageTakesEveryMethod)
+{
+    // Bitmap 7, red then green, exported as "img".
+    const Bytes pixels = Bytes{255, 255, 0, 0} + Bytes{255, 0, 255, 0};
+    const Bytes image = Tag(swf::tag::kDefineBitsLossless2, U16(7) + Bytes{5} + U16(2) + U16(1) + Zlib(pixels)) +
+                        Tag(swf::tag::kExportAssets, U16(1) + U16(7) + Str("img"));
+    ExpectTraces({
+        {kGeom + "b = B.loadBitmap('img'); c = new B(2, 1, false, 0); c.copyPixels(b, b.rectangle, new P(0, 0)); "
+                 "trace(c.getPixel(0, 0) + ' ' + c.getPixel(1, 0)); b.floodFill(1, 0, 0xFF0000FF); "
+                 "d = b.clone(); trace(d.getPixel(0, 0) + ' ' + d.getPixel(1, 0))",
+         "16711680 65280\n16711680 255"},
+    }, image);
+}
+
 TEST(Avm1BitmapData, PixelDissolveVisitsEveryPixelOnce)
 {
     const std::string blue = kGeom + "s = new B(4, 4, false, 0xFF0000); d = new B(4, 4, false, 0x0000FF); "
@@ -199,7 +213,13 @@ Bytes LooseSquare()
                                      Edges().Box(0, 0, 200, 200, 0, 1).Done());
     const Bytes upRecord = Bytes{0x01} + U16(1) + U16(1) + Matrix() + Bytes{0};
     const Bytes button = Tag(swf::tag::kDefineButton2, U16(3) + Bytes{0} + U16(0) + upRecord + Bytes{0});
-    return square + Sprite(2, 1, PlaceObject2(Place(1, 1)) + ShowFrame()) + button;
+    // Morph 4: a red 10-pixel box that stays where it is.
+    const Bytes edges = Edges(1, 0).Box(0, 0, 200, 200, 0, 1).Done();
+    const Bytes styles = Bytes{1, 0} + Rgba(255, 0, 0) + Rgba(255, 0, 0) + Bytes{0};
+    const Bytes morph = Tag(swf::tag::kDefineMorphShape, U16(4) + Rect(0, 200, 0, 200) + Rect(0, 200, 0, 200) +
+                                                             U32(static_cast<uint32_t>(styles.size() + edges.size())) +
+                                                             styles + edges + Edges(1, 0).Box(0, 0, 200, 200, 0, 0).Done());
+    return square + Sprite(2, 1, PlaceObject2(Place(1, 1)) + ShowFrame()) + button + morph;
 }
 
 swf::Canvas RenderFirstFrame(const Bytes& tags)
@@ -216,7 +236,8 @@ TEST(Avm1BitmapData, OpaqueBackgroundFillsTheBoxUnderTheObject)
 {
     const Bytes placed = LooseSquare() + PlaceObject3(1, 2, 0, 0, true, Rgba(0, 255, 0), "s") +
                          PlaceObject3(2, 3, 800, 0, false, Rgba(0, 0, 255)) + PlaceObject3(3, 2, 210, 1000, true, {}) +
-                         PlaceObject3(4, 2, 1000, 1000, false, {}, "mc");
+                         PlaceObject3(4, 2, 1000, 1000, false, {}, "mc") + PlaceObject3(5, 3, 210, 1600, true, {}) +
+                         PlaceObject3(6, 4, 1410, 1600, true, {});
     const struct {
         int x, y;
         uint32_t argb;
@@ -225,6 +246,8 @@ TEST(Avm1BitmapData, OpaqueBackgroundFillsTheBoxUnderTheObject)
         {45, 5, 0xFFFF0000},  {55, 15, 0xFF0000FF},                // the button over its blue box
         {10, 55, 0},          {11, 55, 0xFFFF0000},                // cached: moved onto whole pixels
         {55, 55, 0xFFFF0000}, {65, 65, 0xFFFFFF00},                // a script's yellow box
+        {10, 85, 0},          {11, 85, 0xFFFF0000},                // a cached button
+        {70, 85, 0},          {71, 85, 0xFFFF0000},                // a cached morph
     };
     const swf::Canvas canvas = RenderFirstFrame(placed + DoAction(Script("mc.opaqueBackground = 0xFFFF00")));
     for (const auto& p : probes)
