@@ -1,12 +1,14 @@
 // BitmapData's methods that copy pixels: copyPixels, clone, draw (a clip or a bitmap drawn by
-// the renderer), floodFill and getColorBoundsRect.
+// the player's clip painter), pixelDissolve, floodFill and getColorBoundsRect.
 #include "swf/avm1/BitmapPixels.h"
-#include "swf/render/Renderer.h"
+#include "swf/player/Player.h"
 
 #include <vector>
 
 namespace swf::avm1 {
 namespace {
+
+constexpr std::size_t kSamplesWhileDrawing = 4;  // what an anti-aliased painter keeps a pixel
 
 // A premultiplied pixel with its alpha scaled by `alpha` / 255.
 uint32_t FadeBy(uint32_t p, uint32_t alpha)
@@ -124,19 +126,20 @@ Value BitmapDataDraw(NativeCall& c)
     Area keep{0, 0, dest->width, dest->height};
     if (c.Arg(4).IsObject())
         keep = AreaOf(vm, *dest, c.Arg(4));
+    const ClipPainter& paint = vm.GetPlayer().GetClipPainter();
+    if (!paint)
+        return Value{};
     vm.Charge(dest->pixels.size() / 16);
-    // The canvas and its four samples a pixel while the renderer draws.
-    const std::size_t bytes = dest->pixels.size() * sizeof(uint32_t) * (1 + kMaxSamples);
+    // A copy of the pixels and the renderer's four samples a pixel while it draws.
+    const std::size_t bytes = dest->pixels.size() * sizeof(uint32_t) * (1 + kSamplesWhileDrawing);
     vm.Hold(bytes);
-    Canvas canvas(dest->width, dest->height);
-    canvas.pixels = dest->pixels;
+    Bitmap canvas = *dest;
     const Matrix m = PixelMatrix(vm, c.Arg(1)) * Matrix::Scale(1.0 / 20, 1.0 / 20);
-    Renderer renderer;
-    renderer.DrawInto(vm.GetPlayer(), clip, image, canvas, m, ColorTransformOf(vm, c.Arg(2)));
+    paint(vm.GetPlayer(), clip, image, canvas, m, ColorTransformOf(vm, c.Arg(2)));
     const bool opaque = !IsTransparent(vm, c.self);
     for (int y = keep.y0; y < keep.y1; ++y)
         for (int x = keep.x0; x < keep.x1; ++x) {
-            const uint32_t p = canvas.At(x, y);
+            const uint32_t p = PixelAt(canvas, x, y);
             PixelAt(*dest, x, y) = opaque && p >> 24 != 255 ? Premultiplied(Straight(p) | 0xFF000000) : p;
         }
     vm.Release(bytes);

@@ -181,6 +181,19 @@ bool Renderer::DrawInto(const Player& player, const Clip* clip, const Bitmap* im
     return !m_work.Spent();
 }
 
+ClipPainter MakeClipPainter()
+{
+    return [](const Player& player, const Clip* clip, const Bitmap* image, Bitmap& into, const Matrix& m,
+              const CxForm& cx) {
+        Canvas canvas(0, 0);
+        canvas.width = into.width;
+        canvas.height = into.height;
+        canvas.pixels = std::move(into.pixels);
+        Renderer().DrawInto(player, clip, image, canvas, m, cx);
+        into.pixels = std::move(canvas.pixels);
+    };
+}
+
 void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, const Target& t, int nesting)
 {
     if (nesting > kMaxRenderNesting)

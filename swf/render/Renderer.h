@@ -28,7 +28,7 @@ public:
     bool Render(const Player& player, Canvas& canvas, const Matrix& view);
     // Draws a clip's content (its own matrix and colour transform left out), or an image, over
     // the canvas through `m` (twips to the canvas's pixels) and `cx`: what a script's
-    // BitmapData.draw shows. False when it needed more than the work budget.
+    // BitmapData.draw shows (see MakeClipPainter). False when it needed more than the work budget.
     bool DrawInto(const Player& player, const Clip* clip, const Bitmap* image, Canvas& canvas, const Matrix& m,
                   const CxForm& cx);
     // A flag that, once set from another thread, ends the drawing at once.
@@ -74,5 +74,8 @@ private:
     int m_nMasks = 0;
     WorkBudget m_work;
 };
+
+// A painter for Player::SetClipPainter that draws with a renderer of its own, anti-aliased.
+ClipPainter MakeClipPainter();
 
 }  // namespace swf
