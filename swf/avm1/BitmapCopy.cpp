@@ -135,7 +135,9 @@ Value BitmapDataDraw(NativeCall& c)
     vm.Hold(bytes);
     Bitmap canvas = *dest;
     const Matrix m = PixelMatrix(vm, c.Arg(1)) * Matrix::Scale(1.0 / 20, 1.0 / 20);
-    paint(vm.GetPlayer(), clip, image, canvas, m, ColorTransformOf(vm, c.Arg(2)));
+    // The frame pays for the drawing, which one call keeps within a frame's work.
+    const std::size_t used = paint(vm.GetPlayer(), clip, image, canvas, m, ColorTransformOf(vm, c.Arg(2)));
+    vm.Charge(used / kCostAction + 1);
     const bool opaque = !IsTransparent(vm, c.self);
     for (int y = keep.y0; y < keep.y1; ++y)
         for (int x = keep.x0; x < keep.x1; ++x) {

@@ -132,9 +132,9 @@ using ImageLoader = std::function<bool(const std::string& url, std::size_t maxPi
 class Player;
 // Draws a clip's content (its own matrix and colour transform left out), or an image, over the
 // pixels of `into` through `m` (twips to pixels) and `cx`: what a script's BitmapData.draw
-// shows. The renderer makes one (MakeClipPainter).
-using ClipPainter = std::function<void(const Player& player, const Clip* clip, const Bitmap* image, Bitmap& into,
-                                       const Matrix& m, const CxForm& cx)>;
+// shows. Returns the work units the drawing took. The renderer makes one (MakeClipPainter).
+using ClipPainter = std::function<std::size_t(const Player& player, const Clip* clip, const Bitmap* image,
+                                              Bitmap& into, const Matrix& m, const CxForm& cx)>;
 
 class Player {
 public:

@@ -189,8 +189,10 @@ ClipPainter MakeClipPainter()
         canvas.width = into.width;
         canvas.height = into.height;
         canvas.pixels = std::move(into.pixels);
-        Renderer().DrawInto(player, clip, image, canvas, m, cx);
+        Renderer renderer;
+        renderer.DrawInto(player, clip, image, canvas, m, cx);
         into.pixels = std::move(canvas.pixels);
+        return renderer.WorkUsed();
     };
 }
 

@@ -22,6 +22,8 @@ public:
         std::size_t edges = 0;
     };
     const Stats& LastStats() const { return m_stats; }
+    // The work units the last Render or DrawInto took.
+    std::size_t WorkUsed() const { return m_work.Used(); }
     // Draws the player's current frame over the canvas, through `view` (twips to pixels).
     // False when the frame needed more than its work budget: it was drawn only in part, and
     // the canvas is not a picture to show.

@@ -191,6 +191,12 @@ TEST(Avm1BitmapData, DrawPaintsABitmapOrAClip)
     EXPECT_EQ(0xFF0000FFu, canvas.At(65, 15)); // the bitmap's own blue
     EXPECT_EQ(0xFFFF0000u, canvas.At(25, 35)); // the clip itself
     EXPECT_EQ("20 20", run.Frame(0));         // the attached bitmap's size
+    // The painter tells the work it took, which the frame then pays.
+    swf::Bitmap into{4, 4, std::vector<uint32_t>(16, 0)};
+    const std::size_t used = swf::MakeClipPainter()(*run.player, run.At(1).clip.get(), nullptr, into,
+                                                    swf::Matrix::Scale(1.0 / 20, 1.0 / 20), swf::CxForm{});
+    EXPECT_GT(used, 0u);
+    EXPECT_EQ(0xFFFF0000u, into.pixels[5]);
 }
 
 namespace {
