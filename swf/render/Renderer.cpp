@@ -181,15 +181,15 @@ bool Renderer::DrawInto(const Player& player, const Clip* clip, const Bitmap* im
     return !m_work.Spent();
 }
 
-ClipPainter MakeClipPainter()
+ClipPainter MakeClipPainter(std::size_t frameUnits)
 {
-    return [](const Player& player, const Clip* clip, const Bitmap* image, Bitmap& into, const Matrix& m,
+    return [frameUnits](const Player& player, const Clip* clip, const Bitmap* image, Bitmap& into, const Matrix& m,
               const CxForm& cx) {
         Canvas canvas(0, 0);
         canvas.width = into.width;
         canvas.height = into.height;
         canvas.pixels = std::move(into.pixels);
-        Renderer renderer;
+        Renderer renderer(frameUnits);
         renderer.DrawInto(player, clip, image, canvas, m, cx);
         into.pixels = std::move(canvas.pixels);
         return renderer.WorkUsed();

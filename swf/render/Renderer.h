@@ -77,7 +77,8 @@ private:
     WorkBudget m_work;
 };
 
-// A painter for Player::SetClipPainter that draws with a renderer of its own, anti-aliased.
-ClipPainter MakeClipPainter();
+// A painter for Player::SetClipPainter that draws with a renderer of its own, anti-aliased,
+// each drawing within `frameUnits` of work.
+ClipPainter MakeClipPainter(std::size_t frameUnits = kFrameWorkUnits);
 
 }  // namespace swf
