@@ -1,6 +1,8 @@
-// BitmapData's methods that mix pixels into others: copyChannel, merge and scroll.
+// BitmapData's methods that mix pixels into others: copyChannel, merge, scroll, threshold and
+// paletteMap.
 #include "swf/avm1/BitmapPixels.h"
 
+#include <string>
 #include <vector>
 
 namespace swf::avm1 {
@@ -123,10 +125,101 @@ Value BitmapDataScroll(NativeCall& c)
     return Value{};
 }
 
+// Whether `value` stands to `limit` as the operation ("<", "<=", ">", ">=", "==", "!=") says.
+bool Compare(const std::string& operation, uint32_t value, uint32_t limit)
+{
+    if (operation == "<")
+        return value < limit;
+    if (operation == "<=")
+        return value <= limit;
+    if (operation == ">")
+        return value > limit;
+    if (operation == ">=")
+        return value >= limit;
+    if (operation == "==")
+        return value == limit;
+    if (operation == "!=")
+        return value != limit;
+    return false;
+}
+
+// threshold(source, rect, point, operation, threshold, color, mask, copySource): each source
+// pixel ANDed with mask is compared with threshold ANDed with mask; where the comparison holds,
+// the pixel at `point` takes `color`, elsewhere (with copySource) the source pixel. Returns
+// how many pixels took the colour.
+Value BitmapDataThreshold(NativeCall& c)
+{
+    Vm& vm = c.vm;
+    Bitmap* dest = BitmapOf(c.self);
+    const Bitmap* source = BitmapOf(c.Arg(0));
+    if (!dest || !source)
+        return Value::Number(0);
+    const std::string operation = vm.ToString(c.Arg(3));
+    const uint32_t mask = c.args.size() > 6 ? static_cast<uint32_t>(vm.ToInt(c.args[6])) : 0xFFFFFFFF;
+    const uint32_t limit = static_cast<uint32_t>(vm.ToInt(c.Arg(4))) & mask;
+    uint32_t color = static_cast<uint32_t>(vm.ToInt(c.Arg(5)));
+    const bool copySource = vm.ToBool(c.Arg(7)), opaque = !IsTransparent(vm, c.self);
+    if (opaque)
+        color |= 0xFF000000;
+    const Placement at = PlaceArea(vm, *source, c.Arg(1), *dest, c.Arg(2));
+    vm.Charge(at.from.Pixels() / 32);
+    const SourcePixels pixels(vm, *source, at.from);
+    std::size_t next = 0, changed = 0;
+    for (int y = at.from.y0; y < at.from.y1; ++y)
+        for (int x = at.from.x0; x < at.from.x1; ++x) {
+            const uint32_t s = pixels[next++];
+            uint32_t& d = PixelAt(*dest, x + at.dx, y + at.dy);
+            if (Compare(operation, s & mask, limit)) {
+                d = Premultiplied(color);
+                ++changed;
+            } else if (copySource) {
+                d = Premultiplied(opaque ? s | 0xFF000000 : s);
+            }
+        }
+    return Value::Number(static_cast<double>(changed));
+}
+
+// paletteMap(source, rect, point, redArray, greenArray, blueArray, alphaArray): each channel of
+// a source pixel picks an entry of its array, and the pixel at `point` is the sum of the four
+// entries; a channel without an array of 256 keeps its value.
+Value BitmapDataPaletteMap(NativeCall& c)
+{
+    Vm& vm = c.vm;
+    Bitmap* dest = BitmapOf(c.self);
+    const Bitmap* source = BitmapOf(c.Arg(0));
+    if (!dest || !source)
+        return Value{};
+    static constexpr int kShifts[4] = {16, 8, 0, 24};  // red, green, blue, alpha
+    std::vector<uint32_t> table(4 * 256);
+    vm.Charge(4 * 256 / 8);
+    for (int ch = 0; ch < 4; ++ch) {
+        const Object* array = ArrayOf(c.Arg(3 + ch));
+        const bool given = array && array->elements.size() >= 256;
+        for (uint32_t v = 0; v < 256; ++v)
+            table[ch * 256 + v] = given ? static_cast<uint32_t>(vm.ToInt(array->elements[v])) : v << kShifts[ch];
+    }
+    const bool opaque = !IsTransparent(vm, c.self);
+    const Placement at = PlaceArea(vm, *source, c.Arg(1), *dest, c.Arg(2));
+    vm.Charge(at.from.Pixels() / 16);
+    const SourcePixels pixels(vm, *source, at.from);
+    std::size_t next = 0;
+    for (int y = at.from.y0; y < at.from.y1; ++y)
+        for (int x = at.from.x0; x < at.from.x1; ++x) {
+            const uint32_t s = pixels[next++];
+            uint32_t out = 0;
+            for (int ch = 0; ch < 4; ++ch)
+                out += table[ch * 256 + (s >> kShifts[ch] & 255)];
+            PixelAt(*dest, x + at.dx, y + at.dy) = Premultiplied(opaque ? out | 0xFF000000 : out);
+        }
+    return Value{};
+}
+
 const NativeMethod kBitmapDataMixMethods[] = {
     {"copyChannel", BitmapDataCopyChannel, 5},
     {"merge", BitmapDataMerge, 7},
     {"scroll", BitmapDataScroll, 2},
+    {"threshold", BitmapDataThreshold, 8},
+    {"paletteMap", BitmapDataPaletteMap, 7},
 };
 
 }  // namespace

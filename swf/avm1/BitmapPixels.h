@@ -92,6 +92,6 @@ inline bool IsTransparent(Vm& vm, const Value& self)
 
 // The methods of other files, added to BitmapData's prototype.
 void InstallBitmapDataCopies(Vm& vm, Object& proto);  // copyPixels, clone, draw, pixelDissolve, ...
-void InstallBitmapDataMixes(Vm& vm, Object& proto);   // copyChannel, merge, scroll
+void InstallBitmapDataMixes(Vm& vm, Object& proto);   // copyChannel, merge, scroll, threshold, ...
 
 }  // namespace swf::avm1

@@ -1,5 +1,5 @@
 // BitmapData's methods as scripts use them (copyPixels, clone, draw, floodFill, copyChannel,
-// merge, scroll, getColorBoundsRect, pixelDissolve), checked by the pixels getPixel32 reads back
+// merge, scroll, threshold, paletteMap, getColorBoundsRect, pixelDissolve), checked by the pixels getPixel32 reads back
 // and by the frame that shows them; opaque backgrounds, cached bitmaps and colour transforms.
 #include "swf/render/Renderer.h"
 #include "swf/render/StageView.h"
@@ -102,6 +102,28 @@ TEST(Avm1BitmapData, ChannelsMergedAndScrolled)
         {rgb + "b.scroll(1, 0); " + row, "16711680 16711680 65280"},
         {rgb + "b.scroll(-1, 0); " + row, "65280 255 255"},
         {rgb + "b.scroll(5, 0); " + row, "16711680 65280 255"},
+    });
+}
+
+TEST(Avm1BitmapData, ThresholdAndPaletteMap)
+{
+    const std::string grey = kGeom + "s = new B(3, 1, false, 0x000000); s.setPixel(1, 0, 0x808080); "
+                                     "s.setPixel(2, 0, 0xFFFFFF); d = new B(3, 1, false, 0x0000FF); ";
+    const std::string row = "trace(d.getPixel(0, 0) + ' ' + d.getPixel(1, 0) + ' ' + d.getPixel(2, 0))";
+    // The red array turns red over, 255 - v; the others are left out and keep their channels.
+    std::string invert = "[";
+    for (int v = 0; v < 256; ++v)
+        invert += (v ? ", " : "") + std::to_string((255 - v) << 16);
+    invert += "]";
+    ExpectTraces({
+        {grey + "trace(d.threshold(s, s.rectangle, new P(0, 0), '>', 0xFF7F7F7F, 0xFFFF0000, 0xFFFFFFFF, true)); " +
+             row,
+         "2\n0 16711680 16711680"},
+        {grey + "trace(d.threshold(s, s.rectangle, new P(0, 0), '==', 0x80, 0xFFFF0000, 0xFF)); " + row,
+         "1\n255 16711680 255"},
+        {kGeom + "s = new B(1, 1, false, 0x102030); d = new B(1, 1, false, 0); "
+                 "d.paletteMap(s, s.rectangle, new P(0, 0), " + invert + "); trace(d.getPixel32(0, 0))",
+         Px(0xFFEF2030)},
     });
 }
 
