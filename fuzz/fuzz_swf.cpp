@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     try {
         auto movie = swf::Movie::Load(data, size, &jpeg);
         swf::Player player(*movie, swf::avm1::MakeScripts, true, kFuzzFrameUnits);
+        player.SetClipPainter(swf::MakeClipPainter(kFuzzFrameUnits));
         swf::Renderer renderer(kFuzzFrameUnits);
         swf::Canvas canvas(48, 32);
         const swf::Matrix view = swf::ExactFitView(movie->stage, canvas.width, canvas.height);

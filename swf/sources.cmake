@@ -14,6 +14,7 @@ set(NB_SWF_SOURCES_format
     swf/format/Shape.cpp
     swf/format/Text.cpp)
 set(NB_SWF_SOURCES_player
+    swf/player/Bounds.cpp
     swf/player/Player.cpp)
 set(NB_SWF_SOURCES_render
     swf/render/Raster.cpp
@@ -24,6 +25,8 @@ set(NB_SWF_SOURCES_avm1
     swf/avm1/Actions.cpp
     swf/avm1/ArrayClass.cpp
     swf/avm1/Bitmap.cpp
+    swf/avm1/BitmapCopy.cpp
+    swf/avm1/BitmapMix.cpp
     swf/avm1/Calls.cpp
     swf/avm1/Collector.cpp
     swf/avm1/Color.cpp

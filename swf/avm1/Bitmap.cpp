@@ -1,6 +1,7 @@
 // flash.display.BitmapData: pixels that scripts make, copy from the movie's bitmaps, colour and
 // attach to clips; flash.geom.ColorTransform, which colours them, and
 // flash.filters.ColorMatrixFilter.
+#include "swf/avm1/BitmapPixels.h"
 #include "swf/avm1/StageAccess.h"
 
 #include <algorithm>
@@ -10,43 +11,6 @@ namespace swf::avm1 {
 namespace {
 
 constexpr double kMaxBitmapSide = 2880;  // pixels, either way
-
-Bitmap* BitmapOf(const Value& self)
-{
-    return self.IsObject() && self.o->bitmap ? self.o->bitmap.get() : nullptr;
-}
-
-// The pixels of `rect` (a Rectangle) that lie inside the bitmap: x0 .. x1, y0 .. y1 exclusive.
-struct Area {
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-};
-
-Area AreaOf(Vm& vm, const Bitmap& b, const Value& rect)
-{
-    auto number = [&](const char* name) {
-        const double v = vm.ToNumber(vm.Get(rect, name));
-        return std::isfinite(v) ? v : 0.0;
-    };
-    const double x = number("x"), y = number("y");
-    Area a;
-    a.x0 = static_cast<int>(std::clamp(x, 0.0, static_cast<double>(b.width)));
-    a.y0 = static_cast<int>(std::clamp(y, 0.0, static_cast<double>(b.height)));
-    a.x1 = static_cast<int>(std::clamp(x + number("width"), static_cast<double>(a.x0), static_cast<double>(b.width)));
-    a.y1 = static_cast<int>(std::clamp(y + number("height"), static_cast<double>(a.y0), static_cast<double>(b.height)));
-    return a;
-}
-
-uint32_t Straight(uint32_t premultiplied)
-{
-    const Rgba c = Unpremultiply(premultiplied);
-    return uint32_t{c.a} << 24 | c.r << 16 | c.g << 8 | c.b;
-}
-
-uint32_t Premultiplied(uint32_t argb)
-{
-    return Premultiply({static_cast<uint8_t>(argb >> 16), static_cast<uint8_t>(argb >> 8), static_cast<uint8_t>(argb),
-                        static_cast<uint8_t>(argb >> 24)});
-}
 
 // setPixel keeps the pixel's alpha; setPixel32 takes it from the colour.
 void SetPixel(NativeCall& c, bool withAlpha)
@@ -59,6 +23,8 @@ void SetPixel(NativeCall& c, bool withAlpha)
     uint32_t argb = static_cast<uint32_t>(c.vm.ToInt(c.Arg(2)));
     if (!withAlpha)
         argb = (Straight(p) & 0xFF000000) | (argb & 0xFFFFFF);
+    else if (!IsTransparent(c.vm, c.self))
+        argb |= 0xFF000000;  // an opaque bitmap ignores the colour's alpha
     p = Premultiplied(argb);
 }
 
@@ -145,7 +111,10 @@ Value BitmapDataFillRect(NativeCall& c)
     if (!b)
         return Value{};
     const Area a = AreaOf(c.vm, *b, c.Arg(0));
-    const uint32_t fill = Premultiplied(static_cast<uint32_t>(c.vm.ToInt(c.Arg(1))));
+    uint32_t argb = static_cast<uint32_t>(c.vm.ToInt(c.Arg(1)));
+    if (!IsTransparent(c.vm, c.self))
+        argb |= 0xFF000000;
+    const uint32_t fill = Premultiplied(argb);
     c.vm.Charge(static_cast<std::size_t>(a.x1 - a.x0) * (a.y1 - a.y0) / 64);
     for (int y = a.y0; y < a.y1; ++y)
         std::fill_n(b->pixels.begin() + static_cast<std::ptrdiff_t>(y) * b->width + a.x0, a.x1 - a.x0, fill);
@@ -307,6 +276,8 @@ void InstallBitmapData(Vm& vm)
     vm.SetOwn(display, "BitmapData", Value::Obj(&bitmapData.ctor));
     DefineMethods(vm, bitmapData.ctor, kBitmapDataStatics);
     DefineMethods(vm, bitmapData.proto, kBitmapDataMethods);
+    InstallBitmapDataCopies(vm, bitmapData.proto);
+    InstallBitmapDataMixes(vm, bitmapData.proto);
     DefineMethods(vm, *vm.Proto(Builtin::kClip), kBitmapClipMethods);
 
     const NativeClass colorTransform = NewClass(vm, ColorTransformConstructor, 8);

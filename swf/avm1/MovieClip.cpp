@@ -1,6 +1,7 @@
 // MovieClip for scripts: the display properties (_x .. _visible), timeline control, clips made,
 // copied and removed by script, depths, bounds; and MovieClipLoader, which loads images into clips.
 #include "swf/avm1/StageAccess.h"
+#include "swf/player/Bounds.h"
 #include "swf/player/Player.h"
 
 #include <algorithm>
@@ -19,65 +20,6 @@ const char* const kPropertyNames[] = {"_x",        "_y",           "_xscale",  "
                                       "_rotation", "_target",      "_framesloaded", "_name",   "_droptarget",
                                       "_url",      "_highquality", "_focusrect", "_soundbuftime", "_quality",
                                       "_xmouse",   "_ymouse"};
-
-struct Box {
-    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
-    bool Empty() const { return x0 > x1; }
-    void Add(const Matrix& m, double ax, double ay, double bx, double by)
-    {
-        const double xs[2] = {ax, bx}, ys[2] = {ay, by};
-        for (double x : xs)
-            for (double y : ys) {
-                double tx, ty;
-                m.Apply(x, y, tx, ty);
-                x0 = std::min(x0, tx);
-                x1 = std::max(x1, tx);
-                y0 = std::min(y0, ty);
-                y1 = std::max(y1, ty);
-            }
-    }
-};
-
-void AddBounds(const Movie& movie, const DisplayObject& d, const Matrix& m, Box& box, int nesting);
-
-void AddCharacter(const Movie& movie, uint16_t id, const Matrix& m, Box& box, int nesting)
-{
-    if (nesting > kMaxRenderNesting)
-        return;
-    auto kind = movie.kinds.find(id);
-    if (kind == movie.kinds.end())
-        return;
-    auto addRect = [&](const Rect& r) { box.Add(m, r.xMin, r.yMin, r.xMax, r.yMax); };
-    switch (kind->second) {
-    case CharacterKind::kShape:
-        addRect(movie.shapes.at(id).bounds);
-        break;
-    case CharacterKind::kMorph:
-        addRect(movie.morphs.at(id).start.bounds);
-        break;
-    case CharacterKind::kButton:
-        for (const ButtonRecord& r : movie.buttons.at(id).upState)
-            AddCharacter(movie, r.characterId, m * r.matrix, box, nesting + 1);
-        break;
-    default:
-        break;
-    }
-}
-
-void AddBounds(const Movie& movie, const DisplayObject& d, const Matrix& m, Box& box, int nesting)
-{
-    if (nesting > kMaxRenderNesting)
-        return;
-    if (!d.clip) {
-        AddCharacter(movie, d.characterId, m, box, nesting);
-        return;
-    }
-    if (const Shape* drawing = d.clip->Drawing(); drawing && !drawing->edges.empty())
-        for (const Edge& e : drawing->edges)
-            box.Add(m, std::min(e.x0, e.x1), std::min(e.y0, e.y1), std::max(e.x0, e.x1), std::max(e.y0, e.y1));
-    for (const auto& [depth, child] : d.clip->DisplayList())
-        AddBounds(movie, child, m * child.matrix, box, nesting + 1);
-}
 
 DisplayObject* DisplayOf(const Value& v)
 {

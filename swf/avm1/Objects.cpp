@@ -112,6 +112,24 @@ DisplayObject* ChildNamed(Vm& vm, Clip& clip, const std::string& name)
     return d;
 }
 
+// opaqueBackground: the RGB colour of the box drawn under the object, or undefined for none.
+Value GetOpaqueBackground(const DisplayObject& d)
+{
+    if (!d.hasOpaqueBackground)
+        return {};
+    const Rgba& c = d.opaqueBackground;
+    return Value::Number(c.r << 16 | c.g << 8 | c.b);
+}
+
+void SetOpaqueBackground(Vm& vm, DisplayObject& d, const Value& color)
+{
+    d.hasOpaqueBackground = !color.IsUndefined() && !color.IsNull();
+    if (!d.hasOpaqueBackground)
+        return;
+    const uint32_t rgb = static_cast<uint32_t>(vm.ToInt(color));
+    d.opaqueBackground = {static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb), 255};
+}
+
 }  // namespace
 
 Value Vm::Get(const Value& v, const std::string& name)
@@ -144,6 +162,8 @@ Value Vm::Get(const Value& v, const std::string& name)
                 return GetScrollRect(*o->display);
             if (name == "cacheAsBitmap")
                 return Value::Bool(o->display->cacheAsBitmap);
+            if (name == "opaqueBackground")
+                return GetOpaqueBackground(*o->display);
             Value out;
             if (const Field* field = FieldOf(*o->display); field && GetFieldProperty(*field, name, out))
                 return out;
@@ -192,6 +212,11 @@ void Vm::Set(const Value& v, const std::string& name, const Value& value)
         }
         if (name == "cacheAsBitmap") {
             o.display->cacheAsBitmap = ToBool(value);
+            m_player.m_bChanged = true;
+            return;
+        }
+        if (name == "opaqueBackground") {
+            SetOpaqueBackground(*this, *o.display, value);
             m_player.m_bChanged = true;
             return;
         }

@@ -104,6 +104,8 @@ public:
     }
     // Whether the frame ran out of its budget.
     bool Spent() const { return m_bSpent; }
+    // The units taken since the last Reset; all of them once the budget is spent.
+    std::size_t Used() const { return m_bSpent ? m_nUnits : m_nUnits - m_nLeft; }
     // A flag that, once set from another thread, spends the budget at the next request.
     void CancelWith(const std::atomic<bool>* cancel) { m_pCancel = cancel; }
     // A call made every `kPaceUnits` units of work, inside long built-ins and drawings too:

@@ -38,8 +38,10 @@ CxForm CxForm::operator*(const CxForm& inner) const
 
 Rgba CxForm::Apply(Rgba c) const
 {
+    // (channel * multiplier) / 256 in whole numbers, which drops the fraction toward zero, plus
+    // the addition, held within 0 .. 255.
     auto f = [this](int i, uint8_t v) {
-        return static_cast<uint8_t>(std::clamp(v * mul[i] / 256 + add[i], 0.0, 255.0));
+        return static_cast<uint8_t>(std::clamp(std::trunc(v * mul[i] / 256) + add[i], 0.0, 255.0));
     };
     return {f(0, c.r), f(1, c.g), f(2, c.b), f(3, c.a)};
 }

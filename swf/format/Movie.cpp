@@ -205,6 +205,35 @@ void Loader::ReadDefinition(uint16_t code, Reader& body)
     }
 }
 
+// A FILTERLIST, which is not applied: each filter's bytes by its kind. False at a filter of a
+// kind whose size is unknown.
+bool SkipFilters(Reader& body)
+{
+    const int count = body.U8();
+    for (int i = 0; i < count; ++i) {
+        switch (body.U8()) {
+        case 0: body.Skip(23); break;  // drop shadow
+        case 1: body.Skip(9); break;   // blur
+        case 2: body.Skip(15); break;  // glow
+        case 3: body.Skip(27); break;  // bevel
+        case 4:                        // gradient glow
+        case 7: {                      // gradient bevel
+            const std::size_t colours = body.U8();
+            body.Skip(colours * 5 + 19);
+            break;
+        }
+        case 5: {  // convolution
+            const std::size_t cells = std::size_t{body.U8()} * body.U8();
+            body.Skip(8 + cells * 4 + 5);
+            break;
+        }
+        case 6: body.Skip(80); break;  // colour matrix
+        default: return false;
+        }
+    }
+    return true;
+}
+
 PlaceCommand Loader::ReadPlace(uint16_t code, Reader& body)
 {
     PlaceCommand p;
@@ -241,16 +270,16 @@ PlaceCommand Loader::ReadPlace(uint16_t code, Reader& body)
     if ((p.hasClipDepth = flags & 0x40))
         p.clipDepth = body.U16();
     if (code == tag::kPlaceObject3) {
-        if (flags2 & 0x01)
-            return p;  // filters are not read, so neither is what follows them
+        if ((flags2 & 0x01) && !SkipFilters(body))
+            return p;  // what follows the filters cannot be found
         if (flags2 & 0x02)
             body.U8();  // blend mode
         if ((p.hasCacheAsBitmap = flags2 & 0x04))
             p.cacheAsBitmap = body.U8() != 0;
         if (flags2 & 0x20)
             body.U8();  // visibility
-        if (flags2 & 0x40)
-            body.ReadRgba();  // background colour
+        if ((p.hasOpaqueBackground = flags2 & 0x40))
+            p.opaqueBackground = body.ReadRgba();
     }
     if (flags & 0x80)
         p.clipActions = ReadClipActions(body);

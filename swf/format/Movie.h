@@ -44,6 +44,8 @@ struct PlaceCommand {
     bool hasClipDepth = false;
     bool hasCacheAsBitmap = false;
     bool cacheAsBitmap = false;
+    bool hasOpaqueBackground = false;
+    Rgba opaqueBackground;  // drawn over the object's box, under the object
     int clipDepth = 0;
     std::string name;  // instance name, or empty
     std::vector<ClipAction> clipActions;

@@ -254,6 +254,11 @@ DisplayObject* Player::Place(Clip& clip, const PlaceCommand& p, int nesting)
         o.ratio = p.ratio;
     if (p.hasCacheAsBitmap)
         o.cacheAsBitmap = p.cacheAsBitmap;
+    if (p.hasOpaqueBackground) {
+        o.hasOpaqueBackground = true;
+        o.opaqueBackground = p.opaqueBackground;
+        o.opaqueBackground.a = 255;
+    }
     if (p.hasClipDepth)
         o.clipDepth = p.clipDepth;
     m_bChanged = true;

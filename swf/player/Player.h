@@ -41,6 +41,8 @@ struct DisplayObject {
     uint16_t ratio = 0;
     int clipDepth = 0;            // > 0: a mask for the depths up to this one
     bool cacheAsBitmap = false;   // drawn as a bitmap: placed on whole pixels
+    bool hasOpaqueBackground = false;  // its box is filled with opaqueBackground under it
+    Rgba opaqueBackground;
     std::unique_ptr<Clip> clip;   // the sprite's own timeline, for sprites
 
     // What scripts see and change.
@@ -127,6 +129,13 @@ private:
 // `maxPixels` premultiplied pixels; false when there is none or it cannot be decoded.
 using ImageLoader = std::function<bool(const std::string& url, std::size_t maxPixels, Bitmap& out)>;
 
+class Player;
+// Draws a clip's content (its own matrix and colour transform left out), or an image, over the
+// pixels of `into` through `m` (twips to pixels) and `cx`: what a script's BitmapData.draw
+// shows. Returns the work units the drawing took. The renderer makes one (MakeClipPainter).
+using ClipPainter = std::function<std::size_t(const Player& player, const Clip* clip, const Bitmap* image,
+                                              Bitmap& into, const Matrix& m, const CxForm& cx)>;
+
 class Player {
 public:
     // `makeScripts`: makes what runs the movie's scripts (swf/avm1/Scripts.h: ActionScript).
@@ -165,6 +174,9 @@ public:
     void SetDiagnosticOutput(std::function<void(const std::string&)> output);
     // Where scripts' loadClip finds image files; without one, nothing loads.
     void SetImageLoader(ImageLoader loader) { m_loadImage = std::move(loader); }
+    // What scripts' BitmapData.draw draws with; without one, it draws nothing.
+    void SetClipPainter(ClipPainter painter) { m_paintClip = std::move(painter); }
+    const ClipPainter& GetClipPainter() const { return m_paintClip; }
 
     // What scripts do to the movie.
     DisplayObject& RootObject() { return m_rootObject; }
@@ -229,6 +241,7 @@ private:
     bool m_bScriptPlacing = false;  // a script places: it runs the clip's constructor itself
     Timeline m_emptyTimeline;  // of clips that scripts create empty
     ImageLoader m_loadImage;
+    ClipPainter m_paintClip;
 };
 
 }  // namespace swf

@@ -1,6 +1,7 @@
 #include "swf/render/Renderer.h"
 
 #include "swf/render/Stroke.h"
+#include "swf/player/Bounds.h"
 #include "swf/format/Text.h"
 
 #include <algorithm>
@@ -159,6 +160,42 @@ bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
     return !m_work.Spent();
 }
 
+bool Renderer::DrawInto(const Player& player, const Clip* clip, const Bitmap* image, Canvas& canvas, const Matrix& m,
+                        const CxForm& cx)
+{
+    m_pMovie = &player.GetMovie();
+    m_pPlayer = &player;
+    m_view = m;
+    m_nMasks = 0;
+    m_work.Reset();
+    m_stats = {};
+    const int samples = m_bAntiAlias ? kMaxSamples : 1;
+    m_raster.SetSamples(samples);
+    m_samples.Load(canvas, samples);
+    const Target target{&m_samples, nullptr, nullptr, canvas.width, canvas.height};
+    if (clip)
+        DrawClip(*clip, m, cx, target, 0);
+    if (image)
+        DrawImage(*image, m, cx, target);
+    m_samples.Resolve(canvas);
+    return !m_work.Spent();
+}
+
+ClipPainter MakeClipPainter(std::size_t frameUnits)
+{
+    return [frameUnits](const Player& player, const Clip* clip, const Bitmap* image, Bitmap& into, const Matrix& m,
+              const CxForm& cx) {
+        Canvas canvas(0, 0);
+        canvas.width = into.width;
+        canvas.height = into.height;
+        canvas.pixels = std::move(into.pixels);
+        Renderer renderer(frameUnits);
+        renderer.DrawInto(player, clip, image, canvas, m, cx);
+        into.pixels = std::move(canvas.pixels);
+        return renderer.WorkUsed();
+    };
+}
+
 void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, const Target& t, int nesting)
 {
     if (nesting > kMaxRenderNesting)
@@ -227,10 +264,30 @@ void Renderer::DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, con
             ++m_nMasks;
             continue;
         }
+        if (object.hasOpaqueBackground)
+            DrawOpaqueBackground(object, om, ocx, inner);
         m_parent = m;
         DrawCharacter(object.characterId, &object, om, ocx, inner, nesting + 1);
     }
     m_nMasks -= static_cast<int>(masks.size());
+}
+
+void Renderer::DrawOpaqueBackground(const DisplayObject& object, const Matrix& m, const CxForm& cx, const Target& t)
+{
+    Box box;
+    AddBounds(*m_pMovie, object, Matrix{}, box);
+    if (box.Empty() || !m_work.Take(1, kCostObject))
+        return;
+    std::vector<double> xy(8);
+    m.Apply(box.x0, box.y0, xy[0], xy[1]);
+    m.Apply(box.x1, box.y0, xy[2], xy[3]);
+    m.Apply(box.x1, box.y1, xy[4], xy[5]);
+    m.Apply(box.x0, box.y1, xy[6], xy[7]);
+    m_raster.Reset();
+    m_raster.AddPolygon(xy);
+    FillStyle fill;
+    fill.color = object.opaqueBackground;
+    FillWith(fill, m, cx, t, true);
 }
 
 bool Renderer::StartMask(const Target& t, Mask& mask)

@@ -22,10 +22,17 @@ public:
         std::size_t edges = 0;
     };
     const Stats& LastStats() const { return m_stats; }
+    // The work units the last Render or DrawInto took.
+    std::size_t WorkUsed() const { return m_work.Used(); }
     // Draws the player's current frame over the canvas, through `view` (twips to pixels).
     // False when the frame needed more than its work budget: it was drawn only in part, and
     // the canvas is not a picture to show.
     bool Render(const Player& player, Canvas& canvas, const Matrix& view);
+    // Draws a clip's content (its own matrix and colour transform left out), or an image, over
+    // the canvas through `m` (twips to the canvas's pixels) and `cx`: what a script's
+    // BitmapData.draw shows (see MakeClipPainter). False when it needed more than the work budget.
+    bool DrawInto(const Player& player, const Clip* clip, const Bitmap* image, Canvas& canvas, const Matrix& m,
+                  const CxForm& cx);
     // A flag that, once set from another thread, ends the drawing at once.
     void CancelWith(const std::atomic<bool>* cancel) { m_work.CancelWith(cancel); }
     void PaceWith(std::function<void()> pace) { m_work.PaceWith(std::move(pace)); }
@@ -53,6 +60,8 @@ private:
     // Pays for sweeping the rasterizer's outlines over the target; when collecting a mask,
     // adds them to it. True when the caller is to paint them on the canvas.
     bool StartFill(const Target& t, bool nonZero);
+    // The box the object covers, filled with its opaque background colour.
+    void DrawOpaqueBackground(const DisplayObject& object, const Matrix& m, const CxForm& cx, const Target& t);
     void DrawImage(const Bitmap& image, const Matrix& m, const CxForm& cx, const Target& t);
     void FillWith(const FillStyle& fill, const Matrix& m, const CxForm& cx, const Target& t, bool nonZero);
 
@@ -67,5 +76,9 @@ private:
     int m_nMasks = 0;
     WorkBudget m_work;
 };
+
+// A painter for Player::SetClipPainter that draws with a renderer of its own, anti-aliased,
+// each drawing within `frameUnits` of work.
+ClipPainter MakeClipPainter(std::size_t frameUnits = kFrameWorkUnits);
 
 }  // namespace swf

@@ -10,6 +10,7 @@
 
 #include "swf/avm1/Scripts.h"
 #include "swf/player/Player.h"
+#include "swf/render/Renderer.h"
 #include "tests/native/SwfTestWriter.h"
 
 #include <gtest/gtest.h>
@@ -367,6 +368,7 @@ inline ScriptRun RunMovie(const Bytes& tags, int frames = 1)
     const Bytes file = Movie(tags);
     run.movie = swf::Movie::Load(file.data(), file.size());
     run.player = std::make_unique<swf::Player>(*run.movie, swf::avm1::MakeScripts, false);
+    run.player->SetClipPainter(swf::MakeClipPainter());
     run.player->SetTraceOutput([&run](const std::string& line) { run.lines.back().push_back(line); });
     for (int i = 0; i < frames; ++i) {
         run.lines.emplace_back();

@@ -81,6 +81,7 @@ void MeasureScripts()
     auto time = [](const std::vector<uint8_t>& file, int frames, bool render) {
         auto movie = swf::Movie::Load(file.data(), file.size(), nullptr);
         swf::Player player(*movie, swf::avm1::MakeScripts, true);
+        player.SetClipPainter(swf::MakeClipPainter());
         swf::Canvas canvas(240, 130);
         swf::Renderer renderer;
         player.Advance();
@@ -118,6 +119,7 @@ void Measure(const char* name, const std::vector<uint8_t>& file)
     std::printf("%s: %zu bytes, parse %.3f ms, peak memory while parsing %.1f KB\n", name, file.size(), parse,
                 peak / 1024.0);
     swf::Player player(*movie, swf::avm1::MakeScripts, false);
+    player.SetClipPainter(swf::MakeClipPainter());
     player.Advance();
     for (auto [w, h] : {std::pair{240, 130}, std::pair{800, 600}}) {
         swf::Canvas canvas(w, h);
@@ -154,6 +156,7 @@ void MeasureHostile(const swftest::HostileMovie& hostile)
         return;
     }
     swf::Player player(*movie, swf::avm1::MakeScripts, true);
+    player.SetClipPainter(swf::MakeClipPainter());
     swf::Renderer renderer;
     swf::Canvas canvas(240, 130);
     double slowest = 0;
@@ -201,6 +204,7 @@ int main(int argc, char** argv)
     // The sample's frames, one after another, as the band plays them.
     auto movie = swf::Movie::Load(sample.data(), sample.size(), nullptr);
     swf::Player player(*movie, swf::avm1::MakeScripts, false);
+    player.SetClipPainter(swf::MakeClipPainter());
     swf::Canvas canvas(240, 130);
     swf::Renderer renderer;
     double total = 0;

@@ -86,6 +86,7 @@ int main(int argc, char** argv)
         if (width < 1 || height < 1 || width > swf::kMaxCanvasSide || height > swf::kMaxCanvasSide)
             return Fail(1, "--size is out of range");
         swf::Player player(*movie, swf::avm1::MakeScripts, true);
+        player.SetClipPainter(swf::MakeClipPainter());
         // Images that scripts load are files beside the movie (swfrender runs from its folder).
         player.SetImageLoader([](const std::string& url, std::size_t maxPixels, swf::Bitmap& out) {
             std::vector<uint8_t> bytes;
