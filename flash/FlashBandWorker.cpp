@@ -202,6 +202,7 @@ void CFlashBandWorker::CShared::Run()
     swf::Player player(*movie, swf::avm1::MakeScripts, options.bLoop);
     player.CancelWith(&bStop);
     player.PaceWith([this] { Pace(); });
+    player.SetClipPainter(swf::MakeClipPainter());  // what BitmapData.draw paints with
     swf::Renderer renderer;
     renderer.CancelWith(&bStop);
     renderer.PaceWith([this] { Pace(); });
