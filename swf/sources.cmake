@@ -12,7 +12,8 @@ set(NB_SWF_SOURCES_format
     swf/format/MovieFile.cpp
     swf/format/Reader.cpp
     swf/format/Shape.cpp
-    swf/format/Text.cpp)
+    swf/format/Text.cpp
+    swf/format/TextMarkup.cpp)
 set(NB_SWF_SOURCES_player
     swf/player/Player.cpp)
 set(NB_SWF_SOURCES_render
