@@ -41,6 +41,7 @@ set(NB_SWF_SOURCES_avm1
     swf/avm1/Scripts.cpp
     swf/avm1/Stage.cpp
     swf/avm1/StringClass.cpp
+    swf/avm1/StyleSheet.cpp
     swf/avm1/TextField.cpp
     swf/avm1/Value.cpp
     swf/avm1/Variables.cpp)

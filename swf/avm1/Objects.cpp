@@ -145,7 +145,7 @@ Value Vm::Get(const Value& v, const std::string& name)
             if (name == "cacheAsBitmap")
                 return Value::Bool(o->display->cacheAsBitmap);
             Value out;
-            if (const Field* field = FieldOf(*o->display); field && GetFieldProperty(*field, name, out))
+            if (GetFieldProperty(*o->display, name, out))
                 return out;
         }
         if (o->kind == Kind::kArray) {

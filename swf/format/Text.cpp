@@ -490,6 +490,36 @@ Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, Byte
     return text;
 }
 
+std::string PlainText(const Field& field, ByteBudget& bytes)
+{
+    if (!field.markup)
+        return field.text;
+    Content content(Style{}, Paragraph{}, field.css, bytes);
+    content.AddHtml(field.text);
+    std::string out;
+    for (const Char& c : content.m_chars) {
+        const uint32_t code = c.code == '\n' ? '\r' : c.code;
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | code >> 6);
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | code >> 12);
+            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | code >> 18);
+            out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    if (!out.empty() && out.back() == '\r')
+        out.pop_back();
+    return out;
+}
+
 std::size_t FieldBytes(const Field& field, const Text& text)
 {
     std::size_t bytes = sizeof(Field) + sizeof(Text) + field.face.size() + field.text.size() +
