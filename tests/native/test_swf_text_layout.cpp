@@ -136,7 +136,7 @@ TEST(SwfTextLayout, ScriptsReadTheFormatsAndMeasures)
 namespace {
 
 // Font 1, 1024 units to the em, with advances of no whole twips: at 200 twips "a" advances
-// 97.66 twips and " " 48.83; the ascent is 160 twips, the descent 40.
+// 97.66 twips and " " 48.83; the ascent is 180 twips, the descent 40.
 const std::map<uint16_t, swf::Font>& Fonts()
 {
     static const std::map<uint16_t, swf::Font> fonts = [] {
@@ -145,7 +145,7 @@ const std::map<uint16_t, swf::Font>& Fonts()
         font.advances = {500, 250};
         font.glyphs.resize(font.codes.size());
         font.hasLayout = true;
-        font.ascent = 819.2;
+        font.ascent = 921.6;
         font.descent = 204.8;
         return std::map<uint16_t, swf::Font>{{1, font}};
     }();
@@ -177,13 +177,14 @@ TEST(SwfTextLayout, AdvancesIndentsAndBreaksFollowTheField)
         const char* runs;
     };
     const Case cases[] = {
-        {"advances are whole twips", 0, 0, "aaa", "y200: 40 137 234\n"},
-        {"a negative indent hangs into the margin", -60, 100, "aa", "y200: 80 177\n"},
-        {"and stops at the text's edge", -300, 100, "aa", "y200: 40 137\n"},
+        {"advances are whole twips", 0, 0, "aaa", "y220: 40 137 234\n"},
+        {"a negative indent hangs into the margin", -60, 100, "aa", "y220: 80 177\n"},
+        {"and stops at the text's edge", -300, 100, "aa", "y220: 40 137\n"},
         {"an indent past the line's end leaves the word whole on the first line", 2000, 0, "aaaaaaaaaaa",
-         "y200: 2040 2137 2234 2331 2428 2525 2622 2719 2816 2913 3010\n"},
+         "y220: 2040 2137 2234 2331 2428 2525 2622 2719 2816 2913 3010\n"},
         {"a long word still breaks on a line that has room", 0, 0, "aaaaaaaaaaa",
-         "y200: 40 137 234 331 428 525 622 719 816\ny400: 40 137\n"},
+         "y220: 40 137 234 331 428 525 622 719 816\ny440: 40 137\n"},
+        {"an empty line is as high as its font", 0, 0, "\naa", "y440: 40 137\n"},
     };
     for (const Case& c : cases) {
         swf::Field field;
