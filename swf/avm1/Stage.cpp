@@ -139,8 +139,10 @@ bool Vm::SetFieldProperty(DisplayObject& d, const std::string& name, const Value
         // HTML only in a field that takes it, read with the styles its style sheet has now.
         next.markup = name == "htmlText" && next.html;
         TakeNewFormat(next);
-        if (next.markup)
-            next.css = ReadStyleSheet(*this, Get(Value::Obj(&ObjectOf(d)), "styleSheet"));
+        if (next.markup) {
+            const Property* sheet = ObjectOf(d).Find(Key("styleSheet"));
+            next.css = ReadStyleSheet(*this, sheet && !sheet->getter ? sheet->value : Value{});
+        }
     } else if (name == "styleSheet") {
         // A field with a style sheet takes HTML. The sheet itself is kept as the object's own
         // property, so the field reports false and the caller stores it.

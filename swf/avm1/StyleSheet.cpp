@@ -11,11 +11,19 @@ namespace {
 
 constexpr std::size_t kMaxStyles = 256;  // styles a field reads from its sheet
 
+// An own property's value, without running a getter: a field reads its sheet while it lays
+// its text out, where no script may run.
+Value OwnValue(Vm& vm, Object& o, const std::string& name)
+{
+    const Property* p = o.Find(vm.Key(name));
+    return p && !p->getter ? p->value : Value{};
+}
+
 Object* StylesOf(Vm& vm, const Value& sheet)
 {
     if (!sheet.IsObject())
         return nullptr;
-    const Value styles = vm.Get(sheet, "_styles");
+    const Value styles = OwnValue(vm, *sheet.o, "_styles");
     return styles.IsObject() ? styles.o : nullptr;
 }
 
@@ -163,11 +171,15 @@ std::optional<Rgba> Color(Vm& vm, const Value& v)
     return Rgba{static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb), 255};
 }
 
-TextCss ReadStyle(Vm& vm, const std::string& name, const Value& style)
+TextCss ReadStyle(Vm& vm, const std::string& name, Object& style)
 {
     TextCss css;
     css.selector = Lower(name);
-    auto get = [&](const char* property) { return vm.Get(style, property); };
+    // Only plain values: converting an object would run its script.
+    auto get = [&](const char* property) {
+        const Value v = OwnValue(vm, style, property);
+        return v.IsObject() ? Value{} : v;
+    };
     auto given = [&](const char* property) {
         const Value v = get(property);
         return !v.IsUndefined() && !v.IsNull();
@@ -205,13 +217,13 @@ std::vector<TextCss> ReadStyleSheet(Vm& vm, const Value& sheet)
     if (!styles)
         return rules;
     for (const std::string& name : vm.Enumerate(*styles)) {
-        const Value style = vm.Get(Value::Obj(styles), name);
+        const Value style = OwnValue(vm, *styles, name);
         if (!style.IsObject())
             continue;
         if (rules.size() >= kMaxStyles)
             break;
         vm.Charge(16);
-        rules.push_back(ReadStyle(vm, name, style));
+        rules.push_back(ReadStyle(vm, name, *style.o));
     }
     return rules;
 }

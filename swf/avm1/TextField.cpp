@@ -139,7 +139,9 @@ Value TextFieldSetTextFormat(NativeCall& c)
     if (!(begin <= 0 && end >= size) && !next.text.empty())
         return Value{};
     ApplyFormat(c.vm, c.args.back(), next);
-    c.vm.SetField(*d, std::move(next));
+    // Reading the format may have run scripts that took the field off the stage.
+    if ((d = ThisField(c)))
+        c.vm.SetField(*d, std::move(next));
     return Value{};
 }
 
@@ -165,7 +167,8 @@ Value TextFieldSetNewTextFormat(NativeCall& c)
     format.newFormat.reset();
     ApplyFormat(c.vm, c.Arg(0), format);
     next.newFormat = std::make_shared<const Field>(std::move(format));
-    c.vm.SetField(*d, std::move(next));
+    if ((d = ThisField(c)))
+        c.vm.SetField(*d, std::move(next));
     return Value{};
 }
 
