@@ -12,7 +12,8 @@ set(NB_SWF_SOURCES_format
     swf/format/MovieFile.cpp
     swf/format/Reader.cpp
     swf/format/Shape.cpp
-    swf/format/Text.cpp)
+    swf/format/Text.cpp
+    swf/format/TextMarkup.cpp)
 set(NB_SWF_SOURCES_player
     swf/player/Bounds.cpp
     swf/player/Player.cpp)
@@ -43,6 +44,7 @@ set(NB_SWF_SOURCES_avm1
     swf/avm1/Scripts.cpp
     swf/avm1/Stage.cpp
     swf/avm1/StringClass.cpp
+    swf/avm1/StyleSheet.cpp
     swf/avm1/TextField.cpp
     swf/avm1/Value.cpp
     swf/avm1/Variables.cpp)

@@ -28,7 +28,7 @@ enum class Action : uint8_t;
 
 // The built-in classes whose prototypes the player gives the objects it makes.
 enum class Builtin : uint8_t {
-    kObject, kFunction, kArray, kString, kNumber, kBoolean, kClip, kColor, kButton, kBitmapData, kTextField, kCount
+    kObject, kFunction, kArray, kString, kNumber, kBoolean, kClip, kColor, kButton, kBitmapData, kTextField, kTextFormat, kCount
 };
 
 // A value thrown by a script (the throw action) on its way to a catch block.
@@ -213,7 +213,7 @@ private:
     // The text field a display object shows, as it now is; null for other objects.
     const Field* FieldOf(const DisplayObject& d) const;
     // A text field's text, switches and colours by name; false for other names.
-    bool GetFieldProperty(const Field& field, const std::string& name, Value& out);
+    bool GetFieldProperty(const DisplayObject& d, const std::string& name, Value& out);
     bool SetFieldProperty(DisplayObject& d, const std::string& name, const Value& value);
     void SetScrollRect(DisplayObject& d, const Value& rect);
     // Moves a clip to a frame (number, label or "target:frame"); `play`: 1 plays, 0 stops, -1 keeps.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "swf/avm1/Interpreter.h"
+#include "swf/format/Movie.h"
 
 #include <span>
 #include <string>
@@ -62,6 +63,10 @@ Object* ThisClip(NativeCall& call);
 
 // A MovieClip method of the TextField family.
 Value MovieClipCreateTextField(NativeCall& call);
+// What a field whose text a script sets takes from its new text format (setNewTextFormat).
+void TakeNewFormat(Field& field);
+// The styles of a TextField.StyleSheet as a field reads its HTML with them; none for anything else.
+std::vector<TextCss> ReadStyleSheet(Vm& vm, const Value& sheet);
 
 // The families, each installed by its own file.
 void InstallObject(Vm& vm);  // Object and Function
@@ -71,7 +76,8 @@ void InstallNumberAndBoolean(Vm& vm);
 void InstallMath(Vm& vm);
 void InstallGlobals(Vm& vm);  // global functions, intervals, inert objects, flash.geom
 void InstallMovieClip(Vm& vm);  // MovieClip, with the TextField class
-void InstallTextField(Vm& vm);
+void InstallTextField(Vm& vm);  // with TextFormat and TextField.StyleSheet
+void InstallStyleSheet(Vm& vm, Object& textField);
 void InstallColor(Vm& vm);
 void InstallMovieClipLoader(Vm& vm);
 void InstallDrawing(Vm& vm);  // MovieClip's drawing methods and flash.geom.Matrix

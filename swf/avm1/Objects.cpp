@@ -165,7 +165,7 @@ Value Vm::Get(const Value& v, const std::string& name)
             if (name == "opaqueBackground")
                 return GetOpaqueBackground(*o->display);
             Value out;
-            if (const Field* field = FieldOf(*o->display); field && GetFieldProperty(*field, name, out))
+            if (GetFieldProperty(*o->display, name, out))
                 return out;
         }
         if (o->kind == Kind::kArray) {

@@ -2,6 +2,8 @@
 // fields, loaded images, frame moves and frame calls.
 #include "swf/avm1/VmInternal.h"
 
+#include "swf/avm1/Native.h"
+
 #include "swf/player/Player.h"
 #include "swf/format/Text.h"
 
@@ -82,10 +84,30 @@ constexpr FieldColor kFieldColors[] = {
 
 }  // namespace
 
-bool Vm::GetFieldProperty(const Field& field, const std::string& name, Value& out)
+bool Vm::GetFieldProperty(const DisplayObject& d, const std::string& name, Value& out)
 {
+    const Field* pField = FieldOf(d);
+    if (!pField)
+        return false;
+    const Field& field = *pField;
     if (name == "text" || name == "htmlText") {
-        out = Str(field.text);
+        // What the scripts' bytes lend the reading is given back when it is done.
+        const std::size_t left = m_pBytes->Left();
+        std::string text;
+        try {
+            text = name == "text" ? PlainText(field, *m_pBytes) : field.text;
+        } catch (const FormatError&) {
+            m_pBytes->Refund(left - m_pBytes->Left());
+            throw ScriptAbort{"the scripts take too much memory"};
+        }
+        m_pBytes->Refund(left - m_pBytes->Left());
+        out = Str(std::move(text));
+        return true;
+    }
+    if (name == "textWidth" || name == "textHeight") {
+        auto it = m_player.m_movie.texts.find(d.characterId);
+        const Text* text = d.field ? &d.field->text : it != m_player.m_movie.texts.end() ? &it->second : nullptr;
+        out = Value::Number(text ? std::round((name == "textWidth" ? text->textWidth : text->textHeight) / 20) : 0);
         return true;
     }
     if (name == "autoSize") {
@@ -114,8 +136,20 @@ bool Vm::SetFieldProperty(DisplayObject& d, const std::string& name, const Value
     Field next = *current;
     if (name == "text" || name == "htmlText") {
         next.text = ToString(value);
-        // HTML only in a field that takes it.
+        // HTML only in a field that takes it, read with the styles its style sheet has now.
         next.markup = name == "htmlText" && next.html;
+        TakeNewFormat(next);
+        if (next.markup) {
+            const Property* sheet = ObjectOf(d).Find(Key("styleSheet"));
+            next.css = ReadStyleSheet(*this, sheet && !sheet->getter ? sheet->value : Value{});
+        }
+    } else if (name == "styleSheet") {
+        // A field with a style sheet takes HTML. The sheet itself is kept as the object's own
+        // property, so the field reports false and the caller stores it.
+        next.css = ReadStyleSheet(*this, value);
+        next.html = next.html || value.IsObject();
+        SetField(d, std::move(next));
+        return false;
     } else if (name == "autoSize") {
         // true stands for "left", false and anything unknown for "none".
         const std::string mode = value.type == Value::kBool ? (ToBool(value) ? "left" : "none") : ToString(value);

@@ -32,6 +32,8 @@ struct Vm::StageAccess {
     static Pen& PenOf(Clip& clip) { return clip.m_pen; }
     // Shows `image` at the clip's origin, under its drawing.
     static void ShowImage(Clip& clip, std::shared_ptr<Bitmap> image) { clip.m_pImage = std::move(image); }
+    // The text field `d` is as it now is, or null when it is none.
+    static const Field* FieldOf(Vm& vm, const DisplayObject& d) { return vm.FieldOf(d); }
 };
 
 }  // namespace swf::avm1

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,19 @@ struct Text {
     Rect box;
     bool border = false, background = false;
     Rgba borderColor{0, 0, 0, 255}, backgroundColor{255, 255, 255, 255};
+    double textWidth = 0, textHeight = 0;  // twips the laid-out text takes
+};
+
+// A style of a field's style sheet: what it gives the HTML elements of its tag name ("p") or
+// of its class (".name"). Unset parts leave the element as it is.
+struct TextCss {
+    std::string selector;  // lower case
+    std::optional<Rgba> color;
+    std::optional<double> size;  // twips
+    std::optional<uint8_t> align;
+    std::optional<bool> bold, italic;
+    std::optional<std::string> font;
+    std::optional<double> indent, leading, leftMargin, rightMargin, letterSpacing;  // twips
 };
 
 // A text field as DefineEditText gives it (or a script changes it), before it is laid out.
@@ -104,9 +118,14 @@ struct Field {
     std::string face;   // a font's name that stands in for `fontId`
     double size = 240;  // twips
     Rgba color;
+    bool bold = false, italic = false;  // pick the font of the same name in that weight and slant
     uint8_t align = 0;  // left, right, center, justify
-    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
+    // Twips. A negative indent hangs the first line out, never past the box's left margin.
+    double leftMargin = 0, rightMargin = 0, indent = 0, blockIndent = 0, leading = 0;
     std::string text;
+    std::vector<TextCss> css;  // the style sheet its HTML is read with
+    // The format of text a script sets from now on (setNewTextFormat); null: the field's own.
+    std::shared_ptr<const Field> newFormat;
 };
 
 struct Font {

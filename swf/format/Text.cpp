@@ -1,6 +1,9 @@
 #include "swf/format/Text.h"
 
+#include "swf/format/TextMarkup.h"
+
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace swf {
@@ -64,276 +67,6 @@ Font MakeFallbackFont()
 }
 
 constexpr double kGutter = 40;  // twips between a field's box and its text
-
-// Alignments of a paragraph.
-constexpr uint8_t kLeft = 0, kRight = 1, kCenter = 2, kJustify = 3;
-
-struct Style {
-    uint16_t fontId = 0;
-    double size = 240;  // twips
-    Rgba color;
-    bool bold = false;
-    bool italic = false;
-    std::string face;  // from <font face>; empty: the field's font
-    double letterSpacing = 0;
-    bool kerning = false;
-};
-
-struct Char {
-    uint32_t code;  // '\n' ends a paragraph
-    int style;
-};
-
-struct Paragraph {
-    uint8_t align = kLeft;
-};
-
-// Decodes one UTF-8 sequence at s[i]; invalid bytes stand for themselves.
-uint32_t NextCodePoint(const std::string& s, std::size_t& i)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<uint8_t>(s[k]); };
-    const uint8_t b = byte(i++);
-    const int extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-    if (extra == 0 || i + extra > s.size())
-        return b;
-    uint32_t c = b & (0x3F >> extra);
-    for (int k = 0; k < extra; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return b;
-        c = c << 6 | (byte(i + k) & 0x3F);
-    }
-    i += extra;
-    return c;
-}
-
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-// The value of an attribute in a tag's text (`name="value"` or `name='value'`), or "".
-std::string Attribute(const std::string& tag, const std::string& name)
-{
-    const std::string lower = Lower(tag);
-    std::size_t at = 0;
-    while ((at = lower.find(name, at)) != std::string::npos) {
-        const bool start = at > 0 && (lower[at - 1] == ' ' || lower[at - 1] == '\t');
-        std::size_t k = at + name.size();
-        while (k < lower.size() && lower[k] == ' ')
-            ++k;
-        if (start && k < lower.size() && lower[k] == '=') {
-            ++k;
-            while (k < lower.size() && lower[k] == ' ')
-                ++k;
-            if (k < lower.size() && (lower[k] == '"' || lower[k] == '\'')) {
-                const std::size_t end = lower.find(lower[k], k + 1);
-                return tag.substr(k + 1, end == std::string::npos ? std::string::npos : end - k - 1);
-            }
-            std::size_t end = k;
-            while (end < lower.size() && lower[end] != ' ')
-                ++end;
-            return tag.substr(k, end - k);
-        }
-        at += name.size();
-    }
-    return "";
-}
-
-// The character an entity (without & and ;) stands for, or 0.
-uint32_t Entity(const std::string& name)
-{
-    if (name == "lt")
-        return '<';
-    if (name == "gt")
-        return '>';
-    if (name == "amp")
-        return '&';
-    if (name == "quot")
-        return '"';
-    if (name == "apos")
-        return '\'';
-    if (name == "nbsp")
-        return 0xA0;
-    if (name.size() > 1 && name[0] == '#') {
-        const bool hex = name[1] == 'x' || name[1] == 'X';
-        uint32_t v = 0;
-        for (std::size_t i = hex ? 2 : 1; i < name.size(); ++i) {
-            const char c = name[i];
-            const int d = c >= '0' && c <= '9' ? c - '0'
-                          : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-            if (d < 0 || v > 0x10FFFF)
-                return 0;
-            v = v * (hex ? 16 : 10) + static_cast<uint32_t>(d);
-        }
-        return v;
-    }
-    return 0;
-}
-
-Rgba ParseColor(const std::string& text, Rgba fallback)
-{
-    if (text.size() != 7 || text[0] != '#')
-        return fallback;
-    uint32_t v = 0;
-    for (std::size_t i = 1; i < 7; ++i) {
-        const char c = text[i];
-        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        if (d < 0)
-            return fallback;
-        v = v << 4 | static_cast<uint32_t>(d);
-    }
-    return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v), fallback.a};
-}
-
-uint8_t ParseAlign(const std::string& text, uint8_t fallback)
-{
-    const std::string a = Lower(text);
-    return a == "left" ? kLeft : a == "right" ? kRight : a == "center" ? kCenter : a == "justify" ? kJustify : fallback;
-}
-
-// The characters and paragraphs of a field's text, plain or in the HTML subset.
-// The text of a field as characters in styles and paragraphs. Its buffers are counted in the
-// movie's bytes while it lives.
-class Content {
-public:
-    Content(const Style& base, uint8_t align, ByteBudget& bytes) : m_align(align), m_bytes(bytes)
-    {
-        AddStyle(base);
-        m_bytes.Push(m_paragraphs, Paragraph{align});
-    }
-    ~Content()
-    {
-        m_bytes.Refund(m_styles.capacity() * sizeof(Style) + m_chars.capacity() * sizeof(Char) +
-                       m_paragraphs.capacity() * sizeof(Paragraph) + m_nFaceBytes);
-    }
-    Content(const Content&) = delete;
-    Content& operator=(const Content&) = delete;
-
-    void AddPlain(const std::string& text)
-    {
-        for (std::size_t i = 0; i < text.size();) {
-            const uint32_t c = NextCodePoint(text, i);
-            if (c == '\r' && i < text.size() && text[i] == '\n')
-                continue;  // CR LF is one break
-            Add(c == '\r' ? '\n' : c);
-        }
-    }
-
-    void AddHtml(const std::string& text)
-    {
-        std::vector<int> stack{0};
-        for (std::size_t i = 0; i < text.size();) {
-            if (text[i] == '<') {
-                const std::size_t end = text.find('>', i);
-                if (end == std::string::npos)
-                    break;
-                Tag(text.substr(i + 1, end - i - 1), stack);
-                i = end + 1;
-            } else if (text[i] == '&') {
-                const std::size_t end = text.find(';', i);
-                const uint32_t c = end != std::string::npos && end - i < 12 ? Entity(text.substr(i + 1, end - i - 1)) : 0;
-                if (c) {
-                    m_nStyle = stack.back();
-                    Add(c);
-                    i = end + 1;
-                } else {
-                    m_nStyle = stack.back();
-                    Add(NextCodePoint(text, i));
-                }
-            } else {
-                m_nStyle = stack.back();
-                const uint32_t c = NextCodePoint(text, i);
-                Add(c == '\r' ? '\n' : c);
-            }
-        }
-    }
-
-    std::vector<Style> m_styles;
-    std::vector<Char> m_chars;
-    std::vector<Paragraph> m_paragraphs;
-
-private:
-    void Add(uint32_t c)
-    {
-        m_bytes.Push(m_chars, Char{c, m_nStyle});
-        if (c == '\n')
-            m_bytes.Push(m_paragraphs, Paragraph{m_align});
-    }
-
-    void AddStyle(const Style& s)
-    {
-        m_bytes.Spend(s.face.size());
-        m_nFaceBytes += s.face.size();
-        m_bytes.Push(m_styles, s);
-    }
-
-    void Tag(const std::string& tag, std::vector<int>& stack)
-    {
-        const std::size_t nameEnd = std::min(tag.find_first_of(" \t/"), tag.size());
-        const bool closing = !tag.empty() && tag[0] == '/';
-        const std::string name = Lower(closing ? tag.substr(1) : tag.substr(0, nameEnd == 0 ? tag.size() : nameEnd));
-        if (closing) {
-            if (name == "p") {
-                // A paragraph that ends closes its line; the next one starts on a new line.
-                m_bOpenParagraph = false;
-                m_nStyle = stack.back();
-                Add('\n');
-            }
-            if ((name == "font" || name == "b" || name == "i" || name == "u") && stack.size() > 1)
-                stack.pop_back();
-            return;
-        }
-        if (name == "br") {
-            m_nStyle = stack.back();
-            Add('\n');
-            return;
-        }
-        if (name == "p") {
-            if (m_bOpenParagraph) {
-                m_nStyle = stack.back();
-                Add('\n');
-            }
-            m_bOpenParagraph = true;
-            m_paragraphs.back().align = ParseAlign(Attribute(tag, "align"), m_align);
-            return;
-        }
-        if (name != "font" && name != "b" && name != "i" && name != "u")
-            return;
-        Style s = m_styles[stack.back()];
-        if (name == "b")
-            s.bold = true;
-        if (name == "i")
-            s.italic = true;
-        if (name == "font") {
-            const std::string face = Attribute(tag, "face");
-            if (!face.empty())
-                s.face = face;
-            const std::string size = Attribute(tag, "size");
-            if (!size.empty() && size[0] >= '0' && size[0] <= '9')
-                s.size = std::clamp(std::atof(size.c_str()), 1.0, 1000.0) * 20;
-            s.color = ParseColor(Attribute(tag, "color"), s.color);
-            const std::string kerning = Attribute(tag, "kerning");
-            if (!kerning.empty())
-                s.kerning = kerning != "0";
-            const std::string spacing = Attribute(tag, "letterspacing");
-            if (!spacing.empty())
-                s.letterSpacing = std::clamp(std::atof(spacing.c_str()), -100.0, 100.0) * 20;
-        }
-        if (m_styles.size() < 4096)
-            AddStyle(s);
-        stack.push_back(static_cast<int>(m_styles.size()) - 1);
-    }
-
-    uint8_t m_align;
-    ByteBudget& m_bytes;
-    std::size_t m_nFaceBytes = 0;
-    int m_nStyle = 0;
-    bool m_bOpenParagraph = false;
-};
 
 // The font that draws a style: the one named by <font face> with the style's weight and
 // slant when the movie has it, else one of that name, else the field's own; the fallback font
@@ -408,9 +141,8 @@ public:
     FieldLayout(const Field& field, const std::map<uint16_t, Font>& fonts, Content& content, Text& text,
                 ByteBudget& bytes)
         : m_field(field), m_fonts(fonts), m_content(content), m_text(text), m_bytes(bytes),
-          m_left(text.box.xMin + kGutter + field.leftMargin),
-          m_width(std::max(0.0, static_cast<double>(text.box.xMax - text.box.xMin) - 2 * kGutter - field.leftMargin -
-                                    field.rightMargin)),
+          m_left(text.box.xMin + kGutter),
+          m_width(std::max(0.0, static_cast<double>(text.box.xMax - text.box.xMin) - 2 * kGutter)),
           m_top(text.box.yMin + kGutter)
     {
     }
@@ -434,6 +166,8 @@ private:
     double LineWidth(std::size_t end) const;
     // How far the line's glyphs reach above and below its baseline.
     void LineExtent(std::size_t end, double& ascent, double& descent);
+    // How far a style's font reaches above and below the baseline.
+    void StyleExtent(int style, double& ascent, double& descent);
     // The baseline of the next line, below the last.
     double NextBaseline(double ascent, double descent);
     // Where a line of this width starts, by its paragraph's alignment.
@@ -445,17 +179,30 @@ private:
     Content& m_content;
     Text& m_text;
     ByteBudget& m_bytes;
-    const double m_left;
-    const double m_width;
+    // Where the current line starts from the text's left edge: the paragraph's margin and
+    // block indent, and on its first line the indent, never left of the edge.
+    double Indent() const;
+    // Where the current line ends, from the text's left edge.
+    double LineEnd() const;
+    const Paragraph& Current() const
+    {
+        const auto& paragraphs = m_content.m_paragraphs;
+        return paragraphs[std::min(m_nParagraph, paragraphs.size() - 1)];
+    }
+
+    const double m_left;   // the text's left edge
+    const double m_width;  // from there to its right edge
     double m_top;
     std::size_t m_nParagraph = 0;
     std::vector<Placed> m_line;
     bool m_bFirstOfParagraph = true;
     bool m_bFirstLine = true;
     double m_lastDescent = 0;
+    double m_lastLeading = 0;
     double m_x = 0;  // the pen, from the line's start
     const Font* m_pPreviousFont = nullptr;
     uint32_t m_nPreviousCode = 0;
+    int m_nBreakStyle = 0;  // the style of the last line break: an empty line is as high as its font
 };
 
 void FieldLayout::Add(const Char& c)
@@ -463,6 +210,7 @@ void FieldLayout::Add(const Char& c)
     if (c.code == '\n') {
         if (!m_field.multiline)
             return;
+        m_nBreakStyle = c.style;
         EmitLine(m_line.size(), true);
         ++m_nParagraph;
         m_x = 0;
@@ -473,13 +221,15 @@ void FieldLayout::Add(const Char& c)
     const Font* font = PickFont(m_fonts, s, m_field.outlines);
     const uint32_t code = m_field.password ? '*' : c.code;
     const int glyph = GlyphIndex(*font, code);
-    const double advance = glyph >= 0 ? Advance(*font, glyph) * s.size / font->emSquare + s.letterSpacing : 0;
+    // Advances are whole twips, as in the glyph records of static text.
+    const double advance = glyph >= 0 ? std::floor(Advance(*font, glyph) * s.size / font->emSquare) + s.letterSpacing : 0;
     Kern(s, font, code);
     m_pPreviousFont = font;
     m_nPreviousCode = code & 0xFFFF;
     const bool space = code == ' ' || code == '\t';
-    const double lineStart = m_bFirstOfParagraph ? m_field.indent : 0;
-    if (m_field.wordWrap && m_field.multiline && !space && !m_line.empty() && lineStart + m_x + advance > m_width)
+    // A line that starts past its end (a huge indent) has no room to break words into.
+    const double start = Indent(), end = LineEnd();
+    if (m_field.wordWrap && m_field.multiline && !space && !m_line.empty() && start < end && start + m_x + advance > end)
         Wrap();
     m_bytes.Push(m_line, Placed{c.style, glyph, m_x, advance, space});
     m_x += advance;
@@ -516,6 +266,9 @@ void FieldLayout::EmitLine(std::size_t end, bool last)
     LineExtent(end, ascent, descent);
     const double baseline = NextBaseline(ascent, descent);
     AddRuns(end, baseline, LineStart(lineWidth));
+    // What the text measures: its widest line, and from its top to the last line's descent.
+    m_text.textWidth = std::max(m_text.textWidth, lineWidth);
+    m_text.textHeight = baseline + descent - (m_text.box.yMin + kGutter);
     m_line.erase(m_line.begin(), m_line.begin() + static_cast<std::ptrdiff_t>(end));
     // What moves to the next line starts at its left.
     const double offset = m_line.empty() ? 0 : m_line.front().x;
@@ -535,44 +288,57 @@ double FieldLayout::LineWidth(std::size_t end) const
 
 void FieldLayout::LineExtent(std::size_t end, double& ascent, double& descent)
 {
-    for (std::size_t i = 0; i < std::max<std::size_t>(end, 1) && i < m_line.size(); ++i) {
-        Style& s = m_content.m_styles[m_line[i].style];
-        const Font* font = PickFont(m_fonts, s, m_field.outlines);
-        if (font->hasLayout) {
-            ascent = std::max(ascent, font->ascent * s.size / font->emSquare);
-            descent = std::max(descent, font->descent * s.size / font->emSquare);
-        } else {
-            ascent = std::max(ascent, s.size * 0.8);
-            descent = std::max(descent, s.size * 0.2);
-        }
-    }
-    if (m_line.empty()) {
-        ascent = m_field.size * 0.8;
-        descent = m_field.size * 0.2;
+    for (std::size_t i = 0; i < std::max<std::size_t>(end, 1) && i < m_line.size(); ++i)
+        StyleExtent(m_line[i].style, ascent, descent);
+    if (m_line.empty())
+        StyleExtent(m_nBreakStyle, ascent, descent);
+}
+
+void FieldLayout::StyleExtent(int style, double& ascent, double& descent)
+{
+    Style& s = m_content.m_styles[style];
+    const Font* font = PickFont(m_fonts, s, m_field.outlines);
+    if (font->hasLayout) {
+        ascent = std::max(ascent, font->ascent * s.size / font->emSquare);
+        descent = std::max(descent, font->descent * s.size / font->emSquare);
+    } else {
+        ascent = std::max(ascent, s.size * 0.8);
+        descent = std::max(descent, s.size * 0.2);
     }
 }
 
 double FieldLayout::NextBaseline(double ascent, double descent)
 {
     if (!m_bFirstLine)
-        m_top += m_lastDescent + m_field.leading;
+        m_top += m_lastDescent + m_lastLeading;
     const double baseline = m_top + ascent;
     m_top = baseline;
     m_lastDescent = descent;
+    m_lastLeading = Current().leading;
     m_bFirstLine = false;
     return baseline;
 }
 
+double FieldLayout::Indent() const
+{
+    const Paragraph& p = Current();
+    return std::max(0.0, p.leftMargin + p.blockIndent + (m_bFirstOfParagraph ? p.indent : 0));
+}
+
+double FieldLayout::LineEnd() const
+{
+    return m_width - Current().rightMargin;
+}
+
 double FieldLayout::LineStart(double lineWidth) const
 {
-    const auto& paragraphs = m_content.m_paragraphs;
-    const uint8_t a = paragraphs[std::min(m_nParagraph, paragraphs.size() - 1)].align;
-    const double start = m_bFirstOfParagraph ? m_field.indent : 0;
+    const uint8_t a = Current().align;
+    const double start = Indent();
     double shift = m_left + start;
     if (a == kRight)
-        shift += m_width - start - lineWidth;
+        shift += LineEnd() - start - lineWidth;
     else if (a == kCenter)
-        shift += (m_width - start - lineWidth) / 2;
+        shift += (LineEnd() - start - lineWidth) / 2;
     return shift;
 }
 
@@ -672,7 +438,8 @@ Field ReadEditText(Reader& body)
         f.align = body.U8();
         f.leftMargin = body.U16();
         f.rightMargin = body.U16();
-        f.indent = body.U16();
+        // Stored in 16 bits: past 32767 the indent is negative and hangs the first line out.
+        f.indent = body.S16();
         f.leading = body.S16();
     }
     body.ReadString();  // variable name
@@ -695,10 +462,23 @@ Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, Byte
     base.face = field.face;
     base.size = field.size;
     base.color = field.color;
+    base.bold = field.bold;
+    base.italic = field.italic;
+    // A bold or italic field looks for the font of its font's name in that weight and slant.
+    if (base.face.empty() && (field.bold || field.italic))
+        if (auto it = fonts.find(field.fontId); it != fonts.end())
+            base.face = it->second.name;
     if (field.text.empty())
         return text;
 
-    Content content(base, field.align > kJustify ? kLeft : field.align, bytes);
+    Paragraph paragraph;
+    paragraph.align = field.align > kJustify ? kLeft : field.align;
+    paragraph.indent = field.indent;
+    paragraph.blockIndent = field.blockIndent;
+    paragraph.leftMargin = field.leftMargin;
+    paragraph.rightMargin = field.rightMargin;
+    paragraph.leading = field.leading;
+    Content content(base, paragraph, field.css, bytes);
     if (field.markup)
         content.AddHtml(field.text);
     else
@@ -710,12 +490,47 @@ Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, Byte
     return text;
 }
 
+std::string PlainText(const Field& field, ByteBudget& bytes)
+{
+    if (!field.markup)
+        return field.text;
+    Content content(Style{}, Paragraph{}, field.css, bytes);
+    content.AddHtml(field.text);
+    std::string out;
+    for (const Char& c : content.m_chars) {
+        const uint32_t code = c.code == '\n' ? '\r' : c.code;
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | code >> 6);
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | code >> 12);
+            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | code >> 18);
+            out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    if (!out.empty() && out.back() == '\r')
+        out.pop_back();
+    return out;
+}
+
 std::size_t FieldBytes(const Field& field, const Text& text)
 {
     std::size_t bytes = sizeof(Field) + sizeof(Text) + field.face.size() + field.text.size() +
                         text.runs.capacity() * sizeof(TextRun);
     for (const TextRun& run : text.runs)
         bytes += run.glyphs.capacity() * sizeof(TextGlyph);
+    bytes += field.css.capacity() * sizeof(TextCss);
+    for (const TextCss& css : field.css)
+        bytes += css.selector.size() + (css.font ? css.font->size() : 0);
+    if (field.newFormat)
+        bytes += sizeof(Field) + field.newFormat->face.size();
     return bytes;
 }
 

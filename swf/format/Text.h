@@ -24,6 +24,9 @@ const Font& FallbackFont();
 Field ReadEditText(Reader& body);
 // A text field's text laid out into static glyph runs in the fonts given.
 Text LayOutField(const Field& field, const std::map<uint16_t, Font>& fonts, ByteBudget& bytes);
+// A field's text without its markup: HTML read into its characters, paragraphs ending in "\r"
+// (the last one's end left out).
+std::string PlainText(const Field& field, ByteBudget& bytes);
 // What a field and its laid-out text take, in bytes.
 std::size_t FieldBytes(const Field& field, const Text& text);
 
