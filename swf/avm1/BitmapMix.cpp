@@ -23,7 +23,15 @@ public:
     ~SourcePixels() { m_vm.Release(m_bytes); }
     SourcePixels(const SourcePixels&) = delete;
     SourcePixels& operator=(const SourcePixels&) = delete;
-    uint32_t operator[](std::size_t i) const { return m_pixels[i]; }
+    // Calls mix(destination pixel, source pixel) for each pixel of the placement, row by row.
+    template <typename Mix>
+    void MixInto(Bitmap& dest, const Placement& at, Mix mix) const
+    {
+        std::size_t next = 0;
+        for (int y = at.from.y0; y < at.from.y1; ++y)
+            for (int x = at.from.x0; x < at.from.x1; ++x)
+                mix(PixelAt(dest, x + at.dx, y + at.dy), m_pixels[next++]);
+    }
 
 private:
     Vm& m_vm;
@@ -56,14 +64,9 @@ Value BitmapDataCopyChannel(NativeCall& c)
         return Value{};
     const Placement at = PlaceArea(vm, *source, c.Arg(1), *dest, c.Arg(2));
     vm.Charge(at.from.Pixels() / 32);
-    const SourcePixels pixels(vm, *source, at.from);
-    std::size_t next = 0;
-    for (int y = at.from.y0; y < at.from.y1; ++y)
-        for (int x = at.from.x0; x < at.from.x1; ++x) {
-            uint32_t& d = PixelAt(*dest, x + at.dx, y + at.dy);
-            const uint32_t value = pixels[next++] >> from & 255;
-            d = Premultiplied((Straight(d) & ~(uint32_t{255} << to)) | value << to);
-        }
+    SourcePixels(vm, *source, at.from).MixInto(*dest, at, [&](uint32_t& d, uint32_t s) {
+        d = Premultiplied((Straight(d) & ~(uint32_t{255} << to)) | (s >> from & 255) << to);
+    });
     return Value{};
 }
 
@@ -84,20 +87,16 @@ Value BitmapDataMerge(NativeCall& c)
     const bool opaque = !IsTransparent(vm, c.self);
     const Placement at = PlaceArea(vm, *source, c.Arg(1), *dest, c.Arg(2));
     vm.Charge(at.from.Pixels() / 16);
-    const SourcePixels pixels(vm, *source, at.from);
-    std::size_t next = 0;
-    for (int y = at.from.y0; y < at.from.y1; ++y)
-        for (int x = at.from.x0; x < at.from.x1; ++x) {
-            uint32_t& d = PixelAt(*dest, x + at.dx, y + at.dy);
-            const uint32_t s = pixels[next++], old = Straight(d);
-            uint32_t out = 0;
-            for (int i = 0; i < 4; ++i) {
-                const int shift = 24 - 8 * i;
-                const uint32_t a = s >> shift & 255, b = old >> shift & 255;
-                out |= (a * mult[i] + b * (256 - mult[i])) / 256 << shift;
-            }
-            d = Premultiplied(opaque ? out | 0xFF000000 : out);
+    SourcePixels(vm, *source, at.from).MixInto(*dest, at, [&](uint32_t& d, uint32_t s) {
+        const uint32_t old = Straight(d);
+        uint32_t out = 0;
+        for (int i = 0; i < 4; ++i) {
+            const int shift = 24 - 8 * i;
+            const uint32_t a = s >> shift & 255, b = old >> shift & 255;
+            out |= (a * mult[i] + b * (256 - mult[i])) / 256 << shift;
         }
+        d = Premultiplied(opaque ? out | 0xFF000000 : out);
+    });
     return Value{};
 }
 
@@ -163,19 +162,15 @@ Value BitmapDataThreshold(NativeCall& c)
         color |= 0xFF000000;
     const Placement at = PlaceArea(vm, *source, c.Arg(1), *dest, c.Arg(2));
     vm.Charge(at.from.Pixels() / 32);
-    const SourcePixels pixels(vm, *source, at.from);
-    std::size_t next = 0, changed = 0;
-    for (int y = at.from.y0; y < at.from.y1; ++y)
-        for (int x = at.from.x0; x < at.from.x1; ++x) {
-            const uint32_t s = pixels[next++];
-            uint32_t& d = PixelAt(*dest, x + at.dx, y + at.dy);
-            if (Compare(operation, s & mask, limit)) {
-                d = Premultiplied(color);
-                ++changed;
-            } else if (copySource) {
-                d = Premultiplied(opaque ? s | 0xFF000000 : s);
-            }
+    std::size_t changed = 0;
+    SourcePixels(vm, *source, at.from).MixInto(*dest, at, [&](uint32_t& d, uint32_t s) {
+        if (Compare(operation, s & mask, limit)) {
+            d = Premultiplied(color);
+            ++changed;
+        } else if (copySource) {
+            d = Premultiplied(opaque ? s | 0xFF000000 : s);
         }
+    });
     return Value::Number(static_cast<double>(changed));
 }
 
@@ -201,16 +196,12 @@ Value BitmapDataPaletteMap(NativeCall& c)
     const bool opaque = !IsTransparent(vm, c.self);
     const Placement at = PlaceArea(vm, *source, c.Arg(1), *dest, c.Arg(2));
     vm.Charge(at.from.Pixels() / 16);
-    const SourcePixels pixels(vm, *source, at.from);
-    std::size_t next = 0;
-    for (int y = at.from.y0; y < at.from.y1; ++y)
-        for (int x = at.from.x0; x < at.from.x1; ++x) {
-            const uint32_t s = pixels[next++];
-            uint32_t out = 0;
-            for (int ch = 0; ch < 4; ++ch)
-                out += table[ch * 256 + (s >> kShifts[ch] & 255)];
-            PixelAt(*dest, x + at.dx, y + at.dy) = Premultiplied(opaque ? out | 0xFF000000 : out);
-        }
+    SourcePixels(vm, *source, at.from).MixInto(*dest, at, [&](uint32_t& d, uint32_t s) {
+        uint32_t out = 0;
+        for (int ch = 0; ch < 4; ++ch)
+            out += table[ch * 256 + (s >> kShifts[ch] & 255)];
+        d = Premultiplied(opaque ? out | 0xFF000000 : out);
+    });
     return Value{};
 }
 

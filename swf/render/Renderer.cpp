@@ -143,7 +143,7 @@ StrokeStyle StrokeOf(const LineStyle& line, const Matrix& m, const Matrix& local
 
 }  // namespace
 
-bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
+Renderer::Target Renderer::Begin(const Player& player, Canvas& canvas, const Matrix& view)
 {
     m_pMovie = &player.GetMovie();
     m_pPlayer = &player;
@@ -154,8 +154,14 @@ bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
     const int samples = m_bAntiAlias ? kMaxSamples : 1;
     m_raster.SetSamples(samples);
     m_samples.Load(canvas, samples);
+    return Target{&m_samples, nullptr, nullptr, canvas.width, canvas.height};
+}
+
+bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
+{
+    const Target target = Begin(player, canvas, view);
     m_parent = view;
-    DrawClip(player.Root(), view, CxForm{}, Target{&m_samples, nullptr, nullptr, canvas.width, canvas.height}, 0);
+    DrawClip(player.Root(), view, CxForm{}, target, 0);
     m_samples.Resolve(canvas);
     return !m_work.Spent();
 }
@@ -163,16 +169,7 @@ bool Renderer::Render(const Player& player, Canvas& canvas, const Matrix& view)
 bool Renderer::DrawInto(const Player& player, const Clip* clip, const Bitmap* image, Canvas& canvas, const Matrix& m,
                         const CxForm& cx)
 {
-    m_pMovie = &player.GetMovie();
-    m_pPlayer = &player;
-    m_view = m;
-    m_nMasks = 0;
-    m_work.Reset();
-    m_stats = {};
-    const int samples = m_bAntiAlias ? kMaxSamples : 1;
-    m_raster.SetSamples(samples);
-    m_samples.Load(canvas, samples);
-    const Target target{&m_samples, nullptr, nullptr, canvas.width, canvas.height};
+    const Target target = Begin(player, canvas, m);
     if (clip)
         DrawClip(*clip, m, cx, target, 0);
     if (image)

@@ -44,6 +44,8 @@ private:
         const Mask* clip;
         int width, height;
     };
+    // Readies a drawing of the player onto `canvas` through `view`: the whole canvas's target.
+    Target Begin(const Player& player, Canvas& canvas, const Matrix& view);
     void DrawClip(const Clip& clip, const Matrix& m, const CxForm& cx, const Target& t, int nesting);
     void DrawCharacter(uint16_t id, const DisplayObject* object, const Matrix& m, const CxForm& cx, const Target& t,
                        int nesting);
