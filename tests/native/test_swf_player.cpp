@@ -137,6 +137,23 @@ TEST(SwfTimeline, RootStopsOnItsLastFrameOrLoops)
     }
 }
 
+TEST(SwfTimeline, AHandlerSetByTheOnlyFrameIsCalledOnEveryTick)
+{
+    const Bytes tick = Fn("tick", {}, Asm("push 'n', 'n'; getvar; inc; setvar; push 'n'; getvar; trace"));
+    const Bytes frame = tick + Asm("push 'n', 0; setvar; push '_root'; getvar; push 'onEnterFrame', 'tick'; getvar; set");
+    auto movie = Load(Movie(DoAction(frame) + ShowFrame()));
+    for (bool loop : {false, true}) {
+        swf::Player player(*movie, swf::avm1::MakeScripts, loop);
+        std::string trace;
+        player.SetTraceOutput([&trace](const std::string& line) { trace += line + " "; });
+        player.Advance();
+        EXPECT_TRUE(player.IsAnimating()) << "a movie with a handler keeps ticking";
+        for (int i = 0; i < 3; ++i)
+            player.Advance();
+        EXPECT_EQ("1 2 3 ", trace);
+    }
+}
+
 TEST(SwfTimeline, ActionsAndLabels)
 {
     // Five frames; the actions of frame 2 vary; frame 4 is labelled "four".
