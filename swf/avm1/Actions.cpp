@@ -54,16 +54,16 @@ void Vm::TimelineAction(Frame& f, Action action, Operands& d)
     switch (action) {
     case Action::kNextFrame:
         if (c)
-            Goto(f.target, Value::Number(c->m_nFrame + 2), 0, 0);
+            Goto(f.target, Value::Number(c->CurrentFrame() + 2), 0, 0);
         break;
     case Action::kPreviousFrame:
         if (c)
-            Goto(f.target, Value::Number(std::max(1, c->m_nFrame)), 0, 0);
+            Goto(f.target, Value::Number(std::max(1, c->CurrentFrame())), 0, 0);
         break;
     case Action::kPlay:
     case Action::kStop:
         if (c)
-            c->m_bPlaying = action == Action::kPlay;
+            c->SetPlaying(action == Action::kPlay);
         break;
     case Action::kGotoFrame: Goto(f.target, Value::Number(d.U16() + 1), -1, 0); break;
     case Action::kGoToLabel: Goto(f.target, Str(d.Str()), -1, 0); break;

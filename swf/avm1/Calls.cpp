@@ -79,7 +79,7 @@ Value Vm::RunFunction(Object& fn, const Value& self, const std::vector<Value>& a
     if (self.IsObject() && self.o->kind == Kind::kClip && self.o->display)
         f.origTarget = self.o;
     else
-        f.origTarget = s.target && s.target->display ? s.target : &ObjectOf(m_player.m_rootObject);
+        f.origTarget = s.target && s.target->display ? s.target : &ObjectOf(m_player.RootObject());
     f.target = f.origTarget;
     f.self = self;
     f.locals = &locals;
@@ -97,10 +97,10 @@ Value Vm::RunFunction(Object& fn, const Value& self, const std::vector<Value>& a
         preload(0x0004, Value::Obj(&arguments));
         Object* super = self.IsObject() && self.o->proto ? self.o->proto->proto : nullptr;
         preload(0x0010, Value::Obj(super));
-        preload(0x0040, Value::Obj(&ObjectOf(m_player.m_rootObject)));
+        preload(0x0040, Value::Obj(&ObjectOf(m_player.RootObject())));
         Object* parent = nullptr;
         if (f.target->display && f.target->display->parent)
-            parent = &ObjectOf(*f.target->display->parent->m_pHolder);
+            parent = &ObjectOf(*f.target->display->parent->Holder());
         preload(0x0080, parent ? Value::Obj(parent) : Value{});
         preload(0x0100, Value::Obj(m_global));
         if (!(s.flags & 0x000C))

@@ -40,11 +40,11 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
             markValue(v);
     }
     // Every display object's script object stays while the object is shown.
-    std::vector<DisplayObject*> displays{&m_player.m_rootObject};
+    std::vector<const DisplayObject*> displays{&m_player.RootObject()};
     m_nDrawingEdges = 0;
     std::size_t heldBytes = 0;  // by loaded images and text fields
     while (!displays.empty()) {
-        DisplayObject* d = displays.back();
+        const DisplayObject* d = displays.back();
         displays.pop_back();
         mark(AsObject(d->script));
         mark(AsObject(d->mask));
@@ -52,11 +52,11 @@ void Vm::Collect(const std::vector<Object*>& extraRoots)
             heldBytes += FieldBytes(d->field->field, d->field->text);
         if (!d->clip)
             continue;
-        if (d->clip->m_pDrawing)
-            m_nDrawingEdges += d->clip->m_pDrawing->edges.size();
-        if (d->clip->m_pImage.use_count() == 1)  // else its BitmapData counts it
-            heldBytes += d->clip->m_pImage->pixels.size() * sizeof(uint32_t);
-        for (auto& entry : d->clip->m_list)
+        if (d->clip->Drawing())
+            m_nDrawingEdges += d->clip->Drawing()->edges.size();
+        if (d->clip->Image() && d->clip->HoldsImageAlone())  // else its BitmapData counts it
+            heldBytes += d->clip->Image()->pixels.size() * sizeof(uint32_t);
+        for (auto& entry : d->clip->DisplayList())
             displays.push_back(&entry.second);
     }
     while (!work.empty()) {

@@ -225,7 +225,7 @@ double Vm::Random()
 
 double Vm::Clock() const
 {
-    return m_player.m_nFramesPlayed * 1000.0 / std::max(1.0, m_player.m_movie.frameRate);
+    return m_player.FramesPlayed() * 1000.0 / std::max(1.0, m_player.GetMovie().frameRate);
 }
 
 void Vm::Trace(const std::string& text)

@@ -18,13 +18,13 @@ Vm::~Vm() = default;
 
 void Vm::Charge(std::size_t steps)
 {
-    if (!m_player.m_work.Take(steps, kCostAction))
+    if (!m_player.TakeWork(steps, kCostAction))
         throw ScriptAbort{"the frame's scripts ran too long"};
 }
 
 void Vm::Pay(std::size_t steps)
 {
-    m_player.m_work.Take(steps, kCostAction);
+    m_player.TakeWork(steps, kCostAction);
 }
 
 void Vm::Reserve(std::size_t bytes)

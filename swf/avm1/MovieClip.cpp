@@ -64,7 +64,7 @@ Value Vm::GetClipProperty(Object& clip, int index)
         if (const Field* f = FieldOf(d))
             return Value::Number((width ? f->box.xMax - f->box.xMin : f->box.yMax - f->box.yMin) / 20.0);
         Box box;
-        AddBounds(m_player.m_movie, d, m, box, 0);
+        AddBounds(m_player.GetMovie(), d, m, box, 0);
         if (box.Empty())
             return Value::Number(0);
         return Value::Number((width ? box.x1 - box.x0 : box.y1 - box.y0) / 20);
@@ -74,7 +74,7 @@ Value Vm::GetClipProperty(Object& clip, int index)
     case 1: return Value::Number(m.ty / 20);
     case 2: return Value::Number(ScaleX(m) * 100);
     case 3: return Value::Number(ScaleY(m) * 100);
-    case 4: return Value::Number(c ? c->m_nFrame + 1 : 1);
+    case 4: return Value::Number(c ? c->CurrentFrame() + 1 : 1);
     case 5:
     case 12: return Value::Number(c ? c->FrameCount() : 1);
     case 6: return Value::Number(d.cxform.mul[3] * 100.0 / 256);
@@ -104,7 +104,7 @@ void Vm::SetClipProperty(Object& clip, int index, const Value& v)
     }
     if (index == 7) {
         d.visible = ToBool(v);
-        m_player.m_bChanged = true;
+        m_player.MarkChanged();
         return;
     }
     const double n = ToNumber(v);
@@ -140,7 +140,7 @@ void Vm::SetClipProperty(Object& clip, int index, const Value& v)
     }
     default: break;
     }
-    m_player.m_bChanged = true;
+    m_player.MarkChanged();
 }
 
 Clip* Vm::ScriptDepth(Object& parent, double asDepth, int& depth)
@@ -539,7 +539,7 @@ Value Vm::GetScrollRect(DisplayObject& d)
 
 void Vm::SetScrollRect(DisplayObject& d, const Value& rect)
 {
-    m_player.m_bChanged = true;
+    m_player.MarkChanged();
     d.hasScrollRect = rect.IsObject();
     if (!d.hasScrollRect)
         return;

@@ -212,12 +212,12 @@ void Vm::Set(const Value& v, const std::string& name, const Value& value)
         }
         if (name == "cacheAsBitmap") {
             o.display->cacheAsBitmap = ToBool(value);
-            m_player.m_bChanged = true;
+            m_player.MarkChanged();
             return;
         }
         if (name == "opaqueBackground") {
             SetOpaqueBackground(*this, *o.display, value);
-            m_player.m_bChanged = true;
+            m_player.MarkChanged();
             return;
         }
         if (SetFieldProperty(*o.display, name, value))

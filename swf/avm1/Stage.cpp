@@ -60,8 +60,8 @@ const Field* Vm::FieldOf(const DisplayObject& d) const
 {
     if (d.field)
         return &d.field->field;
-    auto it = m_player.m_movie.fields.find(d.characterId);
-    return it == m_player.m_movie.fields.end() ? nullptr : &it->second;
+    auto it = m_player.GetMovie().fields.find(d.characterId);
+    return it == m_player.GetMovie().fields.end() ? nullptr : &it->second;
 }
 
 namespace {
@@ -105,8 +105,8 @@ bool Vm::GetFieldProperty(const DisplayObject& d, const std::string& name, Value
         return true;
     }
     if (name == "textWidth" || name == "textHeight") {
-        auto it = m_player.m_movie.texts.find(d.characterId);
-        const Text* text = d.field ? &d.field->text : it != m_player.m_movie.texts.end() ? &it->second : nullptr;
+        auto it = m_player.GetMovie().texts.find(d.characterId);
+        const Text* text = d.field ? &d.field->text : it != m_player.GetMovie().texts.end() ? &it->second : nullptr;
         out = Value::Number(text ? std::round((name == "textWidth" ? text->textWidth : text->textHeight) / 20) : 0);
         return true;
     }
@@ -178,7 +178,7 @@ void Vm::SetField(DisplayObject& d, Field field)
     // The layout is counted by what it keeps, once it is done.
     const std::size_t left = m_pBytes->Left();
     try {
-        next->text = LayOutField(next->field, m_player.m_movie.fonts, *m_pBytes);
+        next->text = LayOutField(next->field, m_player.GetMovie().fonts, *m_pBytes);
     } catch (const FormatError&) {
         m_pBytes->Refund(left - m_pBytes->Left());
         throw ScriptAbort{"the scripts take too much memory"};
@@ -188,26 +188,26 @@ void Vm::SetField(DisplayObject& d, Field field)
     if (d.field)
         Release(FieldBytes(d.field->field, d.field->text));
     d.field = std::move(next);
-    m_player.m_bChanged = true;
+    m_player.MarkChanged();
 }
 
 bool Vm::LoadInto(Object& target, const std::string& url)
 {
     Clip* clip = ClipOf(Value::Obj(&target));
-    if (!clip || !m_player.m_loadImage)
+    if (!clip)
         return false;
     auto image = std::make_unique<Bitmap>();
     const std::size_t room = std::min(kMaxBitmapPixels, m_pBytes->Left() / sizeof(uint32_t));
-    if (!m_player.m_loadImage(url, room, *image) || image->pixels.empty() || image->pixels.size() > room ||
+    if (!m_player.LoadImage(url, room, *image) || image->pixels.empty() || image->pixels.size() > room ||
         image->pixels.size() != static_cast<std::size_t>(image->width) * image->height)
         return false;
     Hold(image->pixels.size() * sizeof(uint32_t));
     // The image takes the place of what the clip showed.
-    while (!clip->m_list.empty())
-        m_player.RemoveAt(*clip, clip->m_list.begin()->first);
-    clip->m_pDrawing.reset();
-    clip->m_pImage = std::move(image);
-    m_player.m_bChanged = true;
+    while (!clip->DisplayList().empty())
+        m_player.RemoveAt(*clip, clip->DisplayList().begin()->first);
+    clip->ClearDrawing();
+    clip->ShowImage(std::move(image));
+    m_player.MarkChanged();
     return true;
 }
 
@@ -240,7 +240,7 @@ void Vm::Goto(Object* clip, const Value& frame, int play, int bias)
         if (!std::isnan(n)) {
             index = static_cast<int>(n) - 1;
         } else {
-            const auto& labels = c->m_timeline->labels;
+            const auto& labels = c->GetTimeline().labels;
             auto it = labels.find(s);
             if (it == labels.end())
                 it = std::find_if(labels.begin(), labels.end(),
@@ -258,8 +258,8 @@ void Vm::Goto(Object* clip, const Value& frame, int play, int bias)
     index += bias;
     index = std::clamp(index, 0, std::max(0, c->FrameCount() - 1));
     if (play >= 0)
-        c->m_bPlaying = play == 1;
-    m_player.GotoFrame(*c, index, m_player.Nesting(*c));
+        c->SetPlaying(play == 1);
+    m_player.GotoFrame(*c, index);
 }
 
 void Vm::CallFrame(Frame& f, const Value& frame)
@@ -279,14 +279,14 @@ void Vm::CallFrame(Frame& f, const Value& frame)
     if (!std::isnan(n)) {
         index = static_cast<int>(std::clamp(n, 0.0, 1e6)) - 1;
     } else {
-        auto it = c->m_timeline->labels.find(s);
-        if (it == c->m_timeline->labels.end())
+        auto it = c->GetTimeline().labels.find(s);
+        if (it == c->GetTimeline().labels.end())
             return;
         index = it->second;
     }
     if (index < 0 || index >= c->FrameCount())
         return;
-    for (const Command& cmd : c->m_timeline->frames[index]) {
+    for (const Command& cmd : c->GetTimeline().frames[index]) {
         if (cmd.kind != Command::kActions)
             continue;
         Frame inner(*m_pBytes);

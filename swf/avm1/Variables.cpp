@@ -12,11 +12,11 @@ Object* Vm::ResolveTarget(const std::string& path, Object* base)
 {
     if (path.empty())
         return base;
-    Object* root = &ObjectOf(m_player.m_rootObject);
+    Object* root = &ObjectOf(m_player.RootObject());
     auto parentOf = [&](Object* o) -> Object* {
         if (!o || !o->display || !o->display->parent)
             return nullptr;
-        return &ObjectOf(*o->display->parent->m_pHolder);
+        return &ObjectOf(*o->display->parent->Holder());
     };
     const bool slash = path.find('/') != std::string::npos;
     const char sep = slash ? '/' : '.';
@@ -61,7 +61,7 @@ Object* Vm::ResolveTarget(const std::string& path, Object* base)
 std::string Vm::TargetPath(Object& clip, bool slashes)
 {
     std::vector<std::string> names;
-    for (DisplayObject* d = clip.display; d && d->parent; d = d->parent->m_pHolder)
+    for (DisplayObject* d = clip.display; d && d->parent; d = d->parent->Holder())
         names.push_back(d->name);
     if (!clip.display)
         return "";
@@ -116,7 +116,7 @@ Value Vm::GetVariable(Frame& f, const std::string& name)
         return out;
     const std::string lower = Lower(name);
     if (lower == "_root" || lower == "_level0")
-        return Value::Obj(&ObjectOf(m_player.m_rootObject));
+        return Value::Obj(&ObjectOf(m_player.RootObject()));
     if (lower == "_global")
         return Value::Obj(m_global);
     if (lower == "_parent")

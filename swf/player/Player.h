@@ -109,7 +109,6 @@ public:
 
 private:
     friend class Player;
-    friend class avm1::Vm;
     const Timeline* m_timeline;
     DisplayObject* m_pHolder;
     std::map<int, DisplayObject> m_list;
@@ -202,7 +201,6 @@ public:
     void StartEmptyClip(DisplayObject& object);
 
 private:
-    friend class avm1::Vm;
     Clip& RootClip() { return *m_rootObject.clip; }
     void EnterFrame(Clip& clip, int frame, bool runActions, int nesting);
     void GotoFrame(Clip& clip, int frame, int nesting);
