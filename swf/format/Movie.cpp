@@ -46,6 +46,7 @@ private:
     JpegDecoder* m_jpeg;
     ByteBudget& m_bytes;
     std::vector<uint8_t> m_jpegTables;
+    bool m_bBackgroundSet = false;
 };
 
 void Loader::CountPixels(std::size_t w, std::size_t h)
@@ -121,8 +122,13 @@ void Loader::ReadTags(Reader& r, Timeline& timeline, bool inSprite)
             break;
         }
         case tag::kSetBackgroundColor:
-            if (!inSprite)
+            // The root's first one sets the stage's opaque colour; later ones, and any in a
+            // sprite, change nothing.
+            if (!inSprite && !m_bBackgroundSet) {
                 m_movie.background = body.ReadRgb();
+                m_movie.background.a = 255;
+                m_bBackgroundSet = true;
+            }
             break;
         default:
             // Definitions inside a sprite are not allowed; they are skipped like unknown tags.
