@@ -142,12 +142,6 @@ const NativeMethod kStyleSheetMethods[] = {
     {"parseCSS", StyleSheetParseCss, 1},
 };
 
-std::string Lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-    return s;
-}
-
 // A length of a style ("12", "12px", 12) in twips, within 10000 pixels either way.
 std::optional<double> Twips(Vm& vm, const Value& v)
 {

@@ -126,14 +126,6 @@ void Vm::RunGuarded(Run&& run)
     }
 }
 
-inline std::string Lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
 // Keeps the call depth counted while a function runs.
 class DepthGuard {
 public:

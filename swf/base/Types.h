@@ -10,6 +10,15 @@
 
 namespace swf {
 
+// A name as the movie compares it without case: ASCII letters lowered, other bytes as they are.
+inline std::string Lower(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
 // Limits. A movie that needs more is refused (or the excess is ignored where noted). What a
 // movie may cost in bytes and in work per frame is in Budget.h.
 inline constexpr int kMaxStageTwips = 8192 * 20;                 // stage width and height

@@ -23,14 +23,6 @@ uint32_t NextCodePoint(const std::string& s, std::size_t& i)
     return c;
 }
 
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
 // The value of an attribute in a tag's text (`name="value"` or `name='value'`), or "".
 std::string Attribute(const std::string& tag, const std::string& name)
 {

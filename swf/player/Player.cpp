@@ -348,11 +348,7 @@ void Clip::SwapDepths(int from, int to)
 
 std::string Clip::NameKey(std::string name) const
 {
-    if (!m_bNamesCaseSensitive)
-        for (char& c : name)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-    return name;
+    return m_bNamesCaseSensitive ? name : Lower(std::move(name));
 }
 
 DisplayObject* Clip::ChildNamed(const std::string& name, bool caseSensitive, std::size_t& visited)
